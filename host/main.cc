@@ -1,0 +1,237 @@
+// qkhost: the stand-in host on the command line.
+//
+// Loads QK_RevKeeper.p as the modeling host does and runs its commands on
+// an object file, so the plug-in can be used and watched without the host.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "host/lwo_edit.h"
+#include "host/plugin_module.h"
+#include "host/stand_in_host.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: qkhost [OPTIONS] COMMAND [COMMAND...]\n"
+    "\n"
+    "Runs QK_RevKeeper.p in a stand-in for the modeling host. Commands run in\n"
+    "order in one host session, like an artist working on one object:\n"
+    "  save [OBJECT.lwo]   incremental save (QK_RevKeeper): back up, then save\n"
+    "  bak [OBJECT.lwo]    BAK save (QK_BakKeeper): back up, then save\n"
+    "  edit                change the object in memory (appends a chunk), as an\n"
+    "                      artist's edit would before the next save\n"
+    "  configure           the options panel (QK_RevKeeperCfg)\n"
+    "  run SERVER          activate any server by name\n"
+    "  info [PLUGIN.p]     list the plug-in's descriptor and servers\n"
+    "An OBJECT names the object being edited from then on; the host reads it\n"
+    "into memory and each save writes the in-memory object over that file.\n"
+    "\n"
+    "options:\n"
+    "  --plugin FILE       the plug-in file (default: QK_RevKeeper.p beside qkhost)\n"
+    "  --settings DIR      the host's Settings folder (default: $XDG_CONFIG_HOME/qkhost\n"
+    "                      or ~/.config/qkhost); --settings '' answers an empty folder\n"
+    "  --content DIR       the host's Content folder (default: none)\n"
+    "  --answer yes|no     answer the next question (repeatable); unanswered\n"
+    "                      questions are asked on the terminal, or declined\n"
+    "  --save-fails CODE   the host's SAVE fails with CODE (non-zero)\n"
+    "  --no-save-command   a host without the SAVE command\n"
+    "  --version N         activate with interface version N (default 3)\n"
+    "  --trace             print every call the plug-in makes of the host\n"
+    "  --quiet             print nothing but errors of qkhost itself\n"
+    "  --help              this text\n"
+    "\n"
+    "exit status: 0 when every command ran and the plug-in reported no error,\n"
+    "1 when the plug-in showed an error or refused a save, 2 on a usage error,\n"
+    "3 when the plug-in file cannot be loaded.\n";
+
+struct Options {
+  std::string plugin;
+  std::optional<std::string> settings;
+  std::optional<std::string> content;
+  std::vector<bool> answers;
+  int32_t saveResult = 0;
+  bool saveCommand = true;
+  int32_t version = HOST_ACTIVATION_VERSION;
+  bool trace = false;
+  bool quiet = false;
+  std::vector<std::vector<std::string>> commands;  // each: name and its arguments
+};
+
+std::string defaultPluginPath(const char* argv0) {
+  char self[4096];
+  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  std::string path = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string(argv0);
+  size_t slash = path.rfind('/');
+  return (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "/QK_RevKeeper.p";
+}
+
+std::string defaultSettingsFolder() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  std::string base = config && *config ? config : std::string(home ? home : ".") + "/.config";
+  return base + "/qkhost";
+}
+
+bool usageError(const std::string& message) {
+  std::cerr << "qkhost: " << message << "\nTry 'qkhost --help'.\n";
+  return false;
+}
+
+bool takesObject(const std::string& command) { return command == "save" || command == "bak"; }
+
+bool isCommandWord(const std::string& word) {
+  for (const char* c : {"save", "bak", "edit", "configure", "info", "run"})
+    if (word == c) return true;
+  return false;
+}
+
+// Parses the command line into `o`. Returns false after a usage error.
+bool parse(int argc, char** argv, Options& o) {
+  o.plugin = defaultPluginPath(argv[0]);
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc) return usageError(a + " needs a value");
+      out = argv[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "--help" || a == "-h") {
+      std::cout << kUsage;
+      std::exit(0);
+    } else if (a == "--plugin") {
+      if (!value(o.plugin)) return false;
+    } else if (a == "--settings") {
+      if (!value(v)) return false;
+      o.settings = v;
+    } else if (a == "--content") {
+      if (!value(v)) return false;
+      o.content = v;
+    } else if (a == "--answer") {
+      if (!value(v)) return false;
+      if (v != "yes" && v != "no") return usageError("--answer takes yes or no");
+      o.answers.push_back(v == "yes");
+    } else if (a == "--save-fails") {
+      if (!value(v)) return false;
+      o.saveResult = std::atoi(v.c_str());
+      if (o.saveResult == 0) return usageError("--save-fails needs a non-zero code");
+    } else if (a == "--no-save-command") {
+      o.saveCommand = false;
+    } else if (a == "--version") {
+      if (!value(v)) return false;
+      o.version = std::atoi(v.c_str());
+    } else if (a == "--trace") {
+      o.trace = true;
+    } else if (a == "--quiet") {
+      o.quiet = true;
+    } else if (a.rfind("--", 0) == 0) {
+      return usageError("unknown option " + a);
+    } else if (a == "info") {
+      o.commands.push_back({a});
+      if (i + 1 < argc && !isCommandWord(argv[i + 1]) && argv[i + 1][0] != '-') o.plugin = argv[++i];
+    } else if (a == "save" || a == "bak" || a == "edit" || a == "configure") {
+      o.commands.push_back({a});
+      if (takesObject(a) && i + 1 < argc && !isCommandWord(argv[i + 1]) && argv[i + 1][0] != '-')
+        o.commands.back().push_back(argv[++i]);
+    } else if (a == "run") {
+      if (!value(v)) return false;
+      o.commands.push_back({a, v});
+    } else {
+      return usageError("unknown command " + a);
+    }
+  }
+  if (o.commands.empty()) return usageError("no command given");
+  return true;
+}
+
+void printInfo(const qkhost::PluginModule& module) {
+  const HostModuleDescriptor& d = module.descriptor();
+  std::cout << module.path() << "\n  sync 0x" << std::hex << d.sync << ", interface version "
+            << std::dec << d.version << ", machine 0x" << std::hex << d.machine << std::dec << "\n";
+  for (const qkhost::ServerInfo& s : module.servers())
+    std::cout << "  " << s.className << " \"" << s.name << "\": user name \"" << s.userName
+              << "\", description \"" << s.description << "\"\n";
+}
+
+const char* serverOf(const std::string& command) {
+  if (command == "save") return "QK_RevKeeper";
+  if (command == "bak") return "QK_BakKeeper";
+  return "QK_RevKeeperCfg";
+}
+
+// Runs one command. Returns false when it could not run at all.
+bool runOne(const std::vector<std::string>& command, const Options& o,
+            qkhost::PluginModule& module, qkhost::StandInHost& host) {
+  const std::string& name = command[0];
+  if (name == "info") {
+    printInfo(module);
+    return true;
+  }
+  if (name == "edit") {
+    host.setObjectBytes(qkhost::appendEditChunk(host.objectBytes()));
+    return true;
+  }
+  if (takesObject(name) && command.size() > 1) {
+    host.setObjectPath(command[1]);
+    if (!host.openObjectFile()) {
+      std::cerr << "qkhost: cannot read object " << command[1] << '\n';
+      return false;
+    }
+  }
+  std::string server = name == "run" ? command[1] : serverOf(name);
+  size_t firstCall = host.calls().size();
+  std::optional<int32_t> result = host.activate(module, server, o.version);
+  if (!result) {
+    std::cerr << "qkhost: the plug-in has no server " << server << '\n';
+    return false;
+  }
+  if (o.trace)
+    for (size_t i = firstCall; i < host.calls().size(); ++i)
+      std::cerr << "  > " << host.calls()[i].describe() << '\n';
+  if (*result != 0 && !o.quiet) std::cout << server << ": activation returned " << *result << '\n';
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  if (!parse(argc, argv, o)) return 2;
+
+  std::string error;
+  std::unique_ptr<qkhost::PluginModule> module = qkhost::PluginModule::load(o.plugin, &error);
+  if (!module) {
+    std::cerr << "qkhost: " << error << '\n';
+    return 3;
+  }
+
+  qkhost::StandInHost host;
+  if (!o.settings) {
+    o.settings = defaultSettingsFolder();
+    std::error_code ignored;  // a folder that cannot be made leaves settings unsaved
+    std::filesystem::create_directories(*o.settings, ignored);
+  }
+  host.setFolder(HOST_FOLDER_SETTINGS, o.settings);
+  host.setFolder(HOST_FOLDER_CONTENT, o.content);
+  for (bool answer : o.answers) host.queueAnswer(answer);
+  host.setSaveCommandAvailable(o.saveCommand);
+  host.setSaveResult(o.saveResult);
+  host.setInteractive(isatty(0) != 0, &std::cin, &std::cout);
+  if (!o.quiet) host.setEcho(&std::cout);
+
+  bool ran = true;
+  for (const auto& command : o.commands) ran = runOne(command, o, *module, host) && ran;
+  module.reset();  // shutdown and unload, as the host does on exit
+
+  bool reported = false;
+  for (const qkhost::HostMessage& m : host.messages())
+    reported = reported || m.kind != qkhost::HostMessage::Question;
+  if (!ran) return 2;
+  return reported ? 1 : 0;
+}

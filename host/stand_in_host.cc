@@ -1,0 +1,332 @@
+#include "host/stand_in_host.h"
+
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+namespace qkhost {
+
+namespace {
+
+StandInHost* currentHost = nullptr;
+
+std::string text(const char* s) { return s ? std::string(s) : std::string("(null)"); }
+
+StandInHost& host() { return *StandInHost::current(); }
+
+// --- The C callbacks of the service records ----------------------------------
+
+void* globalFunction(const char* name, int32_t useMode) {
+  host().record("global", "fetch", {text(name), std::to_string(useMode)});
+  return host().fetchService(name);
+}
+
+const char* stateObject() { return host().stateObject(); }
+
+void messageInfo(const char* textLine, const char* unused) {
+  host().record(HOST_SERVICE_MESSAGES, "info", {text(textLine), text(unused)});
+  host().showInfo(textLine);
+}
+
+void messageError(const char* first, const char* second) {
+  host().record(HOST_SERVICE_MESSAGES, "error", {text(first), text(second)});
+  host().showError(first, second);
+}
+
+int32_t messageOkCancel(const char* title, const char* first, const char* second) {
+  host().record(HOST_SERVICE_MESSAGES, "okCancel", {text(title), text(first), text(second)});
+  return host().askQuestion(title, first, second);
+}
+
+const char* directoryInfo(const char* kind) {
+  host().record(HOST_SERVICE_DIRECTORY_INFO, "folder", {text(kind)});
+  return host().folder(kind);
+}
+
+int32_t commandLookup(void* /*data*/, const char* name) {
+  host().record("command", "lookup", {text(name)});
+  return host().lookupCommand(name);
+}
+
+int32_t commandExecute(void* /*data*/, int32_t code, int32_t count,
+                       const HostDynamicValue* arguments, int32_t selection,
+                       HostDynamicValue* /*result*/) {
+  std::vector<std::string> args = {std::to_string(code), std::to_string(count)};
+  for (int32_t i = 0; i < count && arguments != nullptr; ++i) {
+    args.push_back("type " + std::to_string(arguments[i].type));
+    if (arguments[i].type == HOST_DYNAMIC_STRING) {
+      args.push_back(text(arguments[i].string.text));
+      args.push_back(std::to_string(arguments[i].string.length));
+    }
+  }
+  args.push_back(std::to_string(selection));
+  host().record("command", "execute", args);
+  return host().executeCommand(code, count, arguments);
+}
+
+HostMonitor* monitorCreate(const char* title, const char* textLine) {
+  host().record(HOST_SERVICE_DYNAMIC_MONITOR, "create", {text(title), text(textLine)});
+  return host().createMonitor(title, textLine);
+}
+
+void monitorDestroy(HostMonitor* monitor) {
+  host().record(HOST_SERVICE_DYNAMIC_MONITOR, "destroy", {});
+  host().destroyMonitor(monitor);
+}
+
+void monitorInit(void* /*data*/, uint32_t total) {
+  host().record("monitor", "init", {std::to_string(total)});
+  host().monitorEvent({MonitorEvent::Init, "", "", total});
+}
+
+int32_t monitorStep(void* /*data*/, uint32_t amount) {
+  host().record("monitor", "step", {std::to_string(amount)});
+  host().monitorEvent({MonitorEvent::Step, "", "", amount});
+  return 0;
+}
+
+void monitorDone(void* /*data*/) {
+  host().record("monitor", "done", {});
+  host().monitorEvent({MonitorEvent::Done, "", "", 0});
+}
+
+StandInPanel* panelOf(HostPanel panel) { return static_cast<StandInPanel*>(panel); }
+
+HostPanel panelCreate(int32_t type, const HostPanelControl* controls) {
+  host().record(HOST_SERVICE_XPANEL, "create", {std::to_string(type)});
+  return host().createPanel(type, controls);
+}
+
+void panelDestroy(HostPanel panel) {
+  host().record(HOST_SERVICE_XPANEL, "destroy", {});
+  panelOf(panel)->markDestroyed();
+}
+
+void panelDescribe(HostPanel panel, const HostPanelData* data, void* get, void* set) {
+  host().record(HOST_SERVICE_XPANEL, "describe",
+                {get ? "get" : "(null)", set ? "set" : "(null)"});
+  panelOf(panel)->describe(data);
+}
+
+void panelHint(HostPanel panel, uint32_t id, const uintptr_t* hints) {
+  host().record(HOST_SERVICE_XPANEL, "hint", {std::to_string(id)});
+  panelOf(panel)->applyHints(id, hints);
+}
+
+void* panelGet(HostPanel panel, uint32_t id) {
+  host().record(HOST_SERVICE_XPANEL, "formGet", {std::to_string(id)});
+  return panelOf(panel)->get(id);
+}
+
+void panelSet(HostPanel panel, uint32_t id, void* value) {
+  host().record(HOST_SERVICE_XPANEL, "formSet", {std::to_string(id)});
+  panelOf(panel)->set(id, value);
+}
+
+int32_t panelPost(HostPanel panel) {
+  host().record(HOST_SERVICE_XPANEL, "post", {});
+  return host().showPanel(panelOf(panel));
+}
+
+// The service records. Reserved slots stay null: the plug-in never calls them.
+HostStateQuery stateQueryRecord = {nullptr, nullptr, nullptr, nullptr, nullptr, stateObject};
+HostMessages messagesRecord = {messageInfo, messageError, nullptr, messageOkCancel};
+HostMonitorService monitorRecord = {monitorCreate, monitorDestroy};
+HostXPanel xpanelRecord = {nullptr,  nullptr,  panelCreate, panelDestroy, panelDescribe,
+                           panelHint, nullptr, nullptr,     panelGet,     panelSet,
+                           nullptr,  nullptr,  panelPost};
+// Services fetched but never called: distinct, non-null, and empty.
+struct UncalledService { void* slots[8]; };
+UncalledService displayInfoRecord, sceneObjectsRecord, panelServicesRecord;
+
+constexpr int32_t kSaveCode = 0x5341;  // any non-zero code
+
+// A text progress bar for a monitor: 40 cells.
+void drawProgress(std::ostream& out, uint64_t done, uint64_t total) {
+  int cells = total == 0 ? 40 : static_cast<int>(40 * std::min<uint64_t>(done, total) / total);
+  out << "\r[" << std::string(cells, '#') << std::string(40 - cells, ' ') << "] " << done << '/'
+      << total << std::flush;
+}
+
+}  // namespace
+
+std::string HostCall::describe() const {
+  std::string line = service + "." + operation + "(";
+  for (size_t i = 0; i < arguments.size(); ++i) line += (i ? ", " : "") + arguments[i];
+  return line + ")";
+}
+
+StandInHost::StandInHost() : previous_(currentHost) {
+  commandInterface_ = {this, nullptr, commandLookup, commandExecute};
+  currentHost = this;
+}
+
+StandInHost::~StandInHost() { currentHost = previous_; }
+
+StandInHost* StandInHost::current() { return currentHost; }
+
+HostGlobalFunc StandInHost::globalFunction() const { return qkhost::globalFunction; }
+
+bool StandInHost::openObjectFile() {
+  if (!objectPath_) return false;
+  std::ifstream file(*objectPath_, std::ios::binary);
+  if (!file) return false;
+  objectBytes_.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  return !file.bad();
+}
+
+void StandInHost::setFolder(const std::string& kind, std::optional<std::string> path) {
+  folders_[kind] = std::move(path);
+}
+
+void StandInHost::setInteractive(bool interactive, std::istream* in, std::ostream* out) {
+  interactive_ = interactive;
+  in_ = in;
+  out_ = out;
+}
+
+std::optional<int32_t> StandInHost::activate(PluginModule& module, const std::string& serverName,
+                                             int32_t version) {
+  const HostServerRecord* server = module.findServer(serverName);
+  if (server == nullptr) return std::nullopt;
+  module.startup();
+  StandInHost* outer = currentHost;
+  currentHost = this;
+  int32_t result = server->activate(version, qkhost::globalFunction, &commandInterface_, nullptr);
+  currentHost = outer;
+  return result;
+}
+
+std::vector<std::string> StandInHost::callLog(const std::string& service) const {
+  std::vector<std::string> log;
+  for (const HostCall& call : calls_)
+    if (service.empty() || call.service == service) log.push_back(call.describe());
+  return log;
+}
+
+void StandInHost::clearRecords() {
+  calls_.clear();
+  messages_.clear();
+  monitorEvents_.clear();
+  panels_.clear();
+}
+
+void StandInHost::record(std::string service, std::string operation,
+                         std::vector<std::string> arguments) {
+  calls_.push_back({std::move(service), std::move(operation), std::move(arguments)});
+}
+
+void* StandInHost::fetchService(const char* name) {
+  if (name == nullptr || missingServices_.count(name)) return nullptr;
+  std::string n = name;
+  if (n == HOST_SERVICE_STATE_QUERY) return &stateQueryRecord;
+  if (n == HOST_SERVICE_MESSAGES) return &messagesRecord;
+  if (n == HOST_SERVICE_DIRECTORY_INFO) return reinterpret_cast<void*>(&directoryInfo);
+  if (n == HOST_SERVICE_DYNAMIC_MONITOR) return &monitorRecord;
+  if (n == HOST_SERVICE_XPANEL) return &xpanelRecord;
+  if (n == HOST_SERVICE_DISPLAY_INFO) return &displayInfoRecord;
+  if (n == HOST_SERVICE_SCENE_OBJECTS) return &sceneObjectsRecord;
+  if (n == HOST_SERVICE_PANEL_SERVICES) return &panelServicesRecord;
+  return nullptr;
+}
+
+const char* StandInHost::stateObject() {
+  record(HOST_SERVICE_STATE_QUERY, "object", {});
+  return objectPath_ ? objectPath_->c_str() : nullptr;
+}
+
+void StandInHost::showInfo(const char* textLine) {
+  messages_.push_back({HostMessage::Info, "", text(textLine), std::nullopt});
+  if (echo_) *echo_ << "[info] " << text(textLine) << '\n';
+}
+
+void StandInHost::showError(const char* first, const char* second) {
+  std::optional<std::string> secondLine;
+  if (second) secondLine = second;
+  messages_.push_back({HostMessage::Error, "", text(first), secondLine});
+  if (echo_) *echo_ << "[error] " << text(first) << (second ? std::string("\n        ") + second : "") << '\n';
+}
+
+int32_t StandInHost::askQuestion(const char* title, const char* first, const char* second) {
+  bool accept = false;
+  if (!answers_.empty()) {
+    accept = answers_.front();
+    answers_.pop_front();
+  } else if (interactive_ && in_ && out_) {
+    *out_ << "[" << text(title) << "] " << text(first) << "\n  " << text(second) << " [y/N] "
+          << std::flush;
+    std::string line;
+    accept = std::getline(*in_, line) && (line == "y" || line == "Y" || line == "yes");
+  }
+  messages_.push_back({HostMessage::Question, text(title), text(first), text(second), accept});
+  if (echo_) *echo_ << "[question] " << text(first) << " / " << text(second) << " -> "
+                    << (accept ? "yes" : "no") << '\n';
+  return accept ? 1 : 0;
+}
+
+const char* StandInHost::folder(const char* kind) {
+  auto it = folders_.find(text(kind));
+  if (it == folders_.end() || !it->second) return nullptr;
+  folderAnswer_ = *it->second;
+  return folderAnswer_.c_str();
+}
+
+int32_t StandInHost::lookupCommand(const char* name) {
+  return (saveAvailable_ && name != nullptr && std::string(name) == HOST_COMMAND_SAVE) ? kSaveCode : 0;
+}
+
+int32_t StandInHost::executeCommand(int32_t code, int32_t /*count*/,
+                                    const HostDynamicValue* /*arguments*/) {
+  if (code != kSaveCode || !saveAvailable_) return -1;
+  if (saveResult_ != 0) return saveResult_;
+  if (!objectPath_) return -2;
+  std::ofstream file(*objectPath_, std::ios::binary | std::ios::trunc);
+  file.write(objectBytes_.data(), static_cast<std::streamsize>(objectBytes_.size()));
+  file.close();
+  if (!file) return -3;
+  ++saveCount_;
+  return 0;
+}
+
+HostMonitor* StandInHost::createMonitor(const char* title, const char* textLine) {
+  monitorEvents_.push_back({MonitorEvent::Create, text(title), text(textLine), 0});
+  monitors_.push_back(std::make_unique<HostMonitor>(HostMonitor{this, monitorInit, monitorStep, monitorDone}));
+  if (echo_) *echo_ << text(title) << ": " << text(textLine) << '\n';
+  return monitors_.back().get();
+}
+
+void StandInHost::monitorEvent(MonitorEvent event) {
+  if (event.kind == MonitorEvent::Init) lastProgress_ = event.value;
+  if (echo_ && event.kind == MonitorEvent::Step) drawProgress(*echo_, event.value, lastProgress_);
+  if (echo_ && event.kind == MonitorEvent::Done) *echo_ << '\n';
+  monitorEvents_.push_back(std::move(event));
+}
+
+void StandInHost::destroyMonitor(HostMonitor* monitor) {
+  monitorEvents_.push_back({MonitorEvent::Destroy, "", "", 0});
+  for (auto it = monitors_.begin(); it != monitors_.end(); ++it) {
+    if (it->get() == monitor) {
+      monitors_.erase(it);
+      return;
+    }
+  }
+}
+
+StandInPanel* StandInHost::createPanel(int32_t type, const HostPanelControl* controls) {
+  panels_.push_back(std::make_unique<StandInPanel>(type, controls));
+  return panels_.back().get();
+}
+
+int32_t StandInHost::showPanel(StandInPanel* panel) {
+  panel->countShowing();
+  if (!panelSessions_.empty()) {
+    PanelSession session = std::move(panelSessions_.front());
+    panelSessions_.pop_front();
+    return panel->runSession(session);
+  }
+  if (interactive_ && in_ && out_) return panel->runInteractive(*in_, *out_);
+  return 0;  // nobody at the panel: cancelled
+}
+
+}  // namespace qkhost

@@ -1,0 +1,165 @@
+// The plug-in's view of the operating system.
+//
+// Everything the plug-in asks of the file system and the machine goes
+// through these plain functions: directory search, deletion, copying,
+// folders, files, times and the processor count. platform_posix.cc
+// implements them here; platform_windows.cc implements them on Win32; the
+// build picks one. Paths are 8-bit strings in the system's code page.
+//
+// Results: functions that return int give 1 for success and 0 for failure.
+// Where a caller must tell failures apart, the error is a PlatformError.
+#ifndef QK_PLATFORM_PLATFORM_H_
+#define QK_PLATFORM_PLATFORM_H_
+
+#include <stddef.h>
+#include <stdint.h>
+
+// The separator this platform puts between a folder and a name. Both '/'
+// and '\\' are accepted wherever a path is read.
+#if defined(_WIN32)
+#define PLATFORM_SEPARATOR '\\'
+#define PLATFORM_SEPARATOR_TEXT "\\"
+#else
+#define PLATFORM_SEPARATOR '/'
+#define PLATFORM_SEPARATOR_TEXT "/"
+#endif
+
+// Error codes, with the values of their Win32 counterparts.
+enum PlatformError : int32_t {
+  kPlatformOk = 0,
+  kPlatformFileNotFound = 2,   // no such file; a search with no matching entry
+  kPlatformPathNotFound = 3,   // the folder of a path does not exist
+  kPlatformAccessDenied = 5,
+  kPlatformNoMoreFiles = 18,   // a search has delivered every entry
+  kPlatformFileExists = 80,    // the target of an exclusive create exists
+  kPlatformIoError = 1117,     // any other failure of the device or system
+};
+
+// ---------------------------------------------------------------------------
+// Directory search.
+
+// File attributes, with their Win32 values.
+#define PLATFORM_ATTRIBUTE_DIRECTORY 0x10u
+#define PLATFORM_ATTRIBUTE_ARCHIVE 0x20u
+#define PLATFORM_ATTRIBUTE_NORMAL 0x80u
+#define PLATFORM_ATTRIBUTE_OFFLINE 0x1000u
+
+#define PLATFORM_MAX_NAME 260  // bytes of a found name, terminator included
+
+struct PlatformFindData {
+  char name[PLATFORM_MAX_NAME];  // the entry's name, without folder
+  uint32_t attributes;           // PLATFORM_ATTRIBUTE_* bits
+  uint64_t lastWriteTime;        // FILETIME (100 ns since 1601-01-01, UTC)
+};
+
+struct PlatformSearch;
+
+// Starts a search for `pattern`: a folder, a separator, then a name in
+// which '*' stands for any run of characters (none included) and letters
+// match without regard to ASCII case. Entries come sorted by name compared
+// without regard to case, so ties break the same way on every run.
+// Returns the search and fills `first`, or returns null with `*error` set:
+// kPlatformFileNotFound when the folder holds no matching entry, another
+// code when the search cannot start (a missing folder among them).
+PlatformSearch* platformFindFirst(const char* pattern, PlatformFindData* first,
+                                  PlatformError* error);
+
+// Fills `next` with the search's next entry and returns 1, or returns 0
+// when every entry has been delivered.
+int platformFindNext(PlatformSearch* search, PlatformFindData* next);
+
+// Ends a search and frees it. Accepts null.
+void platformFindClose(PlatformSearch* search);
+
+// ---------------------------------------------------------------------------
+// Files and folders by path.
+
+// Deletes the named file. Returns 1 iff it was deleted.
+int platformDeleteFile(const char* path);
+
+// Copies `source` to a new file `target`, keeping the source's last-write
+// time. Never overwrites: fails when `target` exists. A copy that fails
+// part-way removes the target it created. Returns 1 on success.
+int platformCopyFile(const char* source, const char* target);
+
+// Creates the folder `path`. Returns 0 on success, else the C runtime's
+// error number (17 when something of that name exists already).
+int platformMakeDirectory(const char* path);
+
+// Asks for the status of `path`. Returns 1 when something exists there and
+// sets `*isDirectory` to 1 iff it is a directory; returns 0 otherwise.
+int platformPathStatus(const char* path, int* isDirectory);
+
+// Renames `from` to `to`, replacing `to` when it exists. Returns 1 on success.
+int platformReplaceFile(const char* from, const char* to);
+
+// Renames `from` to `to` only when `to` does not exist. Returns 1 on success.
+int platformRenameNoReplace(const char* from, const char* to);
+
+// Flushes a folder's entries (new names in it) to stable storage.
+// Returns 1 on success.
+int platformSyncFolder(const char* path);
+
+// ---------------------------------------------------------------------------
+// Open files.
+
+struct PlatformFile;
+
+enum PlatformCreateMode {
+  kPlatformCreateExclusive,  // fail when the file exists
+  kPlatformCreateTruncate,   // create, or empty the existing file
+};
+
+// Opens an existing file for reading (others may read it meanwhile).
+// Returns the file, or null.
+PlatformFile* platformOpenRead(const char* path);
+
+// Creates a file for writing, readable and writable by its owner (and, on
+// POSIX, as the umask allows). Returns the file, or null.
+PlatformFile* platformCreate(const char* path, PlatformCreateMode mode);
+
+// Reads up to `*size` bytes; sets `*size` to the bytes read, which is less
+// only at end of file. Returns 1, or 0 on a read error (`*size` then holds
+// what was read before it).
+int platformRead(PlatformFile* file, void* buffer, size_t* size);
+
+// Writes `*size` bytes; sets `*size` to the bytes written. Returns 1 iff
+// all were written.
+int platformWrite(PlatformFile* file, const void* buffer, size_t* size);
+
+enum PlatformSeekOrigin { kPlatformSeekSet, kPlatformSeekCurrent, kPlatformSeekEnd };
+
+// Moves the file position and stores the new absolute position in
+// `*position` (which may be null). Returns 1 on success.
+int platformSeek(PlatformFile* file, int64_t offset, PlatformSeekOrigin origin, uint64_t* position);
+
+// Stores the file's length in `*length`. Returns 1 on success.
+int platformFileLength(PlatformFile* file, uint64_t* length);
+
+// Stores the file's creation and last-write times as FILETIMEs. Where the
+// file system keeps no creation time, it is the last-write time.
+// Returns 1 on success.
+int platformFileTimes(PlatformFile* file, uint64_t* creationTime, uint64_t* lastWriteTime);
+
+// Flushes the file's data to stable storage. Returns 1 on success.
+int platformSyncFile(PlatformFile* file);
+
+// Closes the file and frees it. Returns 1 when every earlier write reached
+// the file system. Accepts null (and returns 1).
+int platformClose(PlatformFile* file);
+
+// ---------------------------------------------------------------------------
+// Time and machine.
+
+// The current time as a FILETIME (UTC).
+uint64_t platformCurrentFileTime();
+
+// Converts a FILETIME (UTC) to local time and packs it as a DOS date (high
+// 16 bits) and DOS time (low 16 bits). Returns 1 on success; DOS time
+// covers 1980 to 2107 only.
+int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime);
+
+// The number of processors the system reports; 0 when it cannot tell.
+uint32_t platformProcessorCount();
+
+#endif  // QK_PLATFORM_PLATFORM_H_

@@ -1,0 +1,346 @@
+// POSIX implementation of the platform layer.
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace {
+
+// FILETIME counts 100 ns intervals from 1601-01-01; Unix time from 1970-01-01.
+constexpr uint64_t kFileTimeUnixEpoch = 116444736000000000ull;
+constexpr uint64_t kFileTimePerSecond = 10000000ull;
+
+uint64_t toFileTime(const struct timespec& t) {
+  return kFileTimeUnixEpoch + static_cast<uint64_t>(t.tv_sec) * kFileTimePerSecond +
+         static_cast<uint64_t>(t.tv_nsec) / 100;
+}
+
+PlatformError errorFromErrno(int number) {
+  switch (number) {
+    case ENOENT: return kPlatformPathNotFound;
+    case ENOTDIR: return kPlatformPathNotFound;
+    case EACCES: return kPlatformAccessDenied;
+    case EPERM: return kPlatformAccessDenied;
+    case EEXIST: return kPlatformFileExists;
+    default: return kPlatformIoError;
+  }
+}
+
+char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Returns true iff `name` matches `pattern`, where '*' matches any run of
+// characters and letters match without regard to ASCII case.
+bool matchesPattern(const char* pattern, const char* name) {
+  const char* starPattern = nullptr;  // the last '*' seen, for backtracking
+  const char* starName = nullptr;
+  while (*name != '\0') {
+    if (*pattern == '*') {
+      starPattern = ++pattern;
+      starName = name;
+    } else if (*pattern != '\0' && foldAscii(*pattern) == foldAscii(*name)) {
+      ++pattern;
+      ++name;
+    } else if (starPattern != nullptr) {
+      pattern = starPattern;
+      name = ++starName;
+    } else {
+      return false;
+    }
+  }
+  while (*pattern == '*') ++pattern;
+  return *pattern == '\0';
+}
+
+bool lessIgnoringCase(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [](char x, char y) {
+                                        return static_cast<unsigned char>(foldAscii(x)) <
+                                               static_cast<unsigned char>(foldAscii(y));
+                                      });
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Directory search: the folder is read whole, filtered by the pattern and
+// sorted, then delivered one entry at a time.
+
+struct PlatformSearch {
+  std::string folder;
+  std::vector<std::string> names;
+  size_t next = 0;
+};
+
+namespace {
+
+// Fills `data` for `name` in the search's folder. Returns false when the
+// entry vanished since the folder was read.
+bool describeEntry(const PlatformSearch& search, const std::string& name, PlatformFindData* data) {
+  if (name.size() >= PLATFORM_MAX_NAME) return false;
+  std::string path = search.folder + "/" + name;
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0) return false;
+  memcpy(data->name, name.c_str(), name.size() + 1);
+  data->attributes = S_ISDIR(status.st_mode) ? PLATFORM_ATTRIBUTE_DIRECTORY : PLATFORM_ATTRIBUTE_ARCHIVE;
+  data->lastWriteTime = toFileTime(status.st_mtim);
+  return true;
+}
+
+}  // namespace
+
+PlatformSearch* platformFindFirst(const char* pattern, PlatformFindData* first,
+                                  PlatformError* error) {
+  const char* lastSeparator = nullptr;
+  for (const char* p = pattern; *p != '\0'; ++p)
+    if (*p == '/' || *p == '\\') lastSeparator = p;
+  PlatformSearch* search = new PlatformSearch;
+  search->folder = lastSeparator ? std::string(pattern, lastSeparator - pattern) : ".";
+  if (lastSeparator == pattern) search->folder = "/";
+  const char* namePattern = lastSeparator ? lastSeparator + 1 : pattern;
+
+  DIR* dir = opendir(search->folder.c_str());
+  if (dir == nullptr) {
+    *error = errorFromErrno(errno);
+    delete search;
+    return nullptr;
+  }
+  while (struct dirent* entry = readdir(dir)) {
+    if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0) continue;
+    if (matchesPattern(namePattern, entry->d_name)) search->names.push_back(entry->d_name);
+  }
+  closedir(dir);
+  std::sort(search->names.begin(), search->names.end(), lessIgnoringCase);
+  if (!platformFindNext(search, first)) {
+    *error = kPlatformFileNotFound;
+    delete search;
+    return nullptr;
+  }
+  *error = kPlatformOk;
+  return search;
+}
+
+int platformFindNext(PlatformSearch* search, PlatformFindData* next) {
+  while (search->next < search->names.size()) {
+    if (describeEntry(*search, search->names[search->next++], next)) return 1;
+  }
+  return 0;
+}
+
+void platformFindClose(PlatformSearch* search) { delete search; }
+
+// ---------------------------------------------------------------------------
+// Files and folders by path.
+
+int platformDeleteFile(const char* path) { return unlink(path) == 0; }
+
+namespace {
+
+// Copies every byte from `in` to `out`, in the kernel where it can.
+bool copyContents(int in, int out) {
+  bool kernelCopy = true;
+  char buffer[65536];
+  for (;;) {
+    if (kernelCopy) {
+      ssize_t n = copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+      if (n > 0) continue;
+      if (n == 0) return true;
+      if (errno == EINTR) continue;
+      if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
+      kernelCopy = false;  // another file system or kernel: copy through user space
+      continue;
+    }
+    ssize_t n = read(in, buffer, sizeof buffer);
+    if (n == 0) return true;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    for (ssize_t done = 0; done < n;) {
+      ssize_t w = write(out, buffer + done, static_cast<size_t>(n - done));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) return false;
+      done += w;
+    }
+  }
+}
+
+}  // namespace
+
+int platformCopyFile(const char* source, const char* target) {
+  int in = open(source, O_RDONLY | O_CLOEXEC);
+  if (in < 0) return 0;
+  struct stat status;
+  if (fstat(in, &status) != 0 || !S_ISREG(status.st_mode)) {
+    close(in);
+    return 0;
+  }
+  int out = open(target, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, status.st_mode & 0777);
+  if (out < 0) {
+    close(in);
+    return 0;
+  }
+  struct timespec times[2] = {status.st_atim, status.st_mtim};
+  bool ok = copyContents(in, out) && futimens(out, times) == 0;
+  ok = (close(out) == 0) && ok;
+  close(in);
+  if (!ok) unlink(target);  // never leave a half-written backup behind
+  return ok;
+}
+
+int platformMakeDirectory(const char* path) { return mkdir(path, 0777) == 0 ? 0 : errno; }
+
+int platformPathStatus(const char* path, int* isDirectory) {
+  struct stat status;
+  if (stat(path, &status) != 0) return 0;
+  *isDirectory = S_ISDIR(status.st_mode) ? 1 : 0;
+  return 1;
+}
+
+int platformReplaceFile(const char* from, const char* to) { return rename(from, to) == 0; }
+
+int platformRenameNoReplace(const char* from, const char* to) {
+  // A hard link fails when the target exists; then the old name goes.
+  if (link(from, to) != 0) return 0;
+  unlink(from);
+  return 1;
+}
+
+int platformSyncFolder(const char* path) {
+  int fd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  int ok = fsync(fd) == 0;
+  close(fd);
+  return ok;
+}
+
+// ---------------------------------------------------------------------------
+// Open files.
+
+struct PlatformFile {
+  int fd;
+  bool writeFailed;
+};
+
+namespace {
+
+PlatformFile* wrap(int fd) {
+  if (fd < 0) return nullptr;
+  return new PlatformFile{fd, false};
+}
+
+}  // namespace
+
+PlatformFile* platformOpenRead(const char* path) { return wrap(open(path, O_RDONLY | O_CLOEXEC)); }
+
+PlatformFile* platformCreate(const char* path, PlatformCreateMode mode) {
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == kPlatformCreateExclusive ? O_EXCL : O_TRUNC);
+  return wrap(open(path, flags, 0666));
+}
+
+int platformRead(PlatformFile* file, void* buffer, size_t* size) {
+  size_t wanted = *size;
+  size_t done = 0;
+  while (done < wanted) {
+    ssize_t n = read(file->fd, static_cast<char*>(buffer) + done, wanted - done);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      *size = done;
+      return 0;
+    }
+    done += static_cast<size_t>(n);
+  }
+  *size = done;
+  return 1;
+}
+
+int platformWrite(PlatformFile* file, const void* buffer, size_t* size) {
+  size_t wanted = *size;
+  size_t done = 0;
+  while (done < wanted) {
+    ssize_t n = write(file->fd, static_cast<const char*>(buffer) + done, wanted - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  *size = done;
+  if (done < wanted) file->writeFailed = true;
+  return done == wanted;
+}
+
+int platformSeek(PlatformFile* file, int64_t offset, PlatformSeekOrigin origin, uint64_t* position) {
+  static const int whence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
+  off_t at = lseek(file->fd, static_cast<off_t>(offset), whence[origin]);
+  if (at < 0) return 0;
+  if (position != nullptr) *position = static_cast<uint64_t>(at);
+  return 1;
+}
+
+int platformFileLength(PlatformFile* file, uint64_t* length) {
+  struct stat status;
+  if (fstat(file->fd, &status) != 0) return 0;
+  *length = static_cast<uint64_t>(status.st_size);
+  return 1;
+}
+
+int platformFileTimes(PlatformFile* file, uint64_t* creationTime, uint64_t* lastWriteTime) {
+  struct statx status;
+  if (statx(file->fd, "", AT_EMPTY_PATH, STATX_MTIME | STATX_BTIME, &status) != 0) return 0;
+  struct timespec written = {static_cast<time_t>(status.stx_mtime.tv_sec),
+                             static_cast<long>(status.stx_mtime.tv_nsec)};
+  *lastWriteTime = toFileTime(written);
+  *creationTime = *lastWriteTime;
+  if (status.stx_mask & STATX_BTIME) {
+    struct timespec born = {static_cast<time_t>(status.stx_btime.tv_sec),
+                            static_cast<long>(status.stx_btime.tv_nsec)};
+    *creationTime = toFileTime(born);
+  }
+  return 1;
+}
+
+int platformSyncFile(PlatformFile* file) { return fsync(file->fd) == 0; }
+
+int platformClose(PlatformFile* file) {
+  if (file == nullptr) return 1;
+  int ok = close(file->fd) == 0 && !file->writeFailed;
+  delete file;
+  return ok;
+}
+
+// ---------------------------------------------------------------------------
+// Time and machine.
+
+uint64_t platformCurrentFileTime() {
+  struct timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  return toFileTime(now);
+}
+
+int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime) {
+  if (fileTime < kFileTimeUnixEpoch) return 0;
+  time_t seconds = static_cast<time_t>((fileTime - kFileTimeUnixEpoch) / kFileTimePerSecond);
+  struct tm local;
+  if (localtime_r(&seconds, &local) == nullptr) return 0;
+  int year = local.tm_year + 1900;
+  if (year < 1980 || year > 2107) return 0;
+  uint32_t date = static_cast<uint32_t>(((year - 1980) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
+  uint32_t time = static_cast<uint32_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
+  *dosDateTime = (date << 16) | time;
+  return 1;
+}
+
+uint32_t platformProcessorCount() {
+  long count = sysconf(_SC_NPROCESSORS_ONLN);
+  return count > 0 ? static_cast<uint32_t>(count) : 0;
+}

@@ -1,0 +1,23 @@
+// The command body shared by the three command servers.
+#ifndef QK_PLUGIN_COMMAND_H_
+#define QK_PLUGIN_COMMAND_H_
+
+#include "plugin/host_interface.h"
+
+// The command that runs; each server passes its own constant.
+enum SaveKind : int32_t {
+  IncrementalSave = 0,
+  Configure = 1,
+  BakSave = 2,
+};
+
+// 1 from load until the first activation whose acquisition succeeds.
+extern int firstActivation;
+
+// Acquires the host services, performs the first-use initialisation when it
+// is due (reset both profiles, then load the settings file over them) and
+// runs the options panel or the save flow. A host without "SAVE" gets the
+// error "Internal error (API init failed)" and nothing else happens.
+void runCommand(HostGlobalFunc global, HostCommandInterface* commands, SaveKind kind);
+
+#endif  // QK_PLUGIN_COMMAND_H_

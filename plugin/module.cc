@@ -1,0 +1,58 @@
+// The module descriptor and the three command servers: all the host sees
+// of the plug-in file.
+#include "plugin/command.h"
+#include "plugin/host_interface.h"
+#include "save/save_profile.h"
+
+#if defined(_WIN32)
+#define QK_EXPORT extern "C" __declspec(dllexport)
+#else
+#define QK_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+namespace {
+
+void* moduleStartup() { return reinterpret_cast<void*>(1); }
+
+// Frees the incremental profile's directory. The other owned strings are
+// freed when the plug-in file is unloaded and the profiles are destroyed.
+void moduleShutdown(void* /*startupValue*/) { incrementalProfile().release(); }
+
+// One activation function per server, each passing its own SaveKind.
+// Refuses every interface version but 3 without touching anything.
+template <SaveKind kind>
+int32_t activate(int32_t version, HostGlobalFunc global, void* local, void* /*serverData*/) {
+  if (version != HOST_ACTIVATION_VERSION) return 1;
+  runCommand(global, static_cast<HostCommandInterface*>(local), kind);
+  return 0;
+}
+
+const HostServerTag incrementalTags[] = {
+    {"QK_RevKeeper", HOST_TAG_USER_NAME},
+    {"Revision keeper", HOST_TAG_DESCRIPTION},
+    {nullptr, 0},
+};
+const HostServerTag configureTags[] = {
+    {"QK_RevKeeperConfig", HOST_TAG_USER_NAME},
+    {"Revision keeper config", HOST_TAG_DESCRIPTION},
+    {nullptr, 0},
+};
+const HostServerTag bakTags[] = {
+    {"QK_BakKeeper", HOST_TAG_USER_NAME},
+    {"Object saver with BAK files", HOST_TAG_DESCRIPTION},
+    {nullptr, 0},
+};
+
+const HostServerRecord servers[] = {
+    {HOST_CLASS_COMMAND_SEQUENCE, "QK_RevKeeper", activate<IncrementalSave>, incrementalTags},
+    {HOST_CLASS_COMMAND_SEQUENCE, "QK_RevKeeperCfg", activate<Configure>, configureTags},
+    {HOST_CLASS_COMMAND_SEQUENCE, "QK_BakKeeper", activate<BakSave>, bakTags},
+    {nullptr, nullptr, nullptr, nullptr},
+};
+
+}  // namespace
+
+QK_EXPORT const HostModuleDescriptor _mod_descrip = {
+    HOST_MODULE_SYNC, HOST_MODULE_VERSION, HOST_MODULE_MACHINE,
+    moduleStartup,    moduleShutdown,      servers,
+};

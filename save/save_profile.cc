@@ -1,0 +1,61 @@
+#include "save/save_profile.h"
+
+#include <string.h>
+
+namespace {
+
+// Constructed when the plug-in is loaded, destroyed when it is unloaded.
+SaveProfile theIncrementalProfile;
+BakSaveProfile theBakProfile;
+
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+}  // namespace
+
+SaveProfile& incrementalProfile() { return theIncrementalProfile; }
+BakSaveProfile& bakProfile() { return theBakProfile; }
+
+SaveProfile::SaveProfile() = default;
+SaveProfile::~SaveProfile() = default;
+
+void SaveProfile::release() { directory.assign(nullptr); }
+
+void SaveProfile::reset() {
+  nameFormat = kNameUnderscoreLwo;
+  digits = 3;
+  directory.assign(".incr_save");
+  maxFiles = 0;
+  directoryMode = RelativeFolder;  // set directly: the default is known to be relative
+}
+
+BakSaveProfile::BakSaveProfile() {
+  isBak = 1;
+  maxFiles = 1;
+  globalName.assign("qkincr-lwo-bak");
+}
+
+// Members are destroyed in reverse order: globalName first, then directory.
+BakSaveProfile::~BakSaveProfile() = default;
+
+void BakSaveProfile::release() {
+  globalName.assign(nullptr);
+  SaveProfile::release();
+}
+
+void BakSaveProfile::reset() {
+  SaveProfile::reset();
+  nameFormat = kNameDotLwo;
+  digits = 1;
+  directory.assign(".bak_save");
+  maxFiles = 1;
+}
+
+int isUncPath(const char* text, size_t length) {
+  return length >= 3 && isSeparator(text[0]) && isSeparator(text[1]) && !isSeparator(text[2]);
+}
+
+DirectoryMode classifyDirectory(const char* text) {
+  if (text == nullptr || text[0] == '\0') return ObjectFolder;
+  if (isUncPath(text, strlen(text)) || strchr(text, ':') != nullptr) return AbsoluteFolder;
+  return RelativeFolder;
+}

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs every Debian package that the build, the tests, the demo and the
+# benchmark need. Idempotent: quiet when everything is present, and runs
+# apt-get update only when something is missing.
+set -euo pipefail
+
+packages=(
+  cmake make g++ pkg-config git     # build
+  zlib1g-dev libminizip-dev          # zip archives
+  lzma-dev                           # LZMA SDK encoder sources
+  googletest libgtest-dev            # tests
+  7zip unzip zip                     # independent archive readers; benchmark baselines
+  clang libclang-rt-14-dev           # fuzzing
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "setup: installing ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite twice: a normal build, then one
+# with AddressSanitizer and UndefinedBehaviorSanitizer (halting at the
+# first report).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+for flavour in release sanitize; do
+  echo "== $flavour build"
+  scripts/build.sh "$flavour"
+  ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1 \
+  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    ctest --test-dir "build/$flavour" --output-on-failure -j"$jobs"
+done

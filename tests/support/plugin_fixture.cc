@@ -1,0 +1,97 @@
+#include "tests/support/plugin_fixture.h"
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+namespace qktest {
+
+std::string readFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  ASSERT_TRUE(file.good()) << "cannot write " << path;
+}
+
+std::string sampleObject(const std::string& name) {
+  std::string bytes = readFile(std::string(QK_SAMPLES_DIR) + "/" + name);
+  EXPECT_FALSE(bytes.empty()) << "sample object " << name << " is missing";
+  return bytes;
+}
+
+std::vector<std::string> listFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(folder, error)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void PluginTest::SetUp() {
+  std::string pattern = (fs::temp_directory_path() / "qk_test.XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  scratch_ = pattern;
+  fs::create_directories(settingsDir());
+  reload();
+}
+
+void PluginTest::TearDown() {
+  module_.reset();
+  host_.reset();
+  std::error_code ignored;
+  fs::remove_all(scratch_, ignored);
+}
+
+void PluginTest::reload() {
+  module_.reset();  // shutdown and unload before the next load
+  host_ = std::make_unique<qkhost::StandInHost>();
+  host_->setFolder(HOST_FOLDER_SETTINGS, settingsDir());
+  std::string copy = scratch_ + "/QK_RevKeeper." + std::to_string(++loads_) + ".p";
+  fs::copy_file(QK_PLUGIN_PATH, copy, fs::copy_options::overwrite_existing);
+  std::string error;
+  module_ = qkhost::PluginModule::load(copy, &error);
+  ASSERT_NE(module_, nullptr) << error;
+}
+
+int32_t PluginTest::activate(const std::string& server, int32_t version) {
+  std::optional<int32_t> result = host_->activate(*module_, server, version);
+  EXPECT_TRUE(result.has_value()) << "no server " << server;
+  return result.value_or(-1);
+}
+
+std::string PluginTest::openObject(const std::string& name, const std::string& bytes) {
+  std::string path = scratch_ + "/" + name;
+  fs::create_directories(fs::path(path).parent_path());
+  writeFile(path, bytes);
+  host_->setObjectPath(path);
+  host_->setObjectBytes(bytes);
+  return path;
+}
+
+std::vector<std::string> PluginTest::shownMessages() const {
+  std::vector<std::string> shown;
+  for (const qkhost::HostMessage& m : host_->messages()) {
+    switch (m.kind) {
+      case qkhost::HostMessage::Info: shown.push_back("info: " + m.firstLine); break;
+      case qkhost::HostMessage::Error:
+        shown.push_back("error: " + m.firstLine + (m.secondLine ? " | " + *m.secondLine : ""));
+        break;
+      case qkhost::HostMessage::Question:
+        shown.push_back("question: " + m.title + " | " + m.firstLine + " | " +
+                        m.secondLine.value_or(""));
+        break;
+    }
+  }
+  return shown;
+}
+
+}  // namespace qktest

@@ -1,0 +1,69 @@
+// PluginTest: a test fixture that loads the real QK_RevKeeper.p into a
+// fresh stand-in host, in a scratch folder of its own.
+//
+// Each load copies the plug-in file to a new name first, so every test (and
+// every reload within one) starts from a newly loaded plug-in: first
+// activation pending, profiles freshly constructed, as after the host starts.
+#ifndef QK_TESTS_SUPPORT_PLUGIN_FIXTURE_H_
+#define QK_TESTS_SUPPORT_PLUGIN_FIXTURE_H_
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/plugin_module.h"
+#include "host/stand_in_host.h"
+
+namespace qktest {
+
+// Names of the three servers.
+inline constexpr char kIncrementalServer[] = "QK_RevKeeper";
+inline constexpr char kConfigureServer[] = "QK_RevKeeperCfg";
+inline constexpr char kBakServer[] = "QK_BakKeeper";
+
+// Returns the bytes of the named file, or "" when it cannot be read.
+std::string readFile(const std::string& path);
+// Writes `bytes` to `path`, replacing it; fails the test when it cannot.
+void writeFile(const std::string& path, const std::string& bytes);
+// Returns the bytes of a sample object from the shared samples folder.
+std::string sampleObject(const std::string& name = "boxuv.lwo");
+// Returns the names in `folder`, sorted; empty when it does not exist.
+std::vector<std::string> listFolder(const std::string& folder);
+
+class PluginTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Unloads the plug-in (shutdown included) and loads a fresh copy into a
+  // fresh host whose settings folder is settingsDir().
+  void reload();
+
+  // Activates `server` with `version`; fails the test if it does not exist.
+  int32_t activate(const std::string& server, int32_t version = HOST_ACTIVATION_VERSION);
+
+  // Writes an object file `name` in the scratch folder with `bytes` and
+  // makes it the host's current object (bytes in memory too).
+  std::string openObject(const std::string& name, const std::string& bytes);
+
+  // Returns the messages shown so far as "info: text", "error: first | second"
+  // or "question: title | first | second".
+  std::vector<std::string> shownMessages() const;
+
+  const std::string& scratch() const { return scratch_; }
+  std::string settingsDir() const { return scratch_ + "/settings"; }
+  qkhost::StandInHost& host() { return *host_; }
+  qkhost::PluginModule& module() { return *module_; }
+
+ private:
+  std::string scratch_;
+  int loads_ = 0;
+  std::unique_ptr<qkhost::PluginModule> module_;
+  std::unique_ptr<qkhost::StandInHost> host_;
+};
+
+}  // namespace qktest
+
+#endif  // QK_TESTS_SUPPORT_PLUGIN_FIXTURE_H_
