@@ -1,33 +1,37 @@
 // The plug-in's acquisition and release of host services, driven directly.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "host/stand_in_host.h"
 #include "plugin/command.h"
 #include "plugin/host_services.h"
 
 namespace {
 
+struct Entry {
+  const char* name;
+  const void* value;
+};
+
+// The entries that every activation fetches afresh and release clears.
+std::vector<Entry> perActivationEntries() {
+  const HostServices& s = hostServices;
+  return {{"stateQuery", s.stateQuery},       {"hostDisplayInfo", s.hostDisplayInfo},
+          {"messages", s.messages},           {"directoryInfo", reinterpret_cast<const void*>(s.directoryInfo)},
+          {"sceneObjects", s.sceneObjects},   {"panelServices", s.panelServices},
+          {"xpanel", s.xpanel}};
+}
+
 void expectPerActivationEntriesCleared() {
-  EXPECT_EQ(hostServices.stateQuery, nullptr);
-  EXPECT_EQ(hostServices.hostDisplayInfo, nullptr);
-  EXPECT_EQ(hostServices.messages, nullptr);
-  EXPECT_EQ(hostServices.directoryInfo, nullptr);
-  EXPECT_EQ(hostServices.sceneObjects, nullptr);
-  EXPECT_EQ(hostServices.panelServices, nullptr);
-  EXPECT_EQ(hostServices.xpanel, nullptr);
+  for (const Entry& e : perActivationEntries()) EXPECT_EQ(e.value, nullptr) << e.name;
   EXPECT_EQ(hostServices.saveCommand, 0);
 }
 
 TEST(HostServicesTest, AcquireFillsEveryFieldAndReleaseClearsThePerActivationOnes) {
   qkhost::StandInHost host;
   ASSERT_EQ(acquireHostServices(host.globalFunction(), host.commandInterface(), 1), 1);
-  EXPECT_NE(hostServices.stateQuery, nullptr);
-  EXPECT_NE(hostServices.hostDisplayInfo, nullptr);
-  EXPECT_NE(hostServices.messages, nullptr);
-  EXPECT_NE(hostServices.directoryInfo, nullptr);
-  EXPECT_NE(hostServices.sceneObjects, nullptr);
-  EXPECT_NE(hostServices.panelServices, nullptr);
-  EXPECT_NE(hostServices.xpanel, nullptr);
+  for (const Entry& e : perActivationEntries()) EXPECT_NE(e.value, nullptr) << e.name;
   EXPECT_NE(hostServices.dynamicMonitor, nullptr);
   EXPECT_NE(hostServices.saveCommand, 0);
   // The three never-called services are distinct records.
