@@ -1,4 +1,263 @@
 #include "settings/settings_file.h"
 
-// Not built yet: nothing is read, so the load reports failure.
-int loadSettings() { return 0; }
+#include <stdint.h>
+#include <string.h>
+
+#include "platform/platform.h"
+#include "plugin/host_services.h"
+#include "save/save_profile.h"
+
+// The layout of qk_revkeeper.cfg. Every integer is 32-bit little-endian;
+// there is no alignment or filler anywhere.
+//
+//   offset 0   4 bytes   magic "INSV" (49 4E 53 56)
+//   offset 4   4 bytes   format version, 1
+//   offset 8   chunks, one after the other, up to the end of the file:
+//                4 bytes   tag: four ASCII letters in reading order
+//                4 bytes   payload length, unsigned
+//                length    payload
+//
+// An integer chunk has length 4 and holds the field's value, with the
+// field's own signedness. A string chunk holds the text and its terminating
+// zero (length = characters + 1); a string holding none is length 0 with
+// no payload, an empty string is length 1.
+//
+// The writer emits the twelve chunks of storedFields() in order: 176 bytes
+// for the defaults. The reader takes chunks in any order, lets the last of
+// a tag win, and skips tags it does not know (up to 0x100000 bytes each,
+// within the file). Not stored: each profile's directoryMode, which is
+// derived from its directory after a complete read, and isBak.
+
+namespace {
+
+constexpr char kFileName[] = "qk_revkeeper.cfg";
+// The new file's name while it is written: as long as kFileName, so the
+// temporary path fits wherever the real one does.
+constexpr char kTemporaryName[] = "qk_revkeeper.tmp";
+static_assert(sizeof kTemporaryName == sizeof kFileName, "the names swap in place");
+
+constexpr size_t kPathSize = 260;          // one Windows path, terminator included
+constexpr size_t kMaxFolderLength = 240;   // leaves room for '/' and kFileName
+constexpr unsigned char kMagic[4] = {'I', 'N', 'S', 'V'};
+constexpr uint32_t kVersion = 1;
+constexpr size_t kHeaderSize = 8;
+constexpr size_t kChunkHeadSize = 8;
+constexpr uint32_t kMaxSkippedLength = 0x100000;
+// The longest string chunk read: 259 characters (the most the options
+// panel stores) and the terminating zero.
+constexpr uint32_t kMaxTextLength = 260;
+
+// One field of the profiles that the file stores.
+struct StoredField {
+  const char* tag;     // four letters
+  void* integer;       // a 32-bit field (int32_t or uint32_t), or null
+  OwnedString* text;   // a string field, or null
+};
+
+constexpr size_t kStoredFieldCount = 12;
+
+// The stored fields of the two process-wide profiles, in the writer's order.
+const StoredField* storedFields() {
+  static_assert(sizeof(SaveProfile::nameFormat) == 4 && sizeof(SaveProfile::maxFiles) == 4,
+                "integer chunks copy four bytes");
+  SaveProfile& incremental = incrementalProfile();
+  BakSaveProfile& bak = bakProfile();
+  static const StoredField fields[kStoredFieldCount] = {
+      {"NMFM", &incremental.nameFormat, nullptr},
+      {"NDIG", &incremental.digits, nullptr},
+      {"COMP", &incremental.compressionLevel, nullptr},
+      {"FLIM", &incremental.maxFiles, nullptr},
+      {"PATH", nullptr, &incremental.directory},
+      {"BFMT", &bak.nameFormat, nullptr},
+      {"BDIG", &bak.digits, nullptr},
+      {"BCMP", &bak.compressionLevel, nullptr},
+      {"BLIM", &bak.maxFiles, nullptr},
+      {"BUGN", &bak.useGlobalName, nullptr},
+      {"BPAT", nullptr, &bak.directory},
+      {"BGNM", nullptr, &bak.globalName},
+  };
+  return fields;
+}
+
+// Returns the stored field whose tag is the four bytes at `tag`, or null.
+const StoredField* findField(const unsigned char* tag) {
+  const StoredField* fields = storedFields();
+  for (size_t i = 0; i < kStoredFieldCount; ++i)
+    if (memcmp(fields[i].tag, tag, 4) == 0) return &fields[i];
+  return nullptr;
+}
+
+uint32_t decode32(const unsigned char* bytes) {
+  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+void encode32(uint32_t value, unsigned char* bytes) {
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+// Returns 1 iff all `size` bytes were read.
+int readExactly(PlatformFile* file, void* buffer, size_t size) {
+  size_t got = size;
+  return platformRead(file, buffer, &got) && got == size;
+}
+
+// Returns 1 iff all `size` bytes were written.
+int writeExactly(PlatformFile* file, const void* buffer, size_t size) {
+  size_t put = size;
+  return platformWrite(file, buffer, &put);
+}
+
+int readInteger(PlatformFile* file, uint32_t length, void* field) {
+  unsigned char payload[4];
+  if (length != sizeof payload || !readExactly(file, payload, sizeof payload)) return 0;
+  uint32_t value = decode32(payload);
+  memcpy(field, &value, sizeof value);  // the bit pattern, whatever the field's signedness
+  return 1;
+}
+
+// A string payload must be read whole and hold a zero byte within its
+// length; only the characters before the first zero count.
+int readText(PlatformFile* file, uint32_t length, OwnedString* field) {
+  if (length == 0) {
+    field->assign(nullptr);
+    return 1;
+  }
+  char payload[kMaxTextLength];
+  if (length > sizeof payload || !readExactly(file, payload, length) ||
+      memchr(payload, '\0', length) == nullptr)
+    return 0;
+  field->assign(payload);
+  return 1;
+}
+
+int skipChunk(PlatformFile* file, uint32_t length, uint64_t fileSize) {
+  uint64_t position = 0;
+  return length <= kMaxSkippedLength &&
+         platformSeek(file, length, kPlatformSeekCurrent, &position) && position <= fileSize;
+}
+
+// Reads the payload of the chunk whose head is `head`. Returns 1 on success.
+int readChunk(PlatformFile* file, const unsigned char* head, uint64_t fileSize) {
+  uint32_t length = decode32(head + 4);
+  const StoredField* field = findField(head);
+  if (field == nullptr) return skipChunk(file, length, fileSize);
+  if (field->integer != nullptr) return readInteger(file, length, field->integer);
+  return readText(file, length, field->text);
+}
+
+int writeField(PlatformFile* file, const StoredField& field) {
+  unsigned char chunk[kChunkHeadSize + 4];
+  memcpy(chunk, field.tag, 4);
+  if (field.integer != nullptr) {
+    uint32_t value;
+    memcpy(&value, field.integer, sizeof value);
+    encode32(sizeof value, chunk + 4);
+    encode32(value, chunk + kChunkHeadSize);
+    return writeExactly(file, chunk, sizeof chunk);
+  }
+  const char* text = field.text->get();
+  size_t length = text != nullptr ? strlen(text) + 1 : 0;
+  encode32(static_cast<uint32_t>(length), chunk + 4);
+  return writeExactly(file, chunk, kChunkHeadSize) &&
+         (length == 0 || writeExactly(file, text, length));
+}
+
+// Returns the host's folder of `kind`, or null when it names none.
+const char* hostFolder(const char* kind) {
+  const char* folder = hostServices.directoryInfo(kind);
+  return folder != nullptr && folder[0] != '\0' ? folder : nullptr;
+}
+
+// Writes the profiles to a new file `temporary`, flushed to stable storage.
+// Returns 1 iff every step succeeded.
+int writeNewFile(const char* temporary) {
+  PlatformFile* file = platformCreate(temporary, kPlatformCreateTruncate);
+  if (file == nullptr) return 0;
+  int written = writeSettings(file) && platformSyncFile(file);
+  return platformClose(file) && written;
+}
+
+}  // namespace
+
+const char* settingsFilePath() {
+  static char path[kPathSize];
+  if (hostServices.directoryInfo == nullptr) return nullptr;
+  const char* folder = hostFolder(HOST_FOLDER_SETTINGS);
+  if (folder == nullptr) folder = hostFolder(HOST_FOLDER_CONTENT);
+  if (folder == nullptr) return nullptr;
+  size_t length = strlen(folder);
+  if (length > kMaxFolderLength) return nullptr;
+  memcpy(path, folder, length);
+  if (path[length - 1] != '/' && path[length - 1] != '\\') path[length++] = '/';
+  memcpy(path + length, kFileName, sizeof kFileName);
+  return path;
+}
+
+int loadSettings() {
+  const char* path = settingsFilePath();
+  if (path == nullptr) return 0;
+  PlatformFile* file = platformOpenRead(path);
+  if (file == nullptr) return 0;
+  int loaded = readSettings(file);
+  platformClose(file);
+  return loaded;
+}
+
+int saveSettings() {
+  const char* path = settingsFilePath();
+  if (path == nullptr) return 0;
+  char target[kPathSize];
+  char temporary[kPathSize];
+  size_t length = strlen(path);
+  memcpy(target, path, length + 1);
+  memcpy(temporary, path, length + 1);
+  size_t nameAt = length - strlen(kFileName);
+  memcpy(temporary + nameAt, kTemporaryName, sizeof kTemporaryName);
+  if (!writeNewFile(temporary) || !platformReplaceFile(temporary, target)) {
+    platformDeleteFile(temporary);
+    return 0;
+  }
+  // The new file is in place; making its name durable is best effort, since
+  // the old file is gone whatever this answers.
+  target[nameAt] = '\0';
+  platformSyncFolder(target);
+  return 1;
+}
+
+int readSettings(PlatformFile* file) {
+  uint64_t fileSize = 0;
+  if (!platformSeek(file, 0, kPlatformSeekEnd, &fileSize) ||
+      !platformSeek(file, 0, kPlatformSeekSet, nullptr))
+    return 0;
+  unsigned char header[kHeaderSize];
+  if (!readExactly(file, header, sizeof header) || memcmp(header, kMagic, sizeof kMagic) != 0 ||
+      decode32(header + 4) != kVersion)
+    return 0;
+
+  SaveProfile& incremental = incrementalProfile();
+  BakSaveProfile& bak = bakProfile();
+  incremental.reset();
+  bak.reset();
+  for (;;) {
+    unsigned char head[kChunkHeadSize];
+    size_t got = sizeof head;
+    if (!platformRead(file, head, &got)) return 0;  // a read error is not the end of the file
+    if (got < sizeof head) break;  // the end, perhaps after a few stray bytes
+    if (!readChunk(file, head, fileSize)) return 0;
+  }
+  incremental.directoryMode = classifyDirectory(incremental.directory.get());
+  bak.directoryMode = classifyDirectory(bak.directory.get());
+  return 1;
+}
+
+int writeSettings(PlatformFile* file) {
+  unsigned char header[kHeaderSize];
+  memcpy(header, kMagic, sizeof kMagic);
+  encode32(kVersion, header + 4);
+  if (!writeExactly(file, header, sizeof header)) return 0;
+  const StoredField* fields = storedFields();
+  for (size_t i = 0; i < kStoredFieldCount; ++i)
+    if (!writeField(file, fields[i])) return 0;
+  return 1;
+}

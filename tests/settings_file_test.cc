@@ -1,0 +1,329 @@
+// The settings file: where it lives, what a load makes of every kind of
+// file, and that a save never destroys the file it replaces.
+//
+// These tests drive the settings code linked into the test binary (its own
+// profiles and host services), bound to the fixture's stand-in host.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "plugin/host_services.h"
+#include "save/save_profile.h"
+#include "settings/settings_file.h"
+#include "tests/support/plugin_fixture.h"
+
+namespace qktest {
+namespace {
+
+namespace fs = std::filesystem;
+
+// --- Building files ----------------------------------------------------------
+
+std::string le32(uint32_t value) {
+  std::string bytes(4, '\0');
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>(value >> (8 * i));
+  return bytes;
+}
+
+const std::string kHeader = "INSV" + le32(1);
+
+// A chunk head claiming `length`, without its payload.
+std::string head(const std::string& tag, uint32_t length) { return tag + le32(length); }
+std::string chunk(const std::string& tag, const std::string& payload) {
+  return head(tag, static_cast<uint32_t>(payload.size())) + payload;
+}
+std::string intChunk(const std::string& tag, uint32_t value) { return chunk(tag, le32(value)); }
+std::string textChunk(const std::string& tag, const std::string& text) {
+  return chunk(tag, text + std::string(1, '\0'));
+}
+
+// --- Profiles as values --------------------------------------------------------
+
+struct Fields {
+  int32_t nameFormat, digits, compressionLevel;
+  std::optional<std::string> directory;
+  uint32_t maxFiles;
+  int32_t directoryMode;
+};
+
+struct Profiles {
+  Fields incremental, bak;
+  int32_t useGlobalName;
+  std::optional<std::string> globalName;
+};
+
+std::optional<std::string> held(const OwnedString& s) {
+  return s.get() ? std::optional<std::string>(s.get()) : std::nullopt;
+}
+
+Fields fieldsOf(const SaveProfile& p) {
+  return {p.nameFormat, p.digits, p.compressionLevel, held(p.directory), p.maxFiles, p.directoryMode};
+}
+
+Profiles capture() {
+  return {fieldsOf(incrementalProfile()), fieldsOf(bakProfile()), bakProfile().useGlobalName,
+          held(bakProfile().globalName)};
+}
+
+void applyFields(const Fields& f, SaveProfile& p) {
+  p.nameFormat = f.nameFormat;
+  p.digits = f.digits;
+  p.compressionLevel = f.compressionLevel;
+  p.directory.assign(f.directory ? f.directory->c_str() : nullptr);
+  p.maxFiles = f.maxFiles;
+  p.directoryMode = f.directoryMode;
+}
+
+void apply(const Profiles& p) {
+  applyFields(p.incremental, incrementalProfile());
+  applyFields(p.bak, bakProfile());
+  bakProfile().useGlobalName = p.useGlobalName;
+  bakProfile().globalName.assign(p.globalName ? p.globalName->c_str() : nullptr);
+}
+
+std::string describe(const std::optional<std::string>& s) { return s ? '"' + *s + '"' : "none"; }
+
+std::string describe(const Fields& f) {
+  std::ostringstream out;
+  out << "format " << f.nameFormat << ", digits " << f.digits << ", level " << f.compressionLevel
+      << ", directory " << describe(f.directory) << ", max " << f.maxFiles << ", mode "
+      << f.directoryMode;
+  return out.str();
+}
+
+std::string describe(const Profiles& p) {
+  return "incremental {" + describe(p.incremental) + "}\nbak {" + describe(p.bak) +
+         "}, global " + std::to_string(p.useGlobalName) + " " + describe(p.globalName);
+}
+
+// What the profiles hold before a load: every field differs from its reset value.
+Profiles beforeLoad() {
+  return {{7, 6, 1, "old-incremental", 9, 2}, {8, 5, 1, "old-bak", 4, 2}, 1, "old-name"};
+}
+
+// `p` after both resets: compression levels and the global name untouched.
+Profiles resetOf(Profiles p) {
+  p.incremental = {0, 3, p.incremental.compressionLevel, ".incr_save", 0, 1};
+  p.bak = {3, 1, p.bak.compressionLevel, ".bak_save", 1, 1};
+  return p;
+}
+
+// --- The fixture ----------------------------------------------------------------
+
+// Binds the test binary's host services to the fixture's stand-in host.
+class SettingsFileTest : public PluginTest {
+ protected:
+  void SetUp() override {
+    PluginTest::SetUp();
+    ASSERT_EQ(acquireHostServices(host().globalFunction(), host().commandInterface(), 0), 1);
+  }
+  void TearDown() override {
+    releaseHostServices();
+    PluginTest::TearDown();
+  }
+  std::string settingsFile() const { return settingsDir() + "/qk_revkeeper.cfg"; }
+};
+
+// --- Where the file lives -----------------------------------------------------
+
+TEST_F(SettingsFileTest, PathComesFromTheSettingsFolderOrElseTheContentFolder) {
+  const std::string longest = "/" + std::string(239, 'f');
+  struct Case {
+    const char* name;
+    std::optional<std::string> settings, content;
+    std::optional<std::string> path;
+    std::vector<std::string> asked;
+  } cases[] = {
+      {"settings folder", "/s", "/c", "/s/qk_revkeeper.cfg", {"Settings"}},
+      {"trailing slash", "/s/", std::nullopt, "/s/qk_revkeeper.cfg", {"Settings"}},
+      {"trailing backslash", "C:\\s\\", std::nullopt, "C:\\s\\qk_revkeeper.cfg", {"Settings"}},
+      {"empty settings", "", "/c", "/c/qk_revkeeper.cfg", {"Settings", "Content"}},
+      {"no settings", std::nullopt, "/c", "/c/qk_revkeeper.cfg", {"Settings", "Content"}},
+      {"neither", std::nullopt, "", std::nullopt, {"Settings", "Content"}},
+      {"240 characters", longest, std::nullopt, longest + "/qk_revkeeper.cfg", {"Settings"}},
+      {"241 characters", longest + "f", "/c", std::nullopt, {"Settings"}},
+  };
+  for (const Case& c : cases) {
+    host().setFolder(HOST_FOLDER_SETTINGS, c.settings);
+    host().setFolder(HOST_FOLDER_CONTENT, c.content);
+    host().clearRecords();
+    const char* path = settingsFilePath();
+    EXPECT_EQ(path ? std::string(path) : "(none)", c.path.value_or("(none)")) << c.name;
+    std::vector<std::string> asked;
+    for (const qkhost::HostCall& call : host().calls()) asked.push_back(call.arguments.at(0));
+    EXPECT_EQ(asked, c.asked) << c.name;
+  }
+  EXPECT_EQ(cases[6].path->size(), 240u + 1 + 16);
+}
+
+TEST_F(SettingsFileTest, NoFolderMeansNeitherLoadNorSave) {
+  host().setFolder(HOST_FOLDER_SETTINGS, "/" + std::string(240, 'f'));
+  host().setFolder(HOST_FOLDER_CONTENT, settingsDir());
+  writeFile(settingsFile(), kHeader + intChunk("NDIG", 6));
+  apply(beforeLoad());
+  EXPECT_EQ(loadSettings(), 0);
+  EXPECT_EQ(describe(capture()), describe(beforeLoad()));
+  EXPECT_EQ(saveSettings(), 0);
+  EXPECT_EQ(readFile(settingsFile()), kHeader + intChunk("NDIG", 6));
+}
+
+// --- What a load makes of a file ----------------------------------------------------
+
+TEST_F(SettingsFileTest, LoadTakesWhatTheFileHoldsAndStopsAtTheFirstFault) {
+  enum Base { Unchanged, Reset };
+  struct Case {
+    const char* name;
+    std::optional<std::string> file;  // nullopt: no file at all
+    int result;
+    Base base;                        // the profiles before `adjust`
+    void (*adjust)(Profiles&);
+  } cases[] = {
+      {"no file", std::nullopt, 0, Unchanged, nullptr},
+      {"empty file", "", 0, Unchanged, nullptr},
+      {"7 bytes", kHeader.substr(0, 7), 0, Unchanged, nullptr},
+      {"wrong magic", "INSW" + le32(1) + intChunk("NDIG", 6), 0, Unchanged, nullptr},
+      {"version 2", "INSV" + le32(2) + intChunk("NDIG", 6), 0, Unchanged, nullptr},
+      {"header only", kHeader, 1, Reset, nullptr},
+      {"PATH of length 0", kHeader + chunk("PATH", ""), 1, Reset,
+       [](Profiles& p) { p.incremental.directory.reset(); p.incremental.directoryMode = 0; }},
+      {"PATH of length 1", kHeader + chunk("PATH", std::string(1, '\0')), 1, Reset,
+       [](Profiles& p) { p.incremental.directory = ""; p.incremental.directoryMode = 0; }},
+      {"PATH with a drive letter", kHeader + textChunk("PATH", "D:\\backups"), 1, Reset,
+       [](Profiles& p) { p.incremental.directory = "D:\\backups"; p.incremental.directoryMode = 2; }},
+      {"BPAT on the network", kHeader + textChunk("BPAT", "//server/share"), 1, Reset,
+       [](Profiles& p) { p.bak.directory = "//server/share"; p.bak.directoryMode = 2; }},
+      {"every field, out of order",
+       kHeader + textChunk("BGNM", "robot") + intChunk("NMFM", 4) + intChunk("NDIG", 5) +
+           intChunk("COMP", 1) + intChunk("FLIM", 20) + textChunk("PATH", "") +
+           intChunk("BFMT", 9) + intChunk("BDIG", 2) + intChunk("BCMP", 0) + intChunk("BLIM", 3) +
+           intChunk("BUGN", 0) + textChunk("BPAT", "bak/here"),
+       1, Reset,
+       [](Profiles& p) {
+         p.incremental = {4, 5, 1, "", 20, 0};
+         p.bak = {9, 2, 0, "bak/here", 3, 1};
+         p.useGlobalName = 0; p.globalName = "robot";
+       }},
+      {"values out of range", kHeader + intChunk("NMFM", 0xFFFFFFFF) + intChunk("NDIG", 100) +
+           intChunk("FLIM", 0xFFFFFFFF), 1, Reset,
+       [](Profiles& p) {
+         p.incremental.nameFormat = -1;
+         p.incremental.digits = 100;
+         p.incremental.maxFiles = 0xFFFFFFFF;
+       }},
+      {"unknown chunk of 0x100000", kHeader + chunk("XTRA", std::string(0x100000, 'x')) +
+           intChunk("NDIG", 6), 1, Reset, [](Profiles& p) { p.incremental.digits = 6; }},
+      {"unknown chunk of 0x100001", kHeader + chunk("XTRA", std::string(0x100001, 'x')) +
+           intChunk("NDIG", 6), 0, Reset, nullptr},
+      {"unknown chunk ending at the end", kHeader + intChunk("NDIG", 6) + head("XTRA", 3) + "abc",
+       1, Reset, [](Profiles& p) { p.incremental.digits = 6; }},
+      {"unknown chunk past the end", kHeader + intChunk("NDIG", 6) + head("XTRA", 4) + "abc", 0,
+       Reset, [](Profiles& p) { p.incremental.digits = 6; }},
+      {"NDIG of length 8", kHeader + chunk("NDIG", le32(6) + le32(7)), 0, Reset, nullptr},
+      {"NDIG cut short", kHeader + head("NDIG", 4) + "\x06", 0, Reset, nullptr},
+      {"1 stray byte", kHeader + intChunk("NDIG", 6) + "x", 1, Reset,
+       [](Profiles& p) { p.incremental.digits = 6; }},
+      {"7 stray bytes", kHeader + intChunk("NDIG", 6) + "1234567", 1, Reset,
+       [](Profiles& p) { p.incremental.digits = 6; }},
+      {"BLIM twice", kHeader + intChunk("BLIM", 3) + intChunk("BLIM", 7), 1, Reset,
+       [](Profiles& p) { p.bak.maxFiles = 7; }},
+      {"failure part-way", kHeader + textChunk("PATH", "C:\\abs") + intChunk("NDIG", 6) +
+           chunk("FLIM", "abc"), 0, Reset,
+       [](Profiles& p) { p.incremental.directory = "C:\\abs"; p.incremental.digits = 6; }},
+      {"string without a zero", kHeader + chunk("BGNM", "robot"), 0, Reset, nullptr},
+      {"string cut short", kHeader + head("PATH", 20) + std::string("abc\0", 4), 0, Reset, nullptr},
+      {"string of 261 bytes", kHeader + textChunk("PATH", std::string(260, 'a')), 0, Reset, nullptr},
+      {"string of 260 bytes", kHeader + textChunk("PATH", std::string(259, 'a')), 1, Reset,
+       [](Profiles& p) { p.incremental.directory = std::string(259, 'a'); }},
+      {"zero inside a string", kHeader + chunk("BGNM", std::string("ab\0cd\0", 6)), 1, Reset,
+       [](Profiles& p) { p.globalName = "ab"; }},
+  };
+  for (const Case& c : cases) {
+    std::error_code ignored;
+    fs::remove(settingsFile(), ignored);
+    if (c.file) writeFile(settingsFile(), *c.file);
+    apply(beforeLoad());
+    Profiles expected = c.base == Reset ? resetOf(beforeLoad()) : beforeLoad();
+    if (c.adjust) c.adjust(expected);
+    EXPECT_EQ(loadSettings(), c.result) << c.name;
+    EXPECT_EQ(describe(capture()), describe(expected)) << c.name;
+  }
+}
+
+// --- What a save writes, and what it never destroys -------------------------------
+
+TEST_F(SettingsFileTest, WhatASaveWritesALoadReadsBack) {
+  Profiles odd = {{-1, 8, 5, std::nullopt, 0xFFFFFFFF, 0}, {9, 1, 1, "", 0, 0}, 7, ""};
+  apply(odd);
+  ASSERT_EQ(saveSettings(), 1);
+  EXPECT_EQ(listFolder(settingsDir()), std::vector<std::string>{"qk_revkeeper.cfg"});
+  apply(beforeLoad());
+  ASSERT_EQ(loadSettings(), 1);
+  EXPECT_EQ(describe(capture()), describe(odd));
+}
+
+// Caps the size of every file this process writes, for the guard's lifetime;
+// a write past the cap fails instead of raising SIGXFSZ.
+class FileSizeCap {
+ public:
+  explicit FileSizeCap(rlim_t bytes) {
+    previousHandler_ = signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit cap = previous_;
+    cap.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &cap);
+  }
+  ~FileSizeCap() {
+    setrlimit(RLIMIT_FSIZE, &previous_);
+    signal(SIGXFSZ, previousHandler_);
+  }
+
+ private:
+  rlimit previous_;
+  void (*previousHandler_)(int);
+};
+
+TEST_F(SettingsFileTest, AFailedSaveLeavesThePreviousFileAsItWas) {
+  const std::string previous = kHeader + intChunk("NDIG", 6) + textChunk("PATH", "kept");
+  struct Case {
+    const char* name;
+    void (*prepare)(const std::string& settingsDir);
+    rlim_t sizeCap;  // 0: none
+  } errors[] = {
+      {"the disk fills up part-way", nullptr, 100},
+      {"the temporary name is taken by a folder",
+       [](const std::string& dir) { fs::create_directory(dir + "/qk_revkeeper.tmp"); }, 0},
+  };
+  for (const Case& c : errors) {
+    fs::remove_all(settingsDir());
+    fs::create_directories(settingsDir());
+    writeFile(settingsFile(), previous);
+    if (c.prepare) c.prepare(settingsDir());
+    std::vector<std::string> namesBefore = listFolder(settingsDir());
+    apply(beforeLoad());
+    int saved;
+    {
+      std::optional<FileSizeCap> cap;
+      if (c.sizeCap) cap.emplace(c.sizeCap);
+      saved = saveSettings();
+    }
+    EXPECT_EQ(saved, 0) << c.name;
+    EXPECT_EQ(readFile(settingsFile()), previous) << c.name;
+    EXPECT_EQ(listFolder(settingsDir()), namesBefore) << c.name;
+  }
+}
+
+TEST_F(SettingsFileTest, AFolderInTheFilesPlaceIsNeverReplaced) {
+  fs::create_directories(settingsFile() + "/inside");
+  EXPECT_EQ(saveSettings(), 0);
+  EXPECT_TRUE(fs::is_directory(settingsFile() + "/inside"));
+  EXPECT_EQ(listFolder(settingsDir()), std::vector<std::string>{"qk_revkeeper.cfg"});
+}
+
+}  // namespace
+}  // namespace qktest
