@@ -39,6 +39,12 @@ const char kUsage[] =
     "  --content DIR       the host's Content folder (default: none)\n"
     "  --answer yes|no     answer the next question (repeatable); unanswered\n"
     "                      questions are asked on the terminal, or declined\n"
+    "  --panel LINE        a line typed at the next panel (repeatable): ID=VALUE\n"
+    "                      edits a value (ID as 0x8006 or decimal; a choice by\n"
+    "                      number or text, a switch as on/off), 'ok' or 'cancel'\n"
+    "                      ends that showing; later showings take later lines,\n"
+    "                      and without lines a panel is shown on the terminal\n"
+    "                      (cancelled when there is none)\n"
     "  --save-fails CODE   the host's SAVE fails with CODE (non-zero)\n"
     "  --no-save-command   a host without the SAVE command\n"
     "  --version N         activate with interface version N (default 3)\n"
@@ -55,6 +61,7 @@ struct Options {
   std::optional<std::string> settings;
   std::optional<std::string> content;
   std::vector<bool> answers;
+  std::vector<qkhost::PanelSession> panelSessions;  // one per showing of a panel
   int32_t saveResult = 0;
   bool saveCommand = true;
   int32_t version = HOST_ACTIVATION_VERSION;
@@ -91,6 +98,17 @@ bool isCommandWord(const std::string& word) {
   return false;
 }
 
+// Adds one --panel line to the scripted panel sessions. Returns false
+// after a usage error.
+bool addPanelLine(const std::string& line, Options& o) {
+  std::optional<qkhost::PanelAction> action = qkhost::parsePanelLine(line);
+  if (!action) return usageError("--panel takes ID=VALUE, ok or cancel, not '" + line + "'");
+  bool sessionOpen = !o.panelSessions.empty() && o.panelSessions.back().back().kind == qkhost::PanelAction::Enter;
+  if (!sessionOpen) o.panelSessions.emplace_back();
+  o.panelSessions.back().push_back(*action);
+  return true;
+}
+
 // Parses the command line into `o`. Returns false after a usage error.
 bool parse(int argc, char** argv, Options& o) {
   o.plugin = defaultPluginPath(argv[0]);
@@ -117,6 +135,8 @@ bool parse(int argc, char** argv, Options& o) {
       if (!value(v)) return false;
       if (v != "yes" && v != "no") return usageError("--answer takes yes or no");
       o.answers.push_back(v == "yes");
+    } else if (a == "--panel") {
+      if (!value(v) || !addPanelLine(v, o)) return false;
     } else if (a == "--save-fails") {
       if (!value(v)) return false;
       o.saveResult = std::atoi(v.c_str());
@@ -159,6 +179,16 @@ void printInfo(const qkhost::PluginModule& module) {
               << "\", description \"" << s.description << "\"\n";
 }
 
+// After a scripted configuration: prints the panel as the script left it,
+// and every edit the panel refused.
+void reportPanels(const qkhost::StandInHost& host, const Options& o) {
+  if (host.panels().empty() || o.panelSessions.empty()) return;
+  const qkhost::StandInPanel& panel = *host.panels().back();
+  if (!o.quiet) panel.render(std::cout);
+  for (const std::string& refusal : panel.refusals())
+    std::cerr << "qkhost: the panel refused " << refusal << '\n';
+}
+
 const char* serverOf(const std::string& command) {
   if (command == "save") return "QK_RevKeeper";
   if (command == "bak") return "QK_BakKeeper";
@@ -195,6 +225,7 @@ bool runOne(const std::vector<std::string>& command, const Options& o,
     for (size_t i = firstCall; i < host.calls().size(); ++i)
       std::cerr << "  > " << host.calls()[i].describe() << '\n';
   if (*result != 0 && !o.quiet) std::cout << server << ": activation returned " << *result << '\n';
+  if (name == "configure") reportPanels(host, o);
   return true;
 }
 
@@ -220,6 +251,7 @@ int main(int argc, char** argv) {
   host.setFolder(HOST_FOLDER_SETTINGS, o.settings);
   host.setFolder(HOST_FOLDER_CONTENT, o.content);
   for (bool answer : o.answers) host.queueAnswer(answer);
+  for (const qkhost::PanelSession& session : o.panelSessions) host.queuePanelSession(session);
   host.setSaveCommandAvailable(o.saveCommand);
   host.setSaveResult(o.saveResult);
   host.setInteractive(isatty(0) != 0, &std::cin, &std::cout);

@@ -1,10 +1,13 @@
 // StandInPanel: one form panel of the stand-in host's "LWXPanel" service.
 //
 // It keeps the control list, data description and hints the plug-in gave,
-// holds each value by id, and is shown either to a scripted user (a
-// PanelSession: set values, then OK or Cancel) or, interactively, as a
-// plain text form. Setting a value honours the hinted numeric limits and
-// calls the plug-in's change notification, as the host does.
+// holds each value by id, and is shown either to a scripted user (one
+// PanelSession per showing: edits, then OK or Cancel) or to a person, as a
+// text form on the terminal. The plug-in's own calls (slots 9 and 10) read
+// and write any value freely; the user's edits go through the rules a real
+// panel enforces: only visible, enabled controls, choices within their
+// list, switches on or off, numbers within clamped limits, and each edit
+// followed by the plug-in's change notification.
 #ifndef QK_HOST_STAND_IN_PANEL_H_
 #define QK_HOST_STAND_IN_PANEL_H_
 
@@ -13,6 +16,7 @@
 #include <iosfwd>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,15 +26,17 @@ namespace qkhost {
 
 // One step of a scripted user at a panel.
 struct PanelAction {
-  enum Kind { SetInteger, SetText, Ok, Cancel } kind;
+  enum Kind { SetInteger, SetText, Enter, Ok, Cancel } kind;
   uint32_t id = 0;
   int32_t integer = 0;
-  std::optional<std::string> text;  // SetText: nullopt clears the text
+  std::optional<std::string> text;  // SetText: nullopt clears the text; Enter: what was typed
 
   static PanelAction setInteger(uint32_t id, int32_t value) { return {SetInteger, id, value, {}}; }
   static PanelAction setText(uint32_t id, std::optional<std::string> value) {
     return {SetText, id, 0, std::move(value)};
   }
+  // Types `typed` into a control, as a person at the text form does.
+  static PanelAction enter(uint32_t id, std::string typed) { return {Enter, id, 0, std::move(typed)}; }
   static PanelAction ok() { return {Ok, 0, 0, {}}; }
   static PanelAction cancel() { return {Cancel, 0, 0, {}}; }
 };
@@ -39,10 +45,15 @@ struct PanelAction {
 // without Ok or Cancel ends with Cancel.
 using PanelSession = std::vector<PanelAction>;
 
+// Reads one line of the text form: "ok", "cancel", or "ID=VALUE" (the id
+// in decimal or 0x-hex, the value as typed, to the end of the line) as an
+// Enter action. Returns nullopt for anything else.
+std::optional<PanelAction> parsePanelLine(const std::string& line);
+
 struct PanelControl {
   uint32_t id;
   std::string label;
-  std::string type;
+  std::string type;  // "iPopChoice", "iChoice", "iBoolean", "integer" or "string"
 };
 
 struct PanelDatum {
@@ -71,17 +82,28 @@ class StandInPanel {
   // string value is the text itself.
   void set(uint32_t id, void* value);
 
-  // Sets a value as the user would: within the hinted limits, then the
-  // change notification. Returns false for an id with no data entry.
-  bool userSetInteger(uint32_t id, int32_t value);
-  bool userSetText(uint32_t id, std::optional<std::string> value);
+  // Edits a value as the user would, then calls the change notification.
+  // Returns false, with the reason in `*why` (when given) and the value
+  // unchanged, when the panel does not let the user make this edit.
+  // Numbers beyond a clamped limit become the limit.
+  bool userSetInteger(uint32_t id, int32_t value, std::string* why = nullptr);
+  bool userSetText(uint32_t id, std::optional<std::string> value, std::string* why = nullptr);
+  // Edits a value from what a person typed: a number (or, for a choice,
+  // its text; for a switch, "on" or "off"), or any text for a string.
+  bool userEnter(uint32_t id, const std::string& typed, std::string* why = nullptr);
 
-  // Runs one scripted session. Returns 1 for OK, 0 for Cancel.
+  // Runs one scripted session. Returns 1 for OK, 0 for Cancel. Edits the
+  // panel refuses are kept in refusals().
   int32_t runSession(const PanelSession& session);
-  // Runs the panel as a text form on the terminal. Returns 1 for OK.
+  // Runs the panel as a text form: shows it, then reads "ID=VALUE" edits
+  // until "ok" (returns 1), "cancel" or the end of input (returns 0).
   int32_t runInteractive(std::istream& in, std::ostream& out);
+  // Writes the panel as the text form shows it: its label, each tab with
+  // its label and controls, every control's value, choices, limits and
+  // whether it is disabled.
+  void render(std::ostream& out) const;
 
-  // Returns true iff `id` is enabled by the hinted enable rules.
+  // Returns true iff every enable rule for `id` has a non-zero controlling value.
   bool isEnabled(uint32_t id) const;
 
   int32_t type() const { return type_; }
@@ -103,10 +125,20 @@ class StandInPanel {
   // Pairs (controlling id, dependent id).
   const std::vector<std::pair<uint32_t, uint32_t>>& enableRules() const { return enableRules_; }
   HostPanelChangeFunc changeNotify() const { return changeNotify_; }
+  // The scripted edits refused so far, as "0x800B: disabled".
+  const std::vector<std::string>& refusals() const { return refusals_; }
 
  private:
   const PanelDatum* datum(uint32_t id) const;
+  const PanelControl* control(uint32_t id) const;
+  // Returns the control `id` when the user may edit it as `dataType`, else
+  // null with the reason in `*why`.
+  const PanelControl* editable(uint32_t id, const char* dataType, std::string* why) const;
+  std::optional<int32_t> parseTyped(const PanelControl& c, const std::string& typed) const;
   void notifyChange(uint32_t id);
+  void renderMembers(std::ostream& out, const std::vector<uint32_t>& ids,
+                     std::set<uint32_t>& shown) const;
+  void renderControl(std::ostream& out, const PanelControl& c) const;
 
   int32_t type_;
   bool destroyed_ = false;
@@ -123,6 +155,7 @@ class StandInPanel {
   std::map<uint32_t, std::string> labels_;
   std::vector<std::pair<uint32_t, uint32_t>> enableRules_;
   HostPanelChangeFunc changeNotify_ = nullptr;
+  std::vector<std::string> refusals_;
 };
 
 }  // namespace qkhost

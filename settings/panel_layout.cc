@@ -1,0 +1,99 @@
+#include "settings/panel_layout.h"
+
+#include "settings/options_panel.h"
+
+namespace {
+
+// The "Filename Format" choices: a choice's position is its NameFormat.
+const char* const kIncrementalFormats[] = {
+    "Name_001.lwo", "Name.001",    "Name.lwo.001", "Name.001.lwo",    "Name_001.zip",
+    "Name.001.zip", "Name.lwo.001.zip", "Name_001.7z", "Name.001.7z", "Name.lwo.001.7z",
+    nullptr};
+const char* const kBakFormats[] = {
+    "Name_bak001.lwo", "Name.bak001",     "Name.lwo.bak001",     "Name.bak001.lwo",
+    "Name_bak001.zip", "Name.bak001.zip", "Name.lwo.bak001.zip", "Name_bak001.7z",
+    "Name.bak001.7z",  "Name.lwo.bak001.7z", nullptr};
+const char* const kCompressionLevels[] = {"Normal", "High", nullptr};
+
+// A text, a choice list or a function, as one hint word.
+uintptr_t word(const void* pointer) { return reinterpret_cast<uintptr_t>(pointer); }
+uintptr_t word(HostPanelChangeFunc function) { return reinterpret_cast<uintptr_t>(function); }
+
+constexpr uintptr_t kClamp = 1;
+
+}  // namespace
+
+const HostPanelControl kPanelControls[] = {
+    {kIncrementalFormat, "Filename Format", "iPopChoice"},
+    {kIncrementalDigits, "Number of Digits", "integer"},
+    {kIncrementalCompression, "Compression Level", "iChoice"},
+    {kIncrementalDirectory, "Incremental Directory", "string"},
+    {kIncrementalLimit, "Limit Incremental Files", "iBoolean"},
+    {kIncrementalMaxFiles, "Max Number of Files", "integer"},
+    {kBakFormat, "Filename Format", "iPopChoice"},
+    {kBakDigits, "Number of Digits", "integer"},
+    {kBakCompression, "Compression Level", "iChoice"},
+    {kBakDirectory, "BAK Directory", "string"},
+    {kBakMaxFiles, "Max Number of Files", "integer"},
+    {kUseGlobalName, "Use Global File Name", "iBoolean"},
+    {kGlobalName, "Global File Name", "string"},
+    {0, nullptr, nullptr},
+};
+
+const HostPanelData kPanelData[] = {
+    {kIncrementalFormat, "Filename Format", "integer"},
+    {kIncrementalDigits, "Number of Digits", "integer"},
+    {kIncrementalCompression, "Compression Level", "integer"},
+    {kIncrementalDirectory, "Incremental Directory", "string"},
+    {kIncrementalLimit, "Limit Incremental Files", "integer"},
+    {kIncrementalMaxFiles, "Max Number of Files", "integer"},
+    {kIncrementalCompressed, "--hidden--", "integer"},
+    {kBakFormat, "Filename Format", "integer"},
+    {kBakDigits, "Number of Digits", "integer"},
+    {kBakCompression, "Compression Level", "integer"},
+    {kBakDirectory, "BAK Directory", "string"},
+    {kBakMaxFiles, "Max Number of Files", "integer"},
+    {kUseGlobalName, "Use Global File Name", "integer"},
+    {kGlobalName, "Global File Name", "string"},
+    {kBakCompressed, "--hidden--", "integer"},
+    {0, nullptr, nullptr},
+};
+
+const uintptr_t kPanelHints[] = {
+    HOST_HINT_LABEL, 0, word("Incremental Save Options"),
+    HOST_HINT_CHANGE_NOTIFY, word(onPanelChange),
+
+    HOST_HINT_STRING_LIST, kIncrementalFormat, word(kIncrementalFormats),
+    HOST_HINT_STRING_LIST, kBakFormat, word(kBakFormats),
+    HOST_HINT_STRING_LIST, kIncrementalCompression, word(kCompressionLevels),
+    HOST_HINT_STRING_LIST, kBakCompression, word(kCompressionLevels),
+
+    HOST_HINT_MIN, kIncrementalDigits, 1, kClamp,
+    HOST_HINT_MAX, kIncrementalDigits, 8, kClamp,
+    HOST_HINT_MIN, kBakDigits, 1, kClamp,
+    HOST_HINT_MAX, kBakDigits, 8, kClamp,
+    HOST_HINT_MIN, kIncrementalMaxFiles, 1, kClamp,
+    HOST_HINT_MIN, kBakMaxFiles, 1, kClamp,
+
+    HOST_HINT_GROUP, kIncrementalFormatGroup,
+        kIncrementalFormat, kIncrementalDigits, kIncrementalCompression, 0,
+    HOST_HINT_GROUP, kIncrementalDirectoryGroup, kIncrementalDirectory, 0,
+    HOST_HINT_GROUP, kIncrementalLimitGroup, kIncrementalLimit, kIncrementalMaxFiles, 0,
+    HOST_HINT_GROUP, kBakFormatGroup, kBakFormat, kBakDigits, kBakCompression, 0,
+    HOST_HINT_GROUP, kBakDirectoryGroup, kBakDirectory, 0,
+    HOST_HINT_GROUP, kBakLimitGroup, kBakMaxFiles, 0,
+    HOST_HINT_GROUP, kBakGlobalNameGroup, kUseGlobalName, kGlobalName, 0,
+    HOST_HINT_GROUP, kIncrementalTab,
+        kIncrementalFormatGroup, kIncrementalDirectoryGroup, kIncrementalLimitGroup, 0,
+    HOST_HINT_GROUP, kBakTab,
+        kBakFormatGroup, kBakDirectoryGroup, kBakLimitGroup, kBakGlobalNameGroup, 0,
+    HOST_HINT_LABEL, kIncrementalTab, word("Incremental"),
+    HOST_HINT_LABEL, kBakTab, word("BAK"),
+    HOST_HINT_TABS, kPanelTabs, kIncrementalTab, kBakTab, 0,
+
+    HOST_HINT_ENABLE, kIncrementalCompressed, kIncrementalCompression,
+    HOST_HINT_ENABLE, kBakCompressed, kBakCompression,
+    HOST_HINT_ENABLE, kIncrementalLimit, kIncrementalMaxFiles,
+    HOST_HINT_ENABLE, kUseGlobalName, kGlobalName,
+    HOST_HINT_END,
+};

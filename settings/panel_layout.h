@@ -1,0 +1,56 @@
+// The layout of the options panel "Incremental Save Options": its ids and
+// the three tables the host builds it from.
+//
+// The panel is a form of two tabs, "Incremental" and "BAK", one per save
+// profile. The control list names the visible controls, the data
+// description every value (including two hidden ones that drive the enable
+// rules of the "Compression Level" controls), and the hint list gives the
+// choice lists, limits, groups, tabs and enable rules, and registers the
+// change notification.
+#ifndef QK_SETTINGS_PANEL_LAYOUT_H_
+#define QK_SETTINGS_PANEL_LAYOUT_H_
+
+#include <stdint.h>
+
+#include "plugin/host_interface.h"
+
+// Every control, value, group and tab set of the panel; control and value
+// ids coincide.
+enum PanelId : uint32_t {
+  kPanelTabs = 0x8001,               // the tab set
+  kIncrementalTab = 0x8002,          // tab "Incremental": a group of the three groups below
+  kIncrementalFormatGroup = 0x8003,  // format, digits, compression level
+  kIncrementalDirectoryGroup = 0x8004,
+  kIncrementalLimitGroup = 0x8005,   // limit switch and maximum
+  kIncrementalFormat = 0x8006,       // "Filename Format", a NameFormat
+  kIncrementalDigits = 0x8007,       // "Number of Digits", 1..8
+  kIncrementalCompression = 0x8008,  // "Compression Level": 0 "Normal", 1 "High"
+  kIncrementalDirectory = 0x8009,    // "Incremental Directory"
+  kIncrementalLimit = 0x800A,        // "Limit Incremental Files"
+  kIncrementalMaxFiles = 0x800B,     // "Max Number of Files", 1 and up
+  kIncrementalCompressed = 0x800C,   // hidden: 1 while the format is an archive format
+  kBakTab = 0x800D,                  // tab "BAK": a group of the four groups below
+  kBakFormatGroup = 0x800E,
+  kBakDirectoryGroup = 0x800F,
+  kBakLimitGroup = 0x8010,
+  kBakGlobalNameGroup = 0x8011,
+  kBakFormat = 0x8012,
+  kBakDigits = 0x8013,
+  kBakCompression = 0x8014,
+  kBakDirectory = 0x8015,            // "BAK Directory"
+  kBakMaxFiles = 0x8016,             // "Max Number of Files", 1 and up
+  kBakCompressed = 0x8017,           // hidden: 1 while the BAK format is an archive format
+  kUseGlobalName = 0x8018,           // "Use Global File Name"
+  kGlobalName = 0x8019,              // "Global File Name"
+};
+
+// The visible controls, in panel order; ends with {0, null, null}.
+extern const HostPanelControl kPanelControls[];
+
+// Every value of the panel, the hidden ones included; ends with {0, null, null}.
+extern const HostPanelData kPanelData[];
+
+// The panel-level hint list (see HostHintTag), ended by HOST_HINT_END.
+extern const uintptr_t kPanelHints[];
+
+#endif  // QK_SETTINGS_PANEL_LAYOUT_H_
