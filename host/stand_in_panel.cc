@@ -174,7 +174,7 @@ const PanelControl* StandInPanel::editable(uint32_t id, const char* dataType,
   const PanelControl* c = control(id);
   const PanelDatum* d = datum(id);
   if (c == nullptr || d == nullptr) refuse(why, id, "no such control");
-  else if (d->type != dataType) refuse(why, id, "holds a " + d->type + " value");
+  else if (d->type != dataType) refuse(why, id, "takes " + d->type + " values");
   else if (!isEnabled(id)) refuse(why, id, "disabled");
   else return c;
   return nullptr;

@@ -267,6 +267,36 @@ TEST_F(SettingsFileTest, WhatASaveWritesALoadReadsBack) {
   EXPECT_EQ(describe(capture()), describe(odd));
 }
 
+// Bytes as "49 4E ..." for readable comparisons.
+std::string hex(const std::string& bytes) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string text;
+  for (unsigned char b : bytes) {
+    if (!text.empty()) text += ' ';
+    text += digits[b >> 4];
+    text += digits[b & 15];
+  }
+  return text;
+}
+
+using SettingsFileThroughPluginTest = PluginTest;
+
+TEST_F(SettingsFileThroughPluginTest, ConfirmingTheDefaultsWritesThe176ByteFile) {
+  host().queuePanelSession({qkhost::PanelAction::ok()});
+  activate(kConfigureServer);
+  const std::string expected =
+      kHeader + intChunk("NMFM", 0) + intChunk("NDIG", 3) + intChunk("COMP", 0) +
+      intChunk("FLIM", 0) + textChunk("PATH", ".incr_save") + intChunk("BFMT", 3) +
+      intChunk("BDIG", 1) + intChunk("BCMP", 0) + intChunk("BLIM", 1) + intChunk("BUGN", 0) +
+      textChunk("BPAT", ".bak_save") + textChunk("BGNM", "qkincr-lwo-bak");
+  const std::string written = readFile(settingsDir() + "/qk_revkeeper.cfg");
+  EXPECT_EQ(written.size(), 176u);
+  EXPECT_EQ(hex(written.substr(0, 20)),
+            "49 4E 53 56 01 00 00 00 4E 4D 46 4D 04 00 00 00 00 00 00 00");
+  EXPECT_EQ(hex(written), hex(expected));
+  EXPECT_EQ(listFolder(settingsDir()), std::vector<std::string>{"qk_revkeeper.cfg"});
+}
+
 // Caps the size of every file this process writes, for the guard's lifetime;
 // a write past the cap fails instead of raising SIGXFSZ.
 class FileSizeCap {

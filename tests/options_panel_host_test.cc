@@ -1,0 +1,139 @@
+// The options panel as the host receives it from the real plug-in file:
+// its tables, the order of its calls, and the values it opens with.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <utility>
+#include <string>
+#include <vector>
+
+#include "tests/support/plugin_fixture.h"
+
+namespace qktest {
+namespace {
+
+using qkhost::PanelAction;
+using OptionsPanelHostTest = PluginTest;
+
+// Returns "id text type" (the id in decimal) for each entry of a control
+// list (text: the label) or a data description (text: the name).
+template <typename Entry, typename Text>
+std::vector<std::string> listed(const std::vector<Entry>& entries, Text Entry::*text) {
+  std::vector<std::string> lines;
+  for (const Entry& e : entries) lines.push_back(std::to_string(e.id) + " " + e.*text + " " + e.type);
+  return lines;
+}
+
+TEST_F(OptionsPanelHostTest, PanelIsBuiltFromTheControlDataAndHintLists) {
+  host().queuePanelSession({PanelAction::cancel()});
+  activate(kConfigureServer);
+  ASSERT_EQ(host().panels().size(), 1u);
+  const qkhost::StandInPanel& panel = *host().panels()[0];
+  EXPECT_EQ(panel.type(), HOST_PANEL_FORM);
+  EXPECT_EQ(panel.label(), "Incremental Save Options");
+  EXPECT_NE(panel.changeNotify(), nullptr);
+
+  EXPECT_EQ(listed(panel.controls(), &qkhost::PanelControl::label), (std::vector<std::string>{
+                          "32774 Filename Format iPopChoice", "32775 Number of Digits integer",
+                          "32776 Compression Level iChoice", "32777 Incremental Directory string",
+                          "32778 Limit Incremental Files iBoolean", "32779 Max Number of Files integer",
+                          "32786 Filename Format iPopChoice", "32787 Number of Digits integer",
+                          "32788 Compression Level iChoice", "32789 BAK Directory string",
+                          "32790 Max Number of Files integer", "32792 Use Global File Name iBoolean",
+                          "32793 Global File Name string"}));
+  EXPECT_EQ(listed(panel.data(), &qkhost::PanelDatum::name), (std::vector<std::string>{
+                      "32774 Filename Format integer", "32775 Number of Digits integer",
+                      "32776 Compression Level integer", "32777 Incremental Directory string",
+                      "32778 Limit Incremental Files integer", "32779 Max Number of Files integer",
+                      "32780 --hidden-- integer", "32786 Filename Format integer",
+                      "32787 Number of Digits integer", "32788 Compression Level integer",
+                      "32789 BAK Directory string", "32790 Max Number of Files integer",
+                      "32792 Use Global File Name integer", "32793 Global File Name string",
+                      "32791 --hidden-- integer"}));
+
+  const std::vector<std::string> levels = {"Normal", "High"};
+  EXPECT_EQ(panel.choices(),
+            (std::map<uint32_t, std::vector<std::string>>{
+                {0x8006, {"Name_001.lwo", "Name.001", "Name.lwo.001", "Name.001.lwo", "Name_001.zip",
+                          "Name.001.zip", "Name.lwo.001.zip", "Name_001.7z", "Name.001.7z",
+                          "Name.lwo.001.7z"}},
+                {0x8008, levels},
+                {0x8012, {"Name_bak001.lwo", "Name.bak001", "Name.lwo.bak001", "Name.bak001.lwo",
+                          "Name_bak001.zip", "Name.bak001.zip", "Name.lwo.bak001.zip",
+                          "Name_bak001.7z", "Name.bak001.7z", "Name.lwo.bak001.7z"}},
+                {0x8014, levels}}));
+
+  std::vector<std::string> limits;
+  for (const auto& [id, l] : panel.limits())
+    limits.push_back(std::to_string(id) + " " + std::to_string(l.minimum.value_or(-1)) +
+                     (l.clampMinimum ? " clamped" : "") + " to " +
+                     std::to_string(l.maximum.value_or(-1)) + (l.clampMaximum ? " clamped" : ""));
+  EXPECT_EQ(limits, (std::vector<std::string>{"32775 1 clamped to 8 clamped", "32779 1 clamped to -1",
+                                              "32787 1 clamped to 8 clamped", "32790 1 clamped to -1"}));
+
+  EXPECT_EQ(panel.groups(), (std::map<uint32_t, std::vector<uint32_t>>{
+                                {0x8002, {0x8003, 0x8004, 0x8005}},
+                                {0x8003, {0x8006, 0x8007, 0x8008}},
+                                {0x8004, {0x8009}},
+                                {0x8005, {0x800A, 0x800B}},
+                                {0x800D, {0x800E, 0x800F, 0x8010, 0x8011}},
+                                {0x800E, {0x8012, 0x8013, 0x8014}},
+                                {0x800F, {0x8015}},
+                                {0x8010, {0x8016}},
+                                {0x8011, {0x8018, 0x8019}}}));
+  EXPECT_EQ(panel.labels(), (std::map<uint32_t, std::string>{{0x8002, "Incremental"}, {0x800D, "BAK"}}));
+  EXPECT_EQ(panel.tabs(), (std::map<uint32_t, std::vector<uint32_t>>{{0x8001, {0x8002, 0x800D}}}));
+  EXPECT_EQ(panel.enableRules(), (std::vector<std::pair<uint32_t, uint32_t>>{
+                                     {0x800C, 0x8008}, {0x8017, 0x8014}, {0x800A, 0x800B}, {0x8018, 0x8019}}));
+}
+
+TEST_F(OptionsPanelHostTest, CallsComeInTheHostsOrder) {
+  const std::vector<std::string> opening = {
+      "LWXPanel.create(2)",       "LWXPanel.describe((null), (null))", "LWXPanel.hint(0)",
+      "LWXPanel.formSet(32774)",  "LWXPanel.formSet(32775)", "LWXPanel.formSet(32776)",
+      "LWXPanel.formSet(32777)",  "LWXPanel.formSet(32778)", "LWXPanel.formSet(32779)",
+      "LWXPanel.formSet(32780)",  "LWXPanel.formSet(32786)", "LWXPanel.formSet(32787)",
+      "LWXPanel.formSet(32788)",  "LWXPanel.formSet(32789)", "LWXPanel.formSet(32790)",
+      "LWXPanel.formSet(32792)",  "LWXPanel.formSet(32793)", "LWXPanel.formSet(32791)",
+      "LWXPanel.post()"};
+  host().queuePanelSession({PanelAction::cancel()});
+  activate(kConfigureServer);
+  std::vector<std::string> cancelled = opening;
+  cancelled.push_back("LWXPanel.destroy()");
+  EXPECT_EQ(host().callLog(HOST_SERVICE_XPANEL), cancelled);
+
+  host().clearRecords();
+  host().queuePanelSession({PanelAction::ok()});
+  activate(kConfigureServer);
+  std::vector<std::string> log = host().callLog(HOST_SERVICE_XPANEL);
+  ASSERT_GT(log.size(), opening.size() + 4);
+  EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + opening.size()), opening);
+  // After OK: the three texts and the switch, before anything is stored.
+  EXPECT_EQ(std::vector<std::string>(log.begin() + opening.size(), log.begin() + opening.size() + 4),
+            (std::vector<std::string>{"LWXPanel.formGet(32777)", "LWXPanel.formGet(32789)",
+                                      "LWXPanel.formGet(32793)", "LWXPanel.formGet(32792)"}));
+  EXPECT_EQ(log.back(), "LWXPanel.destroy()");
+}
+
+TEST_F(OptionsPanelHostTest, TheFirstActivationLoadsTheSettingsBeforeThePanelOpens) {
+  host().queuePanelSession({PanelAction::setInteger(0x8012, 8), PanelAction::setInteger(0x8018, 1),
+                            PanelAction::setText(0x8019, "shared"), PanelAction::setText(0x8009, ""),
+                            PanelAction::ok()});
+  host().queueAnswer(true);  // the global name's question
+  activate(kConfigureServer);
+  ASSERT_EQ(listFolder(settingsDir()), std::vector<std::string>{"qk_revkeeper.cfg"});
+
+  reload();
+  host().queuePanelSession({PanelAction::cancel()});
+  activate(kConfigureServer);
+  const qkhost::StandInPanel& panel = *host().panels().at(0);
+  EXPECT_EQ(panel.integer(0x8012), 8);
+  EXPECT_EQ(panel.integer(0x8017), 1);
+  EXPECT_EQ(panel.integer(0x8018), 1);
+  EXPECT_EQ(panel.text(0x8019), "shared");
+  EXPECT_EQ(panel.text(0x8009), "");
+  EXPECT_EQ(panel.integer(0x8006), 0);
+}
+
+}  // namespace
+}  // namespace qktest
