@@ -103,8 +103,10 @@ bool isCommandWord(const std::string& word) {
 bool addPanelLine(const std::string& line, Options& o) {
   std::optional<qkhost::PanelAction> action = qkhost::parsePanelLine(line);
   if (!action) return usageError("--panel takes ID=VALUE, ok or cancel, not '" + line + "'");
-  bool sessionOpen = !o.panelSessions.empty() && o.panelSessions.back().back().kind == qkhost::PanelAction::Enter;
-  if (!sessionOpen) o.panelSessions.emplace_back();
+  // A showing's lines run up to its "ok" or "cancel"; the next line starts the next showing.
+  bool showingOpen = !o.panelSessions.empty() &&
+                     o.panelSessions.back().back().kind == qkhost::PanelAction::Enter;
+  if (!showingOpen) o.panelSessions.emplace_back();
   o.panelSessions.back().push_back(*action);
   return true;
 }
