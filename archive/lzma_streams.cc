@@ -1,0 +1,41 @@
+#include "archive/lzma_streams.h"
+
+static_assert(int{SZ_SEEK_SET} == int{kPlatformSeekSet} &&
+                  int{SZ_SEEK_CUR} == int{kPlatformSeekCurrent} &&
+                  int{SZ_SEEK_END} == int{kPlatformSeekEnd},
+              "the LZMA SDK's seek origins are the platform's");
+
+namespace {
+
+SRes fileRead(void* p, void* buf, size_t* size) {
+  FileInStream* stream = static_cast<FileInStream*>(p);
+  return platformRead(stream->file, buf, size) ? SZ_OK : SZ_ERROR_READ;
+}
+
+size_t fileWrite(void* p, const void* buf, size_t size) {
+  FileOutStream* stream = static_cast<FileOutStream*>(p);
+  platformWrite(stream->file, buf, &size);
+  return size;
+}
+
+SRes fileSeek(void* p, Int64* pos, ESzSeek origin) {
+  FileOutStream* stream = static_cast<FileOutStream*>(p);
+  uint64_t position = 0;
+  PlatformSeekOrigin from = static_cast<PlatformSeekOrigin>(origin);
+  if (!platformSeek(stream->file, *pos, from, &position)) return SZ_ERROR_WRITE;
+  *pos = static_cast<Int64>(position);
+  return SZ_OK;
+}
+
+}  // namespace
+
+void FileInStream_Init(FileInStream* p, PlatformFile* file) {
+  p->s.Read = fileRead;
+  p->file = file;
+}
+
+void FileOutStream_Init(FileOutStream* p, PlatformFile* file) {
+  p->s.s.Write = fileWrite;
+  p->s.Seek = fileSeek;
+  p->file = file;
+}

@@ -1,0 +1,22 @@
+// The host's progress monitor while a 7z archive is compressed.
+//
+// The monitor lives in hostServices.activeMonitor from openProgressMonitor
+// to closeProgressMonitor. A host without the dynamic monitor service, or
+// one that gives no monitor, simply shows no progress.
+#ifndef QK_ARCHIVE_PROGRESS_MONITOR_H_
+#define QK_ARCHIVE_PROGRESS_MONITOR_H_
+
+#include "Types.h"
+
+// Shows the monitor "QK_RevKeeper" / "Compressing..." for `total` source
+// bytes (its low 32 bits), unless one is open already.
+void openProgressMonitor(UInt64 total);
+
+// Finishes and destroys the open monitor, if any.
+void closeProgressMonitor();
+
+// The encoder's progress callback: steps the open monitor to the running
+// total of source bytes consumed. Never asks the encoder to stop.
+extern ICompressProgress monitorProgress;
+
+#endif  // QK_ARCHIVE_PROGRESS_MONITOR_H_

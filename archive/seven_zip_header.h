@@ -1,0 +1,68 @@
+// The 7z container around one LZMA stream: the signature header at the
+// start of the archive and the end header that describes the one file.
+//
+// An archive is written in one pass: writeSignaturePlaceholder, the packed
+// stream, writeEndHeader, then writeSignatureHeader seeks back and fills in
+// the start header. seven_zip_header.cc documents the layout byte by byte.
+//
+// Results: the write functions return 1 on success and 0 when the stream
+// took fewer bytes than given (or, for writeSignatureHeader, could not seek).
+#ifndef QK_ARCHIVE_SEVEN_ZIP_HEADER_H_
+#define QK_ARCHIVE_SEVEN_ZIP_HEADER_H_
+
+#include <stdint.h>
+
+#include "Types.h"
+#include "archive/lzma_streams.h"
+
+#define SEVEN_ZIP_SIGNATURE_HEADER_SIZE 32  // the packed stream starts here
+#define SEVEN_ZIP_MAX_NAME 519              // characters of an entry name
+#define SEVEN_ZIP_HEADER_CAPACITY 4096
+
+// The end header while it is assembled, with the CRC register over it.
+typedef struct {
+  Byte bytes[SEVEN_ZIP_HEADER_CAPACITY];
+  UInt32 length;  // bytes appended so far
+  UInt32 crc;     // CRC register over those bytes
+} HeaderBuffer;
+
+// What the end header records of the archived file.
+typedef struct {
+  const char* name;        // 8-bit file name without folders, at most SEVEN_ZIP_MAX_NAME
+  uint64_t size;           // bytes of the file
+  uint32_t crc;            // CRC-32 of those bytes
+  uint64_t creationTime;   // FILETIME: 100 ns units since 1601-01-01, UTC
+  uint64_t lastWriteTime;  // FILETIME
+} SevenZipEntry;
+
+// Empties `h` and starts its CRC register afresh.
+void headerReset(HeaderBuffer* h);
+
+// Append to `h` and run every appended byte through its CRC register.
+// The capacity is never reached by an end header with a name of at most
+// SEVEN_ZIP_MAX_NAME characters, so they do not check it.
+void putByte(HeaderBuffer* h, Byte b);
+void putBytes(HeaderBuffer* h, const Byte* bytes, size_t count);
+void putUInt32(HeaderBuffer* h, UInt32 v);  // least significant byte first
+void putUInt64(HeaderBuffer* h, UInt64 v);  // least significant byte first
+// The 7z variable-length NUMBER: 1 to 9 bytes, shorter for smaller values.
+void putNumber(HeaderBuffer* h, UInt64 v);
+
+// Little-endian stores into `dest`, with no CRC.
+void storeUInt32LE(Byte* dest, UInt32 v);
+void storeUInt64LE(Byte* dest, UInt64 v);
+
+// Writes the 32-byte signature header with its fields still zero.
+int writeSignaturePlaceholder(ISeqOutStream* out);
+
+// Assembles the end header for `entry`, stored in one LZMA stream of
+// `packSize` bytes whose five property bytes are `props`, into `h` and
+// writes it in one write.
+int writeEndHeader(ISeqOutStream* out, HeaderBuffer* h, const SevenZipEntry* entry,
+                   UInt64 packSize, const Byte* props);
+
+// Seeks `out` to offset 8 and writes the start header's fields for the end
+// header `h` that follows `packSize` bytes of packed stream.
+int writeSignatureHeader(ISeekOutStream* out, const HeaderBuffer* h, UInt64 packSize);
+
+#endif  // QK_ARCHIVE_SEVEN_ZIP_HEADER_H_

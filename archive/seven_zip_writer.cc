@@ -1,0 +1,122 @@
+#include "archive/seven_zip_writer.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "archive/crc.h"
+#include "archive/entry_name.h"
+#include "archive/progress_monitor.h"
+#include "platform/platform.h"
+
+namespace {
+
+const UInt32 kNormalDictionary = 1u << 16;  // 64 KiB
+const UInt32 kHighDictionary = 1u << 24;    // 16 MiB
+const uint32_t kMaxThreads = 32;
+
+// The source as the encoder reads it, with the CRC-32 and the count of
+// every byte that passes.
+typedef struct {
+  ISeqInStream s;
+  ISeqInStream* source;
+  UInt32 crc;   // CRC register
+  UInt64 size;  // bytes read
+} CrcInStream;
+
+// Runs what was read through the CRC even when the read failed, so the
+// register always covers exactly the bytes delivered.
+SRes crcRead(void* p, void* buf, size_t* size) {
+  CrcInStream* stream = static_cast<CrcInStream*>(p);
+  SRes res = stream->source->Read(stream->source, buf, size);
+  stream->crc = CrcUpdate(stream->crc, buf, *size);
+  stream->size += *size;
+  return res == SZ_OK ? SZ_OK : SZ_ERROR_READ;
+}
+
+void* encoderAlloc(void* /*p*/, size_t size) { return size == 0 ? nullptr : malloc(size); }
+void encoderFree(void* /*p*/, void* address) { free(address); }
+ISzAlloc encoderAllocator = {encoderAlloc, encoderFree};
+
+// Encodes with `encoder`; the archive steps of encodeSevenZip.
+SRes encodeWith(CLzmaEncHandle encoder, ISeekOutStream* out, ISeqInStream* in,
+                SevenZipEntry* entry, int32_t compressionLevel) {
+  CLzmaEncProps props = sevenZipEncoderProps(compressionLevel, platformProcessorCount());
+  RINOK(LzmaEnc_SetProps(encoder, &props));
+  Byte propBytes[LZMA_PROPS_SIZE];
+  SizeT propSize = LZMA_PROPS_SIZE;
+  SRes res = LzmaEnc_WriteProperties(encoder, propBytes, &propSize);
+  if (!writeSignaturePlaceholder(&out->s)) return SZ_ERROR_WRITE;
+  RINOK(res);
+
+  CrcInStream source = {{crcRead}, in, CRC_INIT_VAL, 0};
+  RINOK(LzmaEnc_Encode(encoder, &out->s, &source.s, &monitorProgress, &encoderAllocator,
+                       &encoderAllocator));
+  Int64 end = 0;
+  if (out->Seek(out, &end, SZ_SEEK_CUR) != SZ_OK || end < SEVEN_ZIP_SIGNATURE_HEADER_SIZE)
+    return SZ_ERROR_WRITE;
+  UInt64 packSize = static_cast<UInt64>(end) - SEVEN_ZIP_SIGNATURE_HEADER_SIZE;
+  entry->size = source.size;
+  entry->crc = CRC_GET_DIGEST(source.crc);
+
+  HeaderBuffer header;
+  if (!writeEndHeader(&out->s, &header, entry, packSize, propBytes)) return SZ_ERROR_WRITE;
+  if (!writeSignatureHeader(out, &header, packSize)) return SZ_ERROR_WRITE;
+  return SZ_OK;
+}
+
+// The steps after both files are open, up to the archive on disk; opens
+// the progress monitor. Returns the status.
+SRes writeOpenFiles(PlatformFile* sourceFile, PlatformFile* archiveFile, const char* source,
+                    int32_t compressionLevel) {
+  SevenZipEntry entry = {entryNameOf(source), 0, 0, 0, 0};
+  if (!platformFileTimes(sourceFile, &entry.creationTime, &entry.lastWriteTime))
+    entry.creationTime = entry.lastWriteTime = platformCurrentFileTime();
+  uint64_t length = 0;
+  platformFileLength(sourceFile, &length);  // only the monitor's total: 0 shows no bar
+
+  FileInStream in;
+  FileOutStream out;
+  FileInStream_Init(&in, sourceFile);
+  FileOutStream_Init(&out, archiveFile);
+  openProgressMonitor(length);
+  SRes res = encodeSevenZip(&out.s, &in.s, &entry, compressionLevel);
+  if (res == SZ_OK && !platformSyncFile(archiveFile)) res = SZ_ERROR_WRITE;
+  return res;
+}
+
+}  // namespace
+
+CLzmaEncProps sevenZipEncoderProps(int32_t compressionLevel, uint32_t processors) {
+  CLzmaEncProps props;
+  LzmaEncProps_Init(&props);
+  props.dictSize = compressionLevel != 0 ? kHighDictionary : kNormalDictionary;
+  uint32_t threads = processors == 0 ? 1 : processors;
+  props.numThreads = static_cast<int>(threads < kMaxThreads ? threads : kMaxThreads);
+  return props;
+}
+
+SRes encodeSevenZip(ISeekOutStream* out, ISeqInStream* in, SevenZipEntry* entry,
+                    int32_t compressionLevel) {
+  if (strlen(entry->name) > SEVEN_ZIP_MAX_NAME) return SZ_ERROR_PARAM;
+  CrcGenerateTable();
+  CLzmaEncHandle encoder = LzmaEnc_Create(&encoderAllocator);
+  if (encoder == nullptr) return SZ_ERROR_MEM;
+  SRes res = encodeWith(encoder, out, in, entry, compressionLevel);
+  LzmaEnc_Destroy(encoder, &encoderAllocator, &encoderAllocator);
+  return res;
+}
+
+int writeSevenZip(const char* source, const char* archive, int32_t compressionLevel) {
+  PlatformFile* sourceFile = platformOpenRead(source);
+  if (sourceFile == nullptr) return 0;
+  PlatformFile* archiveFile = platformCreate(archive, kPlatformCreateTruncate);
+  if (archiveFile == nullptr) {
+    platformClose(sourceFile);
+    return 0;
+  }
+  SRes res = writeOpenFiles(sourceFile, archiveFile, source, compressionLevel);
+  int closed = platformClose(archiveFile);
+  platformClose(sourceFile);
+  closeProgressMonitor();
+  return res == SZ_OK && closed;
+}

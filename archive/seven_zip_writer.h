@@ -1,0 +1,38 @@
+// The 7z archive writer: one file, LZMA-compressed, in a new 7z archive,
+// with the host's progress monitor shown while it runs.
+//
+// Status codes, the LZMA SDK's, returned by encodeSevenZip:
+//   SZ_OK (0)           the archive is complete
+//   SZ_ERROR_MEM (2)    the encoder or its buffers could not be allocated
+//   SZ_ERROR_PARAM (5)  the encoder refused its properties, or the entry
+//                       name is longer than SEVEN_ZIP_MAX_NAME
+//   SZ_ERROR_READ (8)   reading the source failed
+//   SZ_ERROR_WRITE (9)  writing or seeking the archive failed
+#ifndef QK_ARCHIVE_SEVEN_ZIP_WRITER_H_
+#define QK_ARCHIVE_SEVEN_ZIP_WRITER_H_
+
+#include <stdint.h>
+
+#include "LzmaEnc.h"
+#include "Types.h"
+#include "archive/lzma_streams.h"
+#include "archive/seven_zip_header.h"
+
+// Stores the file `source` in a new 7z archive `archive` (created, or
+// truncated when it exists) under its file name without folders. A
+// `compressionLevel` of 0 is "Normal" (64 KiB dictionary), any other value
+// "High" (16 MiB). Returns 1 when the archive was written completely and
+// reached the disk, 0 on any failure, leaving the archive as far as it got.
+int writeSevenZip(const char* source, const char* archive, int32_t compressionLevel);
+
+// Writes the whole archive to `out`, which must stand at offset 0, with
+// the bytes of `in` as the file `entry->name` with `entry`'s times. Stores
+// in `entry` the size and CRC-32 of the bytes read. Returns a status above.
+SRes encodeSevenZip(ISeekOutStream* out, ISeqInStream* in, SevenZipEntry* entry,
+                    int32_t compressionLevel);
+
+// The encoder's properties for `compressionLevel` on a machine with
+// `processors` processors (0 when it cannot tell).
+CLzmaEncProps sevenZipEncoderProps(int32_t compressionLevel, uint32_t processors);
+
+#endif  // QK_ARCHIVE_SEVEN_ZIP_WRITER_H_

@@ -1,0 +1,204 @@
+// Helpers for the archive tests: a scratch folder, the independent archive
+// readers (7zz, unzip, zipinfo) run as programs, and an in-memory output
+// stream that can be told to fail.
+#ifndef QK_TESTS_ARCHIVE_TEST_SUPPORT_H_
+#define QK_TESTS_ARCHIVE_TEST_SUPPORT_H_
+
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "archive/lzma_streams.h"
+
+namespace qktest {
+
+// A test with a scratch folder of its own, removed afterwards.
+class ScratchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "qk_archive.XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    scratch_ = pattern;
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(scratch_, ignored);
+  }
+  // The path of `name` in the scratch folder.
+  std::string path(const std::string& name) const { return scratch_ + "/" + name; }
+  const std::string& scratch() const { return scratch_; }
+
+ private:
+  std::string scratch_;
+};
+
+// `count` bytes that do not compress.
+inline std::string randomBytes(size_t count, unsigned seed = 1) {
+  std::mt19937 generator(seed);
+  std::string bytes(count, '\0');
+  for (char& c : bytes) c = static_cast<char>(generator());
+  return bytes;
+}
+
+// `count` bytes that compress well but not to nothing: numbered lines.
+inline std::string textBytes(size_t count) {
+  std::string bytes;
+  for (int line = 0; bytes.size() < count; ++line)
+    bytes += "point " + std::to_string(line) + " " + std::to_string(line * 7 % 1000) + "\n";
+  bytes.resize(count);
+  return bytes;
+}
+
+inline std::string shellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+struct CommandResult {
+  int status;          // the exit status; -1 when the program did not exit normally
+  std::string output;  // standard output and standard error together
+};
+
+// Runs `command` with /bin/sh.
+inline CommandResult runCommand(const std::string& command) {
+  CommandResult result{-1, ""};
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
+  int status = pclose(pipe);
+  if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+  return result;
+}
+
+// The properties of the one file in a 7z archive, as `7zz l -slt` lists
+// them in UTC ("Path", "Size", "CRC", "Attributes", "Modified", "Created",
+// "Method", ...). Fails the test when the archive does not list.
+inline std::map<std::string, std::string> sevenZipEntry(const std::string& archive) {
+  CommandResult listing = runCommand("TZ=UTC 7zz l -slt " + shellQuote(archive));
+  EXPECT_EQ(listing.status, 0) << listing.output;
+  std::map<std::string, std::string> entry;
+  std::istringstream lines(listing.output);
+  std::string line;
+  bool inEntry = false;
+  while (std::getline(lines, line)) {
+    if (line == "----------") inEntry = true;
+    size_t equals = line.find(" = ");
+    if (inEntry && equals != std::string::npos)
+      entry[line.substr(0, equals)] = line.substr(equals + 3);
+  }
+  return entry;
+}
+
+// Expects `7zz t` to accept the archive.
+inline void expectSevenZipTests(const std::string& archive) {
+  CommandResult test = runCommand("7zz t " + shellQuote(archive));
+  EXPECT_EQ(test.status, 0) << test.output;
+  EXPECT_NE(test.output.find("Everything is Ok"), std::string::npos) << test.output;
+}
+
+// Expects `unzip -tq` to accept the archive.
+inline void expectZipTests(const std::string& archive) {
+  CommandResult test = runCommand("unzip -tq " + shellQuote(archive));
+  EXPECT_EQ(test.status, 0) << test.output;
+  EXPECT_NE(test.output.find("No errors detected"), std::string::npos) << test.output;
+}
+
+// The bytes of `member` extracted from a zip archive by unzip.
+inline std::string unzipMember(const std::string& archive, const std::string& member) {
+  return runCommand("unzip -p " + shellQuote(archive) + " " + shellQuote(member)).output;
+}
+
+// The line zipinfo gives the archive's one entry, with its time stamp in
+// the form yyyymmdd.hhmmss, e.g. "-rw----  2.0 fat  65536 b- defN
+// 20210615.102030 Box.lwo".
+inline std::string zipinfoEntryLine(const std::string& archive) {
+  CommandResult info = runCommand("zipinfo -T " + shellQuote(archive));
+  EXPECT_EQ(info.status, 0) << info.output;
+  std::istringstream lines(info.output);
+  std::string line;
+  std::getline(lines, line);  // "Archive: ..."
+  std::getline(lines, line);  // "Zip file size: ..."
+  std::getline(lines, line);
+  return line;
+}
+
+// The archive comment, as unzip prints it (less the line end it adds).
+inline std::string zipComment(const std::string& archive) {
+  CommandResult comment = runCommand("unzip -zq " + shellQuote(archive));
+  EXPECT_EQ(comment.status, 0) << comment.output;
+  if (!comment.output.empty() && comment.output.back() == '\n') comment.output.pop_back();
+  return comment.output;
+}
+
+// An output stream into a string. Writes past `writeBudget` bytes in all
+// are cut short; `seekFails` makes every seek fail.
+struct MemoryOutStream {
+  ISeekOutStream s;
+  std::string bytes;
+  size_t position = 0;
+  size_t writeBudget = static_cast<size_t>(-1);
+  bool seekFails = false;
+
+  MemoryOutStream() {
+    s.s.Write = write;
+    s.Seek = seek;
+  }
+
+  static size_t write(void* p, const void* buf, size_t size) {
+    MemoryOutStream* m = static_cast<MemoryOutStream*>(p);
+    size_t n = size < m->writeBudget ? size : m->writeBudget;
+    m->writeBudget -= n;
+    if (m->bytes.size() < m->position + n) m->bytes.resize(m->position + n);
+    m->bytes.replace(m->position, n, static_cast<const char*>(buf), n);
+    m->position += n;
+    return n;
+  }
+
+  static SRes seek(void* p, Int64* pos, ESzSeek origin) {
+    MemoryOutStream* m = static_cast<MemoryOutStream*>(p);
+    if (m->seekFails) return SZ_ERROR_WRITE;
+    Int64 base = origin == SZ_SEEK_SET   ? 0
+                 : origin == SZ_SEEK_CUR ? static_cast<Int64>(m->position)
+                                         : static_cast<Int64>(m->bytes.size());
+    m->position = static_cast<size_t>(base + *pos);
+    *pos = static_cast<Int64>(m->position);
+    return SZ_OK;
+  }
+};
+
+// An input stream over a string that fails once `failAt` bytes have been
+// delivered (never, by default).
+struct MemoryInStream {
+  ISeqInStream s;
+  std::string bytes;
+  size_t position = 0;
+  size_t failAt = static_cast<size_t>(-1);
+
+  explicit MemoryInStream(std::string data) : bytes(std::move(data)) { s.Read = read; }
+
+  static SRes read(void* p, void* buf, size_t* size) {
+    MemoryInStream* m = static_cast<MemoryInStream*>(p);
+    size_t left = m->bytes.size() - m->position;
+    size_t limit = m->failAt > m->position ? m->failAt - m->position : 0;
+    size_t n = std::min(*size, std::min(left, limit));
+    m->bytes.copy(static_cast<char*>(buf), n, m->position);
+    m->position += n;
+    *size = n;
+    return (n == 0 && limit == 0 && left > 0) ? SZ_ERROR_READ : SZ_OK;
+  }
+};
+
+}  // namespace qktest
+
+#endif  // QK_TESTS_ARCHIVE_TEST_SUPPORT_H_
