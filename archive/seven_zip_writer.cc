@@ -35,7 +35,6 @@ SRes crcRead(void* p, void* buf, size_t* size) {
 
 void* encoderAlloc(void* /*p*/, size_t size) { return size == 0 ? nullptr : malloc(size); }
 void encoderFree(void* /*p*/, void* address) { free(address); }
-ISzAlloc encoderAllocator = {encoderAlloc, encoderFree};
 
 // Encodes with `encoder`; the archive steps of encodeSevenZip.
 SRes encodeWith(CLzmaEncHandle encoder, ISeekOutStream* out, ISeqInStream* in,
@@ -85,6 +84,8 @@ SRes writeOpenFiles(PlatformFile* sourceFile, PlatformFile* archiveFile, const c
 }
 
 }  // namespace
+
+ISzAlloc encoderAllocator = {encoderAlloc, encoderFree};
 
 CLzmaEncProps sevenZipEncoderProps(int32_t compressionLevel, uint32_t processors) {
   CLzmaEncProps props;

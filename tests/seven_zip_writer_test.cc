@@ -45,15 +45,13 @@ std::string hex32(uint32_t v) {
 
 // The five property bytes the encoder writes for its settings.
 std::vector<Byte> propertyBytes(const CLzmaEncProps& props) {
-  ISzAlloc alloc = {[](void*, size_t size) { return malloc(size); },
-                    [](void*, void* address) { free(address); }};
-  CLzmaEncHandle encoder = LzmaEnc_Create(&alloc);
+  CLzmaEncHandle encoder = LzmaEnc_Create(&encoderAllocator);
   std::vector<Byte> bytes(LZMA_PROPS_SIZE);
   SizeT size = bytes.size();
   EXPECT_EQ(LzmaEnc_SetProps(encoder, &props), SZ_OK);
   EXPECT_EQ(LzmaEnc_WriteProperties(encoder, bytes.data(), &size), SZ_OK);
   EXPECT_EQ(size, 5u);
-  LzmaEnc_Destroy(encoder, &alloc, &alloc);
+  LzmaEnc_Destroy(encoder, &encoderAllocator, &encoderAllocator);
   return bytes;
 }
 

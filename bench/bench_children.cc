@@ -1,0 +1,55 @@
+#include "bench/bench_children.h"
+
+#include <stdio.h>
+
+#include <memory>
+#include <string>
+
+#include "LzmaEnc.h"
+#include "archive/lzma_streams.h"
+#include "archive/seven_zip_writer.h"
+#include "host/plugin_module.h"
+#include "host/stand_in_host.h"
+#include "platform/platform.h"
+
+namespace qkbench {
+
+int runPluginBackup(const char* plugin, const char* settingsFolder, const char* object) {
+  qkhost::StandInHost host;
+  host.setFolder(HOST_FOLDER_SETTINGS, std::string(settingsFolder));
+  host.setObjectPath(std::string(object));
+  host.setSaveResult(1);
+  std::string error;
+  std::unique_ptr<qkhost::PluginModule> module = qkhost::PluginModule::load(plugin, &error);
+  if (module == nullptr) {
+    fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  host.activate(*module, "QK_RevKeeper");
+  const std::vector<qkhost::HostMessage>& shown = host.messages();
+  return shown.size() == 1 && shown[0].secondLine == std::string("Failed to save file") ? 0 : 1;
+}
+
+int runBareEncoder(int32_t compressionLevel, const char* source, const char* output) {
+  PlatformFile* in = platformOpenRead(source);
+  PlatformFile* out = platformCreate(output, kPlatformCreateTruncate);
+  SRes res = SZ_ERROR_READ;
+  CLzmaEncHandle encoder = LzmaEnc_Create(&encoderAllocator);
+  if (in != nullptr && out != nullptr && encoder != nullptr) {
+    FileInStream inStream;
+    FileOutStream outStream;
+    FileInStream_Init(&inStream, in);
+    FileOutStream_Init(&outStream, out);
+    CLzmaEncProps props = sevenZipEncoderProps(compressionLevel, platformProcessorCount());
+    res = LzmaEnc_SetProps(encoder, &props);
+    if (res == SZ_OK)
+      res = LzmaEnc_Encode(encoder, &outStream.s.s, &inStream.s, nullptr, &encoderAllocator,
+                           &encoderAllocator);
+  }
+  if (encoder != nullptr) LzmaEnc_Destroy(encoder, &encoderAllocator, &encoderAllocator);
+  int closed = platformClose(out);
+  platformClose(in);
+  return res == SZ_OK && closed ? 0 : 1;
+}
+
+}  // namespace qkbench
