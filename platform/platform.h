@@ -54,10 +54,14 @@ struct PlatformFindData {
 
 struct PlatformSearch;
 
-// Starts a search for `pattern`: a folder, a separator, then a name in
-// which '*' stands for any run of characters (none included) and letters
-// match without regard to ASCII case. Entries come sorted by name compared
-// without regard to case, so ties break the same way on every run.
+// Starts a search for `pattern`: a folder, a separator ('/' or '\\'), then
+// a name in which '*' stands for any run of characters (none included) and
+// letters match without regard to ASCII case. On Win32 '?' matches one
+// character and a name may also match through its short alias; callers
+// that need an exact match check the names they get. Entries come sorted
+// by name as an NTFS folder orders them (letters folded to upper case),
+// names equal but for case in byte order, so the order is the same on
+// every run.
 // Returns the search and fills `first`, or returns null with `*error` set:
 // kPlatformFileNotFound when the folder holds no matching entry, another
 // code when the search cannot start (a missing folder among them).
@@ -78,8 +82,9 @@ void platformFindClose(PlatformSearch* search);
 int platformDeleteFile(const char* path);
 
 // Copies `source` to a new file `target`, keeping the source's last-write
-// time. Never overwrites: fails when `target` exists. A copy that fails
-// part-way removes the target it created. Returns 1 on success.
+// time, and flushes the copy to stable storage. Never overwrites: fails
+// when `target` exists. A copy that fails part-way removes the target it
+// created. Returns 1 on success.
 int platformCopyFile(const char* source, const char* target);
 
 // Creates the folder `path`. Returns 0 on success, else the C runtime's

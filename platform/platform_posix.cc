@@ -9,10 +9,10 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "platform/folder_listing.h"
 #include "platform/platform.h"
 
 namespace {
@@ -40,7 +40,8 @@ PlatformError errorFromErrno(int number) {
 char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Returns true iff `name` matches `pattern`, where '*' matches any run of
-// characters and letters match without regard to ASCII case.
+// characters (none included), letters match without regard to ASCII case
+// and every other character, '?' and '[' among them, only itself.
 bool matchesPattern(const char* pattern, const char* name) {
   const char* starPattern = nullptr;  // the last '*' seen, for backtracking
   const char* starName = nullptr;
@@ -62,36 +63,24 @@ bool matchesPattern(const char* pattern, const char* name) {
   return *pattern == '\0';
 }
 
-bool lessIgnoringCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) {
-                                        return static_cast<unsigned char>(foldAscii(x)) <
-                                               static_cast<unsigned char>(foldAscii(y));
-                                      });
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// Directory search: the folder is read whole, filtered by the pattern and
-// sorted, then delivered one entry at a time.
-
-struct PlatformSearch {
-  std::string folder;
-  std::vector<std::string> names;
-  size_t next = 0;
-};
+// Directory search: the folder is read through readdir and each matching
+// entry described through stat (so a link counts as what it points to).
 
 namespace {
 
-// Fills `data` for `name` in the search's folder. Returns false when the
-// entry vanished since the folder was read.
-bool describeEntry(const PlatformSearch& search, const std::string& name, PlatformFindData* data) {
-  if (name.size() >= PLATFORM_MAX_NAME) return false;
-  std::string path = search.folder + "/" + name;
+// Fills `data` for `name` in `folder`. Returns false when the name is too
+// long for a search entry or the entry cannot be described (it vanished,
+// or is a link to nothing).
+bool describeEntry(const std::string& folder, const char* name, PlatformFindData* data) {
+  size_t length = strlen(name);
+  if (length >= PLATFORM_MAX_NAME) return false;
+  std::string path = folder + "/" + name;
   struct stat status;
   if (stat(path.c_str(), &status) != 0) return false;
-  memcpy(data->name, name.c_str(), name.size() + 1);
+  memcpy(data->name, name, length + 1);
   data->attributes = S_ISDIR(status.st_mode) ? PLATFORM_ATTRIBUTE_DIRECTORY : PLATFORM_ATTRIBUTE_ARCHIVE;
   data->lastWriteTime = toFileTime(status.st_mtim);
   return true;
@@ -99,45 +88,26 @@ bool describeEntry(const PlatformSearch& search, const std::string& name, Platfo
 
 }  // namespace
 
-PlatformSearch* platformFindFirst(const char* pattern, PlatformFindData* first,
-                                  PlatformError* error) {
+PlatformError platformListMatches(const char* pattern, std::vector<PlatformFindData>* entries) {
   const char* lastSeparator = nullptr;
   for (const char* p = pattern; *p != '\0'; ++p)
     if (*p == '/' || *p == '\\') lastSeparator = p;
-  PlatformSearch* search = new PlatformSearch;
-  search->folder = lastSeparator ? std::string(pattern, lastSeparator - pattern) : ".";
-  if (lastSeparator == pattern) search->folder = "/";
+  std::string folder = ".";
+  if (lastSeparator == pattern) folder = "/";
+  if (lastSeparator > pattern) folder.assign(pattern, static_cast<size_t>(lastSeparator - pattern));
   const char* namePattern = lastSeparator ? lastSeparator + 1 : pattern;
 
-  DIR* dir = opendir(search->folder.c_str());
-  if (dir == nullptr) {
-    *error = errorFromErrno(errno);
-    delete search;
-    return nullptr;
-  }
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return errorFromErrno(errno);
+  PlatformFindData data;
   while (struct dirent* entry = readdir(dir)) {
     if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0) continue;
-    if (matchesPattern(namePattern, entry->d_name)) search->names.push_back(entry->d_name);
+    if (matchesPattern(namePattern, entry->d_name) && describeEntry(folder, entry->d_name, &data))
+      entries->push_back(data);
   }
   closedir(dir);
-  std::sort(search->names.begin(), search->names.end(), lessIgnoringCase);
-  if (!platformFindNext(search, first)) {
-    *error = kPlatformFileNotFound;
-    delete search;
-    return nullptr;
-  }
-  *error = kPlatformOk;
-  return search;
+  return kPlatformOk;
 }
-
-int platformFindNext(PlatformSearch* search, PlatformFindData* next) {
-  while (search->next < search->names.size()) {
-    if (describeEntry(*search, search->names[search->next++], next)) return 1;
-  }
-  return 0;
-}
-
-void platformFindClose(PlatformSearch* search) { delete search; }
 
 // ---------------------------------------------------------------------------
 // Files and folders by path.
@@ -146,33 +116,48 @@ int platformDeleteFile(const char* path) { return unlink(path) == 0; }
 
 namespace {
 
-// Copies every byte from `in` to `out`, in the kernel where it can.
-bool copyContents(int in, int out) {
-  bool kernelCopy = true;
+// Copies up to `size` bytes in the kernel, from the files' offsets on, and
+// adds them to `*done`. Stops early, leaving the rest to copyThroughBuffer,
+// when the kernel cannot copy between these files or reports an early end
+// (as some kernels do for files they cannot copy in place). Returns false
+// on a failure that a copy through user space would meet as well.
+bool copyInKernel(int in, int out, off_t size, off_t* done) {
+  while (*done < size) {
+    ssize_t n = copy_file_range(in, nullptr, out, nullptr, static_cast<size_t>(size - *done), 0);
+    if (n > 0) {
+      *done += n;
+    } else if (n == 0) {
+      return true;
+    } else if (errno != EINTR) {
+      return errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP;
+    }
+  }
+  return true;
+}
+
+// Copies from the files' offsets to the end of `in` through a buffer.
+bool copyThroughBuffer(int in, int out) {
   char buffer[65536];
   for (;;) {
-    if (kernelCopy) {
-      ssize_t n = copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
-      if (n > 0) continue;
-      if (n == 0) return true;
-      if (errno == EINTR) continue;
-      if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
-      kernelCopy = false;  // another file system or kernel: copy through user space
-      continue;
-    }
     ssize_t n = read(in, buffer, sizeof buffer);
     if (n == 0) return true;
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
     }
-    for (ssize_t done = 0; done < n;) {
-      ssize_t w = write(out, buffer + done, static_cast<size_t>(n - done));
+    for (ssize_t written = 0; written < n;) {
+      ssize_t w = write(out, buffer + written, static_cast<size_t>(n - written));
       if (w < 0 && errno == EINTR) continue;
       if (w <= 0) return false;
-      done += w;
+      written += w;
     }
   }
+}
+
+// Copies every byte of `in` (of `size` bytes when it was opened) to `out`.
+bool copyContents(int in, int out, off_t size) {
+  off_t done = 0;
+  return copyInKernel(in, out, size, &done) && copyThroughBuffer(in, out);
 }
 
 }  // namespace
@@ -191,7 +176,8 @@ int platformCopyFile(const char* source, const char* target) {
     return 0;
   }
   struct timespec times[2] = {status.st_atim, status.st_mtim};
-  bool ok = copyContents(in, out) && futimens(out, times) == 0;
+  // Flushed before it counts: the host overwrites the object right after.
+  bool ok = copyContents(in, out, status.st_size) && futimens(out, times) == 0 && fsync(out) == 0;
   ok = (close(out) == 0) && ok;
   close(in);
   if (!ok) unlink(target);  // never leave a half-written backup behind
