@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "archive/archive_file.h"
+#include "save/backup_namer.h"
+#include "save/save_profile.h"
 #include "tests/archive_test_support.h"
 #include "tests/support/plugin_fixture.h"
 
@@ -108,6 +110,31 @@ TEST_F(ArchiveFileTest, MissingSourceOrFolderFails) {
     EXPECT_EQ(archiveFile(path("Box.lwo").c_str(), inMissingFolder.c_str(), 0), 0) << name;
   }
   EXPECT_EQ(listFolder(scratch()), std::vector<std::string>{"Box.lwo"});
+}
+
+TEST_F(ArchiveFileTest, StagingNamesAreNoBackupsInAnyFormat) {
+  // The staging file of every archive name the namer forms, BAK or not.
+  const char* const archives[] = {"Robot_001.zip", "Robot.001.zip", "Robot.lwo.001.zip",
+                                  "Robot_001.7z",  "Robot.001.7z",  "Robot.lwo.001.7z",
+                                  "Robot_bak1.zip", "Robot.bak1.zip", "Robot.lwo.bak1.zip",
+                                  "Robot_bak1.7z", "Robot.bak1.7z", "Robot.lwo.bak1.7z"};
+  std::filesystem::create_directories(path("empty"));
+  for (const char* archive : archives) writeFile(path(archive) + ".partial", "partial");
+  const std::vector<std::string> staged = listFolder(scratch());
+  SaveProfile incremental;
+  BakSaveProfile bak;
+  for (SaveProfile* profile : {&incremental, static_cast<SaveProfile*>(&bak)}) {
+    for (int32_t format = 0; format <= 9; ++format) {
+      profile->nameFormat = format;
+      profile->maxFiles = 1;
+      std::string first = nextBackupName(path("empty").c_str(), "Robot.lwo", *profile);
+      const char* next = nextBackupName(scratch().c_str(), "Robot.lwo", *profile);
+      ASSERT_NE(next, nullptr) << format;
+      EXPECT_EQ(std::filesystem::path(next).filename(), std::filesystem::path(first).filename())
+          << "format " << format << " bak " << profile->isBak;
+      EXPECT_EQ(listFolder(scratch()), staged) << format;  // nothing pruned
+    }
+  }
 }
 
 }  // namespace
