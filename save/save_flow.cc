@@ -1,6 +1,162 @@
 #include "save/save_flow.h"
 
-#include "plugin/host_services.h"
+#include <string.h>
 
-// Not built yet: makes no backup and does not save, so nothing claims success.
-void runSaveFlow(SaveKind /*kind*/) { releaseHostServices(); }
+#include "archive/archive_file.h"
+#include "platform/platform.h"
+#include "plugin/host_services.h"
+#include "save/backup_namer.h"
+#include "save/path_helpers.h"
+#include "save/save_profile.h"
+
+namespace {
+
+// Bytes of the composed relative backup folder (two Windows paths).
+constexpr size_t kComposedFolderSize = 520;
+
+// What each save kind tells the user.
+struct KindTexts {
+  const char* refusal;         // no saved ".lwo" file: an information message
+  const char* folderCreation;  // the relative folder cannot be created
+  const char* missingFolder;   // the absolute folder is not a directory
+  const char* makeSave;        // no backup name, or the copy failed
+  const char* compressedSave;  // the archive could not be written
+};
+
+const KindTexts kIncrementalTexts = {
+    "Cannot do an incremental save, object has not yet been saved once (or invalid file name)",
+    "Failed to create incremental saves directory, object not saved",
+    "Incremental saves directory does not exist, object not saved",
+    "Failed to make incremental save, object not saved",
+    "Failed to make compressed incremental save, object not saved",
+};
+
+const KindTexts kBakTexts = {
+    "Cannot do an BAK save, object has not yet been saved once (or invalid file name)",
+    "Failed to create BAK saves directory, object not saved",
+    "BAK saves directory does not exist, object not saved",
+    "Failed to make BAK save, object not saved",
+    "Failed to make compressed BAK save, object not saved",
+};
+
+const KindTexts& textsOf(SaveKind kind) { return kind == BakSave ? kBakTexts : kIncrementalTexts; }
+
+const SaveProfile& profileOf(SaveKind kind) {
+  if (kind == BakSave) return bakProfile();
+  return incrementalProfile();
+}
+
+void showError(const char* firstLine, const char* secondLine) {
+  if (hostServices.messages != nullptr) hostServices.messages->error(firstLine, secondLine);
+}
+
+// Reports and releases; returns false so a step can end with it.
+bool fail(const char* firstLine, const char* secondLine) {
+  reportAndRelease(firstLine, secondLine);
+  return false;
+}
+
+// Returns the host's name for the current object, or null when it has none.
+const char* currentObjectName() {
+  HostStateQuery* query = hostServices.stateQuery;
+  return query != nullptr ? query->object() : nullptr;
+}
+
+// Returns true iff `name` can be the source of a backup: a text whose first
+// byte is printable ASCII, ending in ".lwo".
+bool isSaveableName(const char* name) {
+  return name != nullptr && static_cast<signed char>(name[0]) >= 32 && hasLwoExtension(name);
+}
+
+const char* directoryText(const SaveProfile& profile) {
+  const char* directory = profile.directory.get();
+  return directory != nullptr ? directory : "";
+}
+
+// Returns the relative backup folder below `folder`, composed in `composed`
+// and created when missing, or null after reporting why it cannot be.
+const char* relativeBackupFolder(const char* folder, const SaveProfile& profile, const KindTexts& texts,
+                                 char (&composed)[kComposedFolderSize]) {
+  const char* directory = directoryText(profile);
+  if (!composeRelativeFolder(composed, sizeof composed, folder, directory)) {
+    fail(texts.folderCreation, nullptr);  // too long to name: the text alone
+    return nullptr;
+  }
+  if (!isDirectory(composed) && !createRelativeFolders(folder, directory)) {
+    fail(composed, texts.folderCreation);
+    return nullptr;
+  }
+  return composed;
+}
+
+// Returns the folder that receives the backup by the profile's directory
+// mode, or null after reporting why there is none.
+const char* chooseBackupFolder(const char* folder, const SaveProfile& profile, const KindTexts& texts,
+                               char (&composed)[kComposedFolderSize]) {
+  if (profile.directoryMode == RelativeFolder) return relativeBackupFolder(folder, profile, texts, composed);
+  if (profile.directoryMode != AbsoluteFolder) return folder;
+  const char* directory = directoryText(profile);
+  if (isDirectory(directory)) return directory;
+  fail(directory, texts.missingFolder);
+  return nullptr;
+}
+
+// Copies or archives the object file `source` to `backupPath`. Returns true
+// when the backup stands, false after reporting.
+bool storeBackup(const char* source, const char* backupPath, const SaveProfile& profile,
+                 const KindTexts& texts) {
+  if (isCompressedFormat(profile.nameFormat)) {
+    return archiveFile(source, backupPath, profile.compressionLevel) == 1 ||
+           fail(backupPath, texts.compressedSave);
+  }
+  return platformCopyFile(source, backupPath) == 1 || fail(backupPath, texts.makeSave);
+}
+
+// Makes the backup of the object file `name`. Returns true when the host
+// may save: the backup stands, or the name has no folder part to back up
+// in. Returns false after reporting.
+bool backUpObject(const char* name, SaveKind kind) {
+  const SaveProfile& profile = profileOf(kind);
+  const KindTexts& texts = textsOf(kind);
+  if (strlen(name) >= PATH_BUFFER_SIZE) return fail(texts.makeSave, nullptr);
+  const char* folder = folderOfPath(name);
+  const char* file = fileNameOfPath(name);
+  if (folder == nullptr || file == nullptr) return true;
+
+  char composed[kComposedFolderSize];
+  const char* backupFolder = chooseBackupFolder(folder, profile, texts, composed);
+  if (backupFolder == nullptr) return false;
+  const char* backupPath =
+      kind == BakSave ? nextBakBackupName(backupFolder, file) : nextBackupName(backupFolder, file, profile);
+  if (backupPath == nullptr) return fail(texts.makeSave, nullptr);
+  return storeBackup(name, backupPath, profile, texts);
+}
+
+}  // namespace
+
+void reportAndRelease(const char* firstLine, const char* secondLine) {
+  showError(firstLine, secondLine);
+  releaseHostServices();
+}
+
+int32_t executeHostSave() {
+  HostCommandInterface* commands = hostServices.commandInterface;
+  HostDynamicValue argument = {};
+  argument.string.type = HOST_DYNAMIC_STRING;
+  argument.string.text = nullptr;
+  argument.string.length = 0;
+  HostDynamicValue result = {};
+  return commands->execute(commands->data, hostServices.saveCommand, 1, &argument, 0, &result);
+}
+
+void runSaveFlow(SaveKind kind) {
+  const char* name = currentObjectName();
+  if (!isSaveableName(name)) {
+    if (hostServices.messages != nullptr) hostServices.messages->info(textsOf(kind).refusal, nullptr);
+    releaseHostServices();
+    return;
+  }
+  if (!backUpObject(name, kind)) return;
+  if (executeHostSave() != 0) showError(name, "Failed to save file");
+  releaseHostServices();
+}

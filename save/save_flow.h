@@ -1,12 +1,25 @@
-// The save command flow: back up the object as it stands on disk, then
-// have the host save it over its file.
+// The save command flow: back up the object as it last stood on disk, then
+// have the host save the current object over its file.
+//
+// A save that cannot make its backup does not let the host save: it stops
+// with a message ending "object not saved", so the file on disk stays as
+// it was. Every way out releases the host services.
 #ifndef QK_SAVE_SAVE_FLOW_H_
 #define QK_SAVE_SAVE_FLOW_H_
+
+#include <stdint.h>
 
 #include "plugin/command.h"
 
 // Runs the incremental or the BAK save of the host's current object.
-// Every way out ends with releaseHostServices.
 void runSaveFlow(SaveKind kind);
+
+// Shows the error `firstLine` / `secondLine` (which may be null), then
+// releases the host services.
+void reportAndRelease(const char* firstLine, const char* secondLine);
+
+// Executes the host's "SAVE" command. Returns the host's result, 0 meaning
+// the object was saved over its file.
+int32_t executeHostSave();
 
 #endif  // QK_SAVE_SAVE_FLOW_H_

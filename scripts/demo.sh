@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The main job: the stand-in host drives the plug-in through an editing
-# session on a sample object (saves, edits between them, BAK saves), then
-# lists what the plug-in kept.
+# session on a sample object (edits between saves, incremental saves, BAK
+# saves, a host whose save fails), then lists what the plug-in kept.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh release
@@ -10,14 +10,33 @@ qkhost=build/release/qkhost
 work=$(mktemp -d "${TMPDIR:-/tmp}/qk_revkeeper_demo.XXXXXX")
 sample=../shared/samples/lwo/hierarchy.lwo
 cp "$sample" "$work/Robot.lwo"
-echo "Working on $work/Robot.lwo (a copy of $(basename "$sample"))"
+mkdir -p "$work/settings"
+echo "Working on $work/Robot.lwo (a copy of $(basename "$sample"), $(stat -c %s "$sample") bytes)"
+echo "Each 'edit' changes the object in the host's memory; each save first backs up"
+echo "the file as it stands on disk, then has the host write the edited object over it."
 echo
 
-run() { echo "\$ qkhost $*"; "$qkhost" --settings "$work/settings" "$@"; echo; }
-mkdir -p "$work/settings"
+run() {
+  echo "\$ qkhost $*"
+  "$qkhost" --settings "$work/settings" "$@" || echo "(qkhost exit status $?: the plug-in reported an error)"
+  echo
+}
 run info
-run save "$work/Robot.lwo" edit save edit save
-run bak "$work/Robot.lwo" edit bak edit bak
+echo "# Three incremental saves (QK_RevKeeper): .incr_save/Robot_001.lwo, _002, _003."
+echo "# The first save writes the object as it was opened, so _001 and _002 both hold"
+echo "# the original; each later backup holds the state before the save that made it."
+run save "$work/Robot.lwo" edit save edit save edit
+echo "# Three BAK saves (QK_BakKeeper): one rolling backup, .bak_save/Robot.bakN.lwo"
+run bak "$work/Robot.lwo" edit bak edit bak edit bak
+echo "# A host whose SAVE fails: the backup is made, the object's file is not replaced"
+run --save-fails 5 save "$work/Robot.lwo"
 
 echo "What the plug-in kept:"
-(cd "$work" && find . -type f -printf '%-40p %8s bytes\n' | sort)
+(cd "$work" && find . -path ./settings -prune -o -type f -printf '%-32p %6s bytes\n' | sort)
+echo
+if cmp -s "$sample" "$work/.incr_save/Robot_001.lwo"; then
+  echo "The first backup is the object exactly as it was before the first save."
+else
+  echo "The first backup differs from the original object!" >&2
+  exit 1
+fi

@@ -1,0 +1,339 @@
+// The two save commands through the real plug-in in the stand-in host:
+// backups, rotation, folders, the host's save, and every message.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/lwo_edit.h"
+#include "platform/platform.h"
+#include "plugin/command.h"
+#include "plugin/host_services.h"
+#include "save/save_flow.h"
+#include "save/save_profile.h"
+#include "settings/settings_file.h"
+#include "tests/support/plugin_fixture.h"
+
+namespace qktest {
+namespace {
+
+namespace fs = std::filesystem;
+
+using ProfileEdit = std::function<void(SaveProfile& incremental, BakSaveProfile& bak)>;
+
+class SaveFlowTest : public PluginTest {
+ protected:
+  // Writes a settings file holding the reset defaults changed by `edit`;
+  // the plug-in reads it on its first activation.
+  void configure(const ProfileEdit& edit) {
+    SaveProfile& incremental = incrementalProfile();
+    BakSaveProfile& bak = bakProfile();
+    incremental.reset();
+    bak.reset();
+    incremental.compressionLevel = bak.compressionLevel = 0;
+    bak.useGlobalName = 0;
+    bak.globalName.assign("qkincr-lwo-bak");
+    edit(incremental, bak);
+    PlatformFile* file = platformCreate((settingsDir() + "/qk_revkeeper.cfg").c_str(), kPlatformCreateTruncate);
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(writeSettings(file), 1);
+    ASSERT_EQ(platformClose(file), 1);
+  }
+
+  // Opens Robot.lwo holding `bytes` in the scratch folder.
+  std::string openRobot(const std::string& bytes = "LWO state 0") { return openObject("Robot.lwo", bytes); }
+
+  // The host's in-memory object changes, as an edit by the artist would.
+  void edit() { host().setObjectBytes(qkhost::appendEditChunk(host().objectBytes())); }
+
+  std::string at(const std::string& relative) const { return scratch() + "/" + relative; }
+};
+
+TEST_F(SaveFlowTest, ThreeIncrementalSavesKeepThePreviousStates) {
+  std::string object = openRobot(sampleObject("hierarchy.lwo"));
+  std::vector<std::string> states;
+  for (int save = 0; save < 3; ++save) {
+    states.push_back(readFile(object));
+    EXPECT_EQ(activate(kIncrementalServer), 0);
+    edit();
+  }
+  EXPECT_EQ(listFolder(at(".incr_save")),
+            (std::vector<std::string>{"Robot_001.lwo", "Robot_002.lwo", "Robot_003.lwo"}));
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(readFile(at(".incr_save/Robot_00" + std::to_string(i + 1) + ".lwo")), states[i]) << i;
+  EXPECT_NE(readFile(object), states[2]) << "the host saved the current object";
+  EXPECT_EQ(host().saveCount(), 3);
+  EXPECT_TRUE(shownMessages().empty());
+}
+
+TEST_F(SaveFlowTest, RepeatedBakSavesKeepExactlyOne) {
+  std::string object = openRobot();
+  std::string previous;
+  for (int save = 0; save < 3; ++save) {
+    previous = readFile(object);
+    activate(kBakServer);
+    edit();
+  }
+  EXPECT_EQ(listFolder(at(".bak_save")), std::vector<std::string>{"Robot.bak3.lwo"});
+  EXPECT_EQ(readFile(at(".bak_save/Robot.bak3.lwo")), previous);
+  EXPECT_FALSE(fs::exists(at(".incr_save")));
+  EXPECT_TRUE(shownMessages().empty());
+}
+
+TEST_F(SaveFlowTest, ALimitKeepsExactlyThatMany) {
+  configure([](SaveProfile& incremental, BakSaveProfile& bak) {
+    incremental.maxFiles = 2;
+    bak.maxFiles = 3;
+  });
+  openRobot();
+  for (int save = 0; save < 5; ++save) {
+    activate(kIncrementalServer);
+    activate(kBakServer);
+    edit();
+  }
+  EXPECT_EQ(listFolder(at(".incr_save")), (std::vector<std::string>{"Robot_004.lwo", "Robot_005.lwo"}));
+  EXPECT_EQ(listFolder(at(".bak_save")),
+            (std::vector<std::string>{"Robot.bak3.lwo", "Robot.bak4.lwo", "Robot.bak5.lwo"}));
+}
+
+TEST_F(SaveFlowTest, FoldersAndNamesFollowEachProfile) {
+  const std::string absolute = "/" + scratch() + "/all";  // two leading separators: absolute here
+  fs::create_directory(at("all"));
+  struct {
+    const char* label;
+    ProfileEdit edit;
+    const char* server;
+    std::string backup;  // below the scratch folder
+  } cases[] = {
+      {"relative a/b", [](SaveProfile& p, BakSaveProfile&) { p.directory.assign("a/b"); }, kIncrementalServer,
+       "a/b/Robot_001.lwo"},
+      {"BAK relative a\\b", [](SaveProfile&, BakSaveProfile& b) { b.directory.assign("x\\y"); }, kBakServer,
+       "x/y/Robot.bak1.lwo"},
+      {"object folder", [](SaveProfile& p, BakSaveProfile&) { p.directory.assign(""); }, kIncrementalServer,
+       "Robot_001.lwo"},
+      {"absolute", [&](SaveProfile& p, BakSaveProfile&) { p.directory.assign(absolute.c_str()); },
+       kIncrementalServer, "all/Robot_001.lwo"},
+      {"BAK absolute", [&](SaveProfile&, BakSaveProfile& b) { b.directory.assign(absolute.c_str()); }, kBakServer,
+       "all/Robot.bak1.lwo"},
+      {"global name", [](SaveProfile&, BakSaveProfile& b) { b.useGlobalName = 1; }, kBakServer,
+       ".bak_save/qkincr-lwo-bak.bak1.lwo"},
+      {"format 2, 1 digit", [](SaveProfile& p, BakSaveProfile&) { p.nameFormat = 2, p.digits = 1; },
+       kIncrementalServer, ".incr_save/Robot.lwo.1"},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(at("a"));
+    fs::remove_all(at("x"));
+    configure(c.edit);
+    reload();
+    std::string object = openRobot("state of " + std::string(c.label));
+    activate(c.server);
+    EXPECT_EQ(readFile(at(c.backup)), "state of " + std::string(c.label)) << c.label;
+    EXPECT_TRUE(shownMessages().empty()) << c.label;
+    fs::remove(at(c.backup));
+  }
+}
+
+TEST_F(SaveFlowTest, AcceptedNameInAnyCase) {
+  openObject("Car.LWO", "car");
+  activate(kIncrementalServer);
+  EXPECT_EQ(readFile(at(".incr_save/Car_001.lwo")), "car");
+}
+
+// --- Messages -------------------------------------------------------------------
+
+struct MessageCase {
+  const char* label;
+  ProfileEdit edit;
+  std::function<void(const std::string& scratch)> prepare;  // may be empty
+  std::string incremental;  // the message shown, with "@" standing for the scratch folder
+  std::string bak;
+};
+
+std::string expand(std::string text, const std::string& scratch) {
+  for (size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + scratch.size()))
+    text.replace(at, 1, scratch);
+  return text;
+}
+
+void bothDirectories(SaveProfile& p, BakSaveProfile& b, const char* directory) {
+  p.directory.assign(directory);
+  b.directory.assign(directory);
+}
+
+void bothFormats(SaveProfile& p, BakSaveProfile& b, int32_t format) { p.nameFormat = b.nameFormat = format; }
+
+TEST_F(SaveFlowTest, EveryFailureBeforeTheHostSaveIsReportedAndSavesNothing) {
+  const std::string missing = "/" + scratch() + "/missing";  // absolute, and not there
+  const MessageCase cases[] = {
+      {"relative folder below a file", [](SaveProfile& p, BakSaveProfile& b) { bothDirectories(p, b, "file/sub"); },
+       [](const std::string& s) { writeFile(s + "/file", "x"); },
+       "error: @/file/sub | Failed to create incremental saves directory, object not saved",
+       "error: @/file/sub | Failed to create BAK saves directory, object not saved"},
+      {"relative folder that is a file", [](SaveProfile& p, BakSaveProfile& b) { bothDirectories(p, b, "file"); },
+       [](const std::string& s) { writeFile(s + "/file", "x"); },
+       "error: Failed to make incremental save, object not saved",
+       "error: Failed to make BAK save, object not saved"},
+      {"missing absolute folder", [&](SaveProfile& p, BakSaveProfile& b) { bothDirectories(p, b, missing.c_str()); },
+       nullptr, "error: /@/missing | Incremental saves directory does not exist, object not saved",
+       "error: /@/missing | BAK saves directory does not exist, object not saved"},
+      {"absolute folder with a colon", [](SaveProfile& p, BakSaveProfile& b) { bothDirectories(p, b, "Q:\\none"); },
+       nullptr, "error: Q:\\none | Incremental saves directory does not exist, object not saved",
+       "error: Q:\\none | BAK saves directory does not exist, object not saved"},
+      {"unknown format", [](SaveProfile& p, BakSaveProfile& b) { bothFormats(p, b, 10); }, nullptr,
+       "error: Failed to make incremental save, object not saved",
+       "error: Failed to make BAK save, object not saved"},
+      {"unusable global name",
+       [](SaveProfile&, BakSaveProfile& b) {
+         b.useGlobalName = 1;
+         b.globalName.assign("../elsewhere");
+       },
+       nullptr, "", "error: Failed to make BAK save, object not saved"},
+      {"backup name taken by a folder", [](SaveProfile&, BakSaveProfile&) {},
+       [](const std::string& s) {
+         fs::create_directories(s + "/.incr_save/Robot_001.lwo");
+         fs::create_directories(s + "/.bak_save/Robot.bak1.lwo");
+       },
+       "error: @/.incr_save/Robot_001.lwo | Failed to make incremental save, object not saved",
+       "error: @/.bak_save/Robot.bak1.lwo | Failed to make BAK save, object not saved"},
+      {"archive cannot be written", [](SaveProfile& p, BakSaveProfile& b) { bothFormats(p, b, 4); },
+       [](const std::string& s) {
+         fs::create_directories(s + "/.incr_save/Robot_001.zip");
+         fs::create_directories(s + "/.bak_save/Robot_bak1.zip");
+       },
+       "error: @/.incr_save/Robot_001.zip | Failed to make compressed incremental save, object not saved",
+       "error: @/.bak_save/Robot_bak1.zip | Failed to make compressed BAK save, object not saved"},
+  };
+  for (const MessageCase& c : cases) {
+    for (const char* server : {kIncrementalServer, kBakServer}) {
+      const std::string& expected = server == kBakServer ? c.bak : c.incremental;
+      if (expected.empty()) continue;
+      for (const char* leftover : {"file", ".incr_save", ".bak_save"}) fs::remove_all(at(leftover));
+      configure(c.edit);
+      reload();
+      if (c.prepare) c.prepare(scratch());
+      std::string object = openRobot();
+      edit();
+      EXPECT_EQ(activate(server), 0) << c.label;
+      EXPECT_EQ(shownMessages(), std::vector<std::string>{expand(expected, scratch())}) << c.label << ", " << server;
+      EXPECT_EQ(host().saveCount(), 0) << c.label << ", " << server;
+      EXPECT_EQ(readFile(object), "LWO state 0") << c.label << ", " << server;
+    }
+  }
+}
+
+TEST_F(SaveFlowTest, ObjectsThatCannotBeBackedUpAreRefused) {
+  struct {
+    std::optional<std::string> path;
+  } cases[] = {{std::nullopt}, {""}, {"\x1f/Robot.lwo"}, {"\xc3/Robot.lwo"}, {"/m/Car.lwo.bak"}, {"/m/Car.lw"}};
+  for (const auto& c : cases) {
+    for (const char* server : {kIncrementalServer, kBakServer}) {
+      host().clearRecords();
+      host().setObjectPath(c.path);
+      EXPECT_EQ(activate(server), 0);
+      std::string kind = server == kBakServer ? "BAK" : "incremental";
+      EXPECT_EQ(shownMessages(), std::vector<std::string>{"info: Cannot do an " + kind +
+                                                         " save, object has not yet been saved once (or invalid "
+                                                         "file name)"})
+          << c.path.value_or("(null)");
+      EXPECT_EQ(host().messages()[0].secondLine, std::nullopt);
+      EXPECT_EQ(host().saveCount(), 0);
+    }
+  }
+  EXPECT_EQ(listFolder(scratch()), (std::vector<std::string>{"QK_RevKeeper.1.p", "settings"}));
+}
+
+TEST_F(SaveFlowTest, AFailedHostSaveKeepsTheBackupAndNamesTheObject) {
+  std::string object = openRobot();
+  host().setSaveResult(5);
+  for (const char* server : {kIncrementalServer, kBakServer}) {
+    host().clearRecords();
+    EXPECT_EQ(activate(server), 0) << "the activation's result is 0 whatever the save did";
+    EXPECT_EQ(shownMessages(), std::vector<std::string>{"error: " + object + " | Failed to save file"});
+  }
+  EXPECT_EQ(readFile(at(".incr_save/Robot_001.lwo")), "LWO state 0");
+  EXPECT_EQ(readFile(at(".bak_save/Robot.bak1.lwo")), "LWO state 0");
+}
+
+TEST_F(SaveFlowTest, ANameWithoutAFolderIsSavedWithoutBackupOrMessage) {
+  char previous[4096];
+  ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+  ASSERT_EQ(chdir(scratch().c_str()), 0);
+  // On POSIX both are names in the current folder, where the host saves them.
+  for (const char* name : {"Car.lwo", "\\Car.lwo"}) {
+    host().clearRecords();
+    host().setObjectPath(std::string(name));
+    host().setObjectBytes(name);
+    activate(kIncrementalServer);
+    EXPECT_TRUE(shownMessages().empty()) << name;
+    EXPECT_EQ(readFile(at(name)), name);
+  }
+  EXPECT_FALSE(fs::exists(at(".incr_save")));
+  EXPECT_EQ(host().saveCount(), 2);
+  ASSERT_EQ(chdir(previous), 0);
+}
+
+TEST_F(SaveFlowTest, AnObjectPathTooLongForOnePathSavesNothing) {
+  std::string folder = std::string(249 - scratch().size(), 'f');
+  std::string object = openObject(folder + "/Robot.lwo", "long");  // 260 characters with the scratch folder
+  ASSERT_EQ(object.size(), 260u);
+  edit();
+  activate(kIncrementalServer);
+  EXPECT_EQ(shownMessages(), std::vector<std::string>{"error: Failed to make incremental save, object not saved"});
+  EXPECT_EQ(host().saveCount(), 0);
+  EXPECT_EQ(listFolder(at(folder)), std::vector<std::string>{"Robot.lwo"});
+}
+
+// --- First use ----------------------------------------------------------------------
+
+TEST_F(SaveFlowTest, AFirstActivationWithoutSaveLeavesTheResetToTheNextSave) {
+  openRobot();
+  host().setSaveCommandAvailable(false);
+  EXPECT_EQ(activate(kIncrementalServer), 0);
+  host().setSaveCommandAvailable(true);
+  EXPECT_EQ(activate(kIncrementalServer), 0);
+  EXPECT_EQ(listFolder(at(".incr_save")), std::vector<std::string>{"Robot_001.lwo"});
+  EXPECT_EQ(shownMessages(), std::vector<std::string>{"error: Internal error (API init failed)"});
+}
+
+// --- Buffers the plug-in's own settings cannot overflow, driven in-process ----
+
+class SaveFlowBufferTest : public PluginTest {
+ protected:
+  // Runs the linked-in flow (with the test binary's own profiles) on the host.
+  void runIncrementalSave(const char* directory) {
+    incrementalProfile().reset();
+    incrementalProfile().directory.assign(directory);
+    ASSERT_EQ(acquireHostServices(host().globalFunction(), host().commandInterface(), 0), 1);
+    runSaveFlow(IncrementalSave);
+    EXPECT_EQ(hostServices.messages, nullptr) << "released";
+  }
+};
+
+TEST_F(SaveFlowBufferTest, RelativeFoldersTooLongToComposeCreateNothing) {
+  std::string object = openObject("Robot.lwo", "state");
+  std::string folderPart = scratch();
+  struct {
+    size_t composedLength;  // folder, '/', directory
+    std::string message;
+  } cases[] = {
+      {520, "error: Failed to create incremental saves directory, object not saved"},
+      {515, ""},  // composes, but more than creation's 512 bytes: the composed folder is named
+  };
+  for (const auto& c : cases) {
+    host().clearRecords();
+    std::string directory = "level/" + std::string(c.composedLength - folderPart.size() - 7, 'd');
+    runIncrementalSave(directory.c_str());
+    std::string expected = c.message.empty() ? "error: " + folderPart + "/" + directory +
+                                                   " | Failed to create incremental saves directory, object not saved"
+                                             : c.message;
+    EXPECT_EQ(shownMessages(), std::vector<std::string>{expected}) << c.composedLength;
+    EXPECT_FALSE(fs::exists(scratch() + "/level")) << c.composedLength;
+    EXPECT_EQ(host().saveCount(), 0);
+  }
+}
+
+}  // namespace
+}  // namespace qktest
