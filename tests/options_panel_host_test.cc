@@ -2,6 +2,7 @@
 // its tables, the order of its calls, and the values it opens with.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <utility>
 #include <string>
@@ -133,6 +134,33 @@ TEST_F(OptionsPanelHostTest, TheFirstActivationLoadsTheSettingsBeforeThePanelOpe
   EXPECT_EQ(panel.text(0x8019), "shared");
   EXPECT_EQ(panel.text(0x8009), "");
   EXPECT_EQ(panel.integer(0x8006), 0);
+}
+
+TEST_F(OptionsPanelHostTest, WhatThePanelStoresTheNextHostProcessSavesWith) {
+  const std::string everyObject = "/" + scratch() + "/all";  // "//tmp/...": an absolute folder
+  std::filesystem::create_directory(scratch() + "/all");
+  host().queuePanelSession({PanelAction::enter(0x8006, "Name_001.zip"), PanelAction::enter(0x8007, "5"),
+                            PanelAction::enter(0x8009, " backups/zips// "),
+                            PanelAction::enter(0x8012, "Name_bak001.lwo"),
+                            PanelAction::enter(0x8015, everyObject + "/"), PanelAction::enter(0x8018, "on"),
+                            PanelAction::enter(0x8019, "shared"), PanelAction::ok()});
+  host().queueAnswer(true);  // the BAK folder is absolute
+  host().queueAnswer(true);  // a global name
+  activate(kConfigureServer);
+  ASSERT_EQ(host().panels().at(0)->refusals(), std::vector<std::string>{});
+  ASSERT_EQ(host().messages().size(), 2u);
+
+  reload();  // a new host process: the first activation reads the file
+  std::string object = openObject("robot/Robot.lwo", sampleObject());
+  const std::string saved = readFile(object);
+  activate(kIncrementalServer);
+  activate(kBakServer);
+  EXPECT_EQ(shownMessages(), std::vector<std::string>{});
+  EXPECT_EQ(host().saveCount(), 2);
+  EXPECT_EQ(listFolder(scratch() + "/robot/backups/zips"), std::vector<std::string>{"Robot_00001.zip"});
+  EXPECT_EQ(readFile(scratch() + "/robot/backups/zips/Robot_00001.zip").substr(0, 4), "PK\x03\x04");
+  EXPECT_EQ(listFolder(scratch() + "/all"), std::vector<std::string>{"shared_bak1.lwo"});
+  EXPECT_EQ(readFile(scratch() + "/all/shared_bak1.lwo"), saved);
 }
 
 }  // namespace
