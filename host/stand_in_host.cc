@@ -286,6 +286,7 @@ int32_t StandInHost::executeCommand(int32_t code, int32_t /*count*/,
   file.close();
   if (!file) return -3;
   ++saveCount_;
+  if (echo_) *echo_ << "[host] saved " << *objectPath_ << " (" << objectBytes_.size() << " bytes)\n";
   return 0;
 }
 
