@@ -12,6 +12,7 @@
 #include "save/backup_namer.h"
 #include "save/save_profile.h"
 #include "tests/support/plugin_fixture.h"
+#include "tests/support/scratch_folder.h"
 
 namespace qktest {
 namespace {
@@ -41,13 +42,6 @@ struct Case {
 
 class BackupNamerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "qk_namer.XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    scratch_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(scratch_); }
-
   // Makes a fresh backup folder holding `files`, and returns it.
   std::string makeFolder(const std::vector<std::string>& files, const std::string& name = "backups") {
     std::string folder = scratch_ + "/" + name;
@@ -94,7 +88,8 @@ class BackupNamerTest : public ::testing::Test {
     return text;
   }
 
-  std::string scratch_;
+  ScratchFolder scratchFolder_{"qk_namer"};
+  const std::string& scratch_ = scratchFolder_.path();
 };
 
 const std::vector<std::string> kExampleListing = {

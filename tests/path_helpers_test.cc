@@ -8,6 +8,7 @@
 #include <string>
 
 #include "save/path_helpers.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -62,14 +63,9 @@ TEST(PathHelpersTest, HasLwoExtension) {
 
 class FolderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "qk_paths.XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    base_ = pattern;
-    std::ofstream(base_ + "/file") << "x";
-  }
-  void TearDown() override { fs::remove_all(base_); }
-  std::string base_;
+  void SetUp() override { std::ofstream(base_ + "/file") << "x"; }
+  qktest::ScratchFolder scratch_{"qk_paths"};
+  const std::string& base_ = scratch_.path();
 };
 
 TEST_F(FolderTest, IsDirectory) {

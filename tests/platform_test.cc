@@ -12,6 +12,7 @@
 
 #include "platform/platform.h"
 #include "tests/support/plugin_fixture.h"
+#include "tests/support/scratch_folder.h"
 
 namespace qktest {
 namespace {
@@ -20,13 +21,6 @@ namespace fs = std::filesystem;
 
 class PlatformTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "qk_platform.XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // Returns the names a search for `namePattern` in the folder delivers, in
   // order, with "/" after directories; sets `*error`.
   std::vector<std::string> search(const std::string& namePattern, PlatformError* error) {
@@ -41,7 +35,8 @@ class PlatformTest : public ::testing::Test {
     return names;
   }
 
-  std::string dir_;
+  ScratchFolder scratch_{"qk_platform"};
+  const std::string& dir_ = scratch_.path();
 };
 
 TEST_F(PlatformTest, SearchMatchesAndOrdersLikeAnNtfsFolder) {

@@ -37,9 +37,8 @@ std::vector<std::string> listFolder(const std::string& folder) {
 }
 
 void PluginTest::SetUp() {
-  std::string pattern = (fs::temp_directory_path() / "qk_test.XXXXXX").string();
-  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-  scratch_ = pattern;
+  scratchFolder_ = std::make_unique<ScratchFolder>();
+  scratch_ = scratchFolder_->path();
   fs::create_directories(settingsDir());
   reload();
 }
@@ -47,8 +46,7 @@ void PluginTest::SetUp() {
 void PluginTest::TearDown() {
   module_.reset();
   host_.reset();
-  std::error_code ignored;
-  fs::remove_all(scratch_, ignored);
+  scratchFolder_.reset();
 }
 
 void PluginTest::reload() {

@@ -15,6 +15,7 @@
 
 #include "host/plugin_module.h"
 #include "host/stand_in_host.h"
+#include "tests/support/scratch_folder.h"
 
 namespace qktest {
 
@@ -58,6 +59,7 @@ class PluginTest : public ::testing::Test {
   qkhost::PluginModule& module() { return *module_; }
 
  private:
+  std::unique_ptr<ScratchFolder> scratchFolder_;
   std::string scratch_;
   int loads_ = 0;
   std::unique_ptr<qkhost::PluginModule> module_;
