@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite twice: a normal build, then one
 # with AddressSanitizer and UndefinedBehaviorSanitizer (halting at the
-# first report).
+# first report); then runs each fuzz target for 30 seconds on its corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -12,3 +12,4 @@ for flavour in release sanitize; do
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
     ctest --test-dir "build/$flavour" --output-on-failure -j"$jobs"
 done
+scripts/fuzz.sh 30
