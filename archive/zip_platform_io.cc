@@ -32,10 +32,14 @@ uLong readFile(voidpf /*opaque*/, voidpf stream, void* buf, uLong size) {
   return static_cast<uLong>(done);
 }
 
+// A failed write is kept for closeFile to report, and minizip is told that
+// every byte went: minizip leaks the entry it is opening when a write of
+// the entry's local header fails, and the archive is discarded anyway once
+// closing it fails.
 uLong writeFile(voidpf /*opaque*/, voidpf stream, const void* buf, uLong size) {
   size_t done = size;
   if (!platformWrite(streamOf(stream)->file, buf, &done)) streamOf(stream)->failed = 1;
-  return static_cast<uLong>(done);
+  return size;
 }
 
 ZPOS64_T tellFile(voidpf /*opaque*/, voidpf stream) {

@@ -10,6 +10,7 @@
 
 #include "platform/folder_listing.h"
 #include "platform/platform.h"
+#include "platform/platform_fault.h"
 
 struct PlatformSearch {
   std::vector<PlatformFindData> entries;
@@ -31,9 +32,18 @@ bool comesBefore(const PlatformFindData& a, const PlatformFindData& b) {
   }
 }
 
+// Moves the search's next entry to `next`; returns false when none is left.
+bool deliverNext(PlatformSearch* search, PlatformFindData* next) {
+  if (search->next >= search->entries.size()) return false;
+  *next = search->entries[search->next++];
+  return true;
+}
+
 }  // namespace
 
 PlatformSearch* platformFindFirst(const char* pattern, PlatformFindData* first, PlatformError* error) {
+  *error = platformInjectedFault(kPlatformOpFindFirst);
+  if (*error != kPlatformOk) return nullptr;
   PlatformSearch* search = new PlatformSearch;
   *error = platformListMatches(pattern, &search->entries);
   if (*error == kPlatformOk && search->entries.empty()) *error = kPlatformFileNotFound;
@@ -42,14 +52,14 @@ PlatformSearch* platformFindFirst(const char* pattern, PlatformFindData* first, 
     return nullptr;
   }
   std::sort(search->entries.begin(), search->entries.end(), comesBefore);
-  platformFindNext(search, first);
+  deliverNext(search, first);
   return search;
 }
 
 int platformFindNext(PlatformSearch* search, PlatformFindData* next) {
-  if (search->next >= search->entries.size()) return 0;
-  *next = search->entries[search->next++];
-  return 1;
+  if (search->next >= search->entries.size()) return 0;  // the end is no failure to inject
+  if (platformInjectedFault(kPlatformOpFindNext) != kPlatformOk) return 0;
+  return deliverNext(search, next);
 }
 
 void platformFindClose(PlatformSearch* search) { delete search; }

@@ -12,6 +12,7 @@
 
 #include "platform/folder_listing.h"
 #include "platform/platform.h"
+#include "platform/platform_fault.h"
 
 namespace {
 
@@ -36,6 +37,15 @@ PlatformError errorFromCode(DWORD code) {
     case ERROR_ALREADY_EXISTS: return kPlatformFileExists;
     default: return kPlatformIoError;
   }
+}
+
+// Returns true, with the last error set to the injected error, when this
+// call of `operation` is to fail.
+bool faulted(PlatformOperation operation) {
+  PlatformError error = platformInjectedFault(operation);
+  if (error == kPlatformOk) return false;
+  SetLastError(static_cast<DWORD>(error));  // the codes are Win32's own
+  return true;
 }
 
 bool isDotEntry(const char* name) { return strcmp(name, ".") == 0 || strcmp(name, "..") == 0; }
@@ -70,7 +80,7 @@ PlatformError platformListMatches(const char* pattern, std::vector<PlatformFindD
 // ---------------------------------------------------------------------------
 // Files and folders by path.
 
-int platformDeleteFile(const char* path) { return DeleteFileA(path) != 0; }
+int platformDeleteFile(const char* path) { return !faulted(kPlatformOpDelete) && DeleteFileA(path) != 0; }
 
 namespace {
 
@@ -95,31 +105,36 @@ int platformCopyFile(const char* source, const char* target) {
     if (GetLastError() != ERROR_FILE_EXISTS) DeleteFileA(target);
     return 0;
   }
-  if (flushCopy(target)) return 1;
+  if (!faulted(kPlatformOpCopy) && flushCopy(target)) return 1;
   DeleteFileA(target);
   return 0;
 }
 
-int platformMakeDirectory(const char* path) { return _mkdir(path) == 0 ? 0 : errno; }
+int platformMakeDirectory(const char* path) {
+  if (PlatformError error = platformInjectedFault(kPlatformOpMakeDirectory)) return platformErrnoOf(error);
+  return _mkdir(path) == 0 ? 0 : errno;
+}
 
 int platformPathStatus(const char* path, int* isDirectory) {
   struct _stat64 status;
-  if (_stat64(path, &status) != 0) return 0;
+  if (faulted(kPlatformOpPathStatus) || _stat64(path, &status) != 0) return 0;
   *isDirectory = (status.st_mode & _S_IFDIR) != 0 ? 1 : 0;
   return 1;
 }
 
 int platformReplaceFile(const char* from, const char* to) {
+  if (faulted(kPlatformOpReplace)) return 0;
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 int platformRenameNoReplace(const char* from, const char* to) {
+  if (faulted(kPlatformOpRenameNoReplace)) return 0;
   return MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 // MoveFileExA with MOVEFILE_WRITE_THROUGH returns only once the new name is
 // on disk, and Win32 offers no flush of a folder through an ANSI path.
-int platformSyncFolder(const char* /*path*/) { return 1; }
+int platformSyncFolder(const char* /*path*/) { return !faulted(kPlatformOpSyncFolder); }
 
 // ---------------------------------------------------------------------------
 // Open files.
@@ -146,21 +161,26 @@ DWORD transferSize(size_t remaining) {
 }  // namespace
 
 PlatformFile* platformOpenRead(const char* path) {
+  if (faulted(kPlatformOpOpenRead)) return nullptr;
   return wrap(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 PlatformFile* platformCreate(const char* path, PlatformCreateMode mode) {
+  if (faulted(kPlatformOpCreate)) return nullptr;
   DWORD disposition = mode == kPlatformCreateExclusive ? CREATE_NEW : CREATE_ALWAYS;
   return wrap(CreateFileA(path, GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-int platformRead(PlatformFile* file, void* buffer, size_t* size) {
+namespace {
+
+// Reads up to `*size` bytes of `handle`, as platformRead.
+int readUpTo(HANDLE handle, void* buffer, size_t* size) {
   size_t wanted = *size;
   size_t done = 0;
   while (done < wanted) {
     DWORD n = 0;
-    if (!ReadFile(file->handle, static_cast<char*>(buffer) + done, transferSize(wanted - done), &n, nullptr)) {
+    if (!ReadFile(handle, static_cast<char*>(buffer) + done, transferSize(wanted - done), &n, nullptr)) {
       *size = done;
       return 0;
     }
@@ -171,24 +191,43 @@ int platformRead(PlatformFile* file, void* buffer, size_t* size) {
   return 1;
 }
 
-int platformWrite(PlatformFile* file, const void* buffer, size_t* size) {
+// Writes up to `*size` bytes to `handle`, stopping at the first failure,
+// and sets `*size` to the bytes written.
+void writeUpTo(HANDLE handle, const void* buffer, size_t* size) {
   size_t wanted = *size;
   size_t done = 0;
   while (done < wanted) {
     DWORD n = 0;
-    if (!WriteFile(file->handle, static_cast<const char*>(buffer) + done, transferSize(wanted - done), &n,
-                   nullptr) ||
+    if (!WriteFile(handle, static_cast<const char*>(buffer) + done, transferSize(wanted - done), &n, nullptr) ||
         n == 0)
       break;
     done += n;
   }
   *size = done;
-  if (done < wanted) file->writeFailed = true;
-  return done == wanted;
+}
+
+}  // namespace
+
+int platformRead(PlatformFile* file, void* buffer, size_t* size) {
+  if (!faulted(kPlatformOpRead)) return readUpTo(file->handle, buffer, size);
+  *size /= 2;  // a read that fails part-way
+  readUpTo(file->handle, buffer, size);
+  return 0;
+}
+
+int platformWrite(PlatformFile* file, const void* buffer, size_t* size) {
+  size_t wanted = *size;
+  bool fault = faulted(kPlatformOpWrite);
+  if (fault) *size /= 2;  // a write that stops part-way, as on a full disk
+  writeUpTo(file->handle, buffer, size);
+  bool whole = !fault && *size == wanted;
+  if (!whole) file->writeFailed = true;
+  return whole;
 }
 
 int platformSeek(PlatformFile* file, int64_t offset, PlatformSeekOrigin origin, uint64_t* position) {
   static const DWORD method[] = {FILE_BEGIN, FILE_CURRENT, FILE_END};
+  if (faulted(kPlatformOpSeek)) return 0;
   LARGE_INTEGER distance;
   LARGE_INTEGER at;
   distance.QuadPart = offset;
@@ -199,7 +238,7 @@ int platformSeek(PlatformFile* file, int64_t offset, PlatformSeekOrigin origin, 
 
 int platformFileLength(PlatformFile* file, uint64_t* length) {
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(file->handle, &size)) return 0;
+  if (faulted(kPlatformOpFileLength) || !GetFileSizeEx(file->handle, &size)) return 0;
   *length = static_cast<uint64_t>(size.QuadPart);
   return 1;
 }
@@ -207,17 +246,20 @@ int platformFileLength(PlatformFile* file, uint64_t* length) {
 int platformFileTimes(PlatformFile* file, uint64_t* creationTime, uint64_t* lastWriteTime) {
   FILETIME created;
   FILETIME written;
-  if (!GetFileTime(file->handle, &created, nullptr, &written)) return 0;
+  if (faulted(kPlatformOpFileTimes) || !GetFileTime(file->handle, &created, nullptr, &written)) return 0;
   *creationTime = fromFileTime(created);
   *lastWriteTime = fromFileTime(written);
   return 1;
 }
 
-int platformSyncFile(PlatformFile* file) { return FlushFileBuffers(file->handle) != 0; }
+int platformSyncFile(PlatformFile* file) {
+  return !faulted(kPlatformOpSyncFile) && FlushFileBuffers(file->handle) != 0;
+}
 
 int platformClose(PlatformFile* file) {
   if (file == nullptr) return 1;
-  int ok = CloseHandle(file->handle) != 0 && !file->writeFailed;
+  bool fault = faulted(kPlatformOpClose);
+  int ok = CloseHandle(file->handle) != 0 && !file->writeFailed && !fault;
   delete file;
   return ok;
 }
@@ -226,6 +268,7 @@ int platformClose(PlatformFile* file) {
 // Time and machine.
 
 uint64_t platformCurrentFileTime() {
+  if (faulted(kPlatformOpCurrentTime)) return 0;
   SYSTEMTIME now;
   FILETIME t;
   GetSystemTime(&now);
@@ -234,6 +277,7 @@ uint64_t platformCurrentFileTime() {
 }
 
 int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime) {
+  if (faulted(kPlatformOpTimeToDos)) return 0;
   FILETIME utc = toFileTime(fileTime);
   FILETIME local;
   WORD date;
@@ -244,6 +288,7 @@ int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime) {
 }
 
 uint32_t platformProcessorCount() {
+  if (faulted(kPlatformOpProcessorCount)) return 0;
   SYSTEM_INFO info;
   GetSystemInfo(&info);
   return static_cast<uint32_t>(info.dwNumberOfProcessors);

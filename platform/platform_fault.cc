@@ -1,0 +1,15 @@
+#include "platform/platform_fault.h"
+
+#include <errno.h>
+
+PlatformFaultHook platformFaultHook = nullptr;
+
+int platformErrnoOf(PlatformError error) {
+  switch (error) {
+    case kPlatformFileExists: return EEXIST;
+    case kPlatformFileNotFound: return ENOENT;
+    case kPlatformPathNotFound: return ENOENT;
+    case kPlatformAccessDenied: return EACCES;
+    default: return EIO;
+  }
+}

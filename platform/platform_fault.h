@@ -1,0 +1,59 @@
+// A seam through which tests make chosen calls of the platform layer fail.
+//
+// Every operation of platform.h asks platformInjectedFault first, naming
+// itself. With no hook set (always, outside tests) the answer is
+// kPlatformOk and the operation runs as usual. A test that sets a hook can
+// answer an error for the calls it picks; the operation then fails as it
+// would on a failing disk or system, with that error where it reports one.
+#ifndef QK_PLATFORM_PLATFORM_FAULT_H_
+#define QK_PLATFORM_PLATFORM_FAULT_H_
+
+#include "platform/platform.h"
+
+// The operations a fault can be injected into, one per function of
+// platform.h that can fail.
+enum PlatformOperation : int {
+  kPlatformOpFindFirst,    // the search fails to start with the error
+  kPlatformOpFindNext,     // the listing ends early
+  kPlatformOpDelete,
+  kPlatformOpCopy,         // fails after the target was created
+  kPlatformOpMakeDirectory,
+  kPlatformOpPathStatus,
+  kPlatformOpReplace,
+  kPlatformOpRenameNoReplace,
+  kPlatformOpSyncFolder,
+  kPlatformOpOpenRead,
+  kPlatformOpCreate,
+  kPlatformOpRead,         // delivers half of what was asked, then fails
+  kPlatformOpWrite,        // writes half of what was asked, then fails
+  kPlatformOpSeek,
+  kPlatformOpFileLength,
+  kPlatformOpFileTimes,
+  kPlatformOpSyncFile,
+  kPlatformOpClose,        // the file is still closed and freed
+  kPlatformOpCurrentTime,  // answers 0
+  kPlatformOpTimeToDos,
+  kPlatformOpProcessorCount,  // answers 0, "cannot tell"
+  kPlatformOpCount,
+};
+
+// Decides whether this call of `operation` fails: returns the error to
+// fail with, or kPlatformOk to let it run. May be called from the 7z
+// encoder's threads as well as the command thread.
+using PlatformFaultHook = PlatformError (*)(PlatformOperation operation);
+
+// The hook in force; null unless a test installed one.
+extern PlatformFaultHook platformFaultHook;
+
+// Returns the hook's answer for this call of `operation`, or kPlatformOk
+// when no hook is set.
+inline PlatformError platformInjectedFault(PlatformOperation operation) {
+  return platformFaultHook != nullptr ? platformFaultHook(operation) : kPlatformOk;
+}
+
+// The C runtime's error number that stands for `error` where an operation
+// reports one (folder creation): EEXIST for kPlatformFileExists, ENOENT
+// for a missing file or folder, EACCES for denied access, else EIO.
+int platformErrnoOf(PlatformError error);
+
+#endif  // QK_PLATFORM_PLATFORM_FAULT_H_

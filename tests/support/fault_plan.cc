@@ -1,0 +1,50 @@
+#include "tests/support/fault_plan.h"
+
+#include <stdlib.h>
+
+namespace qktest {
+namespace {
+
+FaultPlan* installed = nullptr;
+
+const char* const kNames[kPlatformOpCount] = {
+    "FindFirst", "FindNext", "Delete", "Copy",     "MakeDirectory", "PathStatus",  "Replace",
+    "RenameNoReplace", "SyncFolder", "OpenRead", "Create", "Read", "Write", "Seek", "FileLength",
+    "FileTimes", "SyncFile", "Close", "CurrentTime", "TimeToDos", "ProcessorCount",
+};
+
+}  // namespace
+
+const char* operationName(PlatformOperation operation) {
+  return operation >= 0 && operation < kPlatformOpCount ? kNames[operation] : "?";
+}
+
+FaultPlan::FaultPlan() {
+  if (installed != nullptr) abort();  // two plans would count each other's calls
+  installed = this;
+  platformFaultHook = hook;
+}
+
+FaultPlan::~FaultPlan() {
+  platformFaultHook = nullptr;
+  installed = nullptr;
+}
+
+void FaultPlan::failCall(PlatformOperation operation, int call, PlatformError error) {
+  for (std::atomic<int>& count : counts_) count = 0;
+  fired_ = false;
+  operation_ = operation;
+  call_ = call;
+  error_ = error;
+}
+
+PlatformError FaultPlan::hook(PlatformOperation operation) { return installed->decide(operation); }
+
+PlatformError FaultPlan::decide(PlatformOperation operation) {
+  int call = ++counts_[operation];
+  if (operation != operation_ || call != call_) return kPlatformOk;
+  fired_ = true;
+  return error_;
+}
+
+}  // namespace qktest

@@ -1,0 +1,48 @@
+// FaultPlan: counts the calls the plug-in's code makes of the platform
+// layer and makes one chosen call fail, through the platform's fault hook.
+#ifndef QK_TESTS_SUPPORT_FAULT_PLAN_H_
+#define QK_TESTS_SUPPORT_FAULT_PLAN_H_
+
+#include <atomic>
+
+#include "platform/platform_fault.h"
+
+namespace qktest {
+
+// The operation's name without its prefix ("Write", "SyncFolder", ...).
+const char* operationName(PlatformOperation operation);
+
+class FaultPlan {
+ public:
+  // Installs the plan as the platform's fault hook, counting from zero and
+  // failing nothing. One plan at a time.
+  FaultPlan();
+  // Removes the hook.
+  ~FaultPlan();
+  FaultPlan(const FaultPlan&) = delete;
+  FaultPlan& operator=(const FaultPlan&) = delete;
+
+  // From now on, counting afresh, the `call`-th call (from 1) of
+  // `operation` fails with `error`; every other call runs.
+  void failCall(PlatformOperation operation, int call, PlatformError error);
+
+  // The calls of `operation` counted so far.
+  int calls(PlatformOperation operation) const { return counts_[operation]; }
+
+  // Whether the chosen call was made, and so failed.
+  bool fired() const { return fired_; }
+
+ private:
+  static PlatformError hook(PlatformOperation operation);
+  PlatformError decide(PlatformOperation operation);
+
+  std::atomic<int> counts_[kPlatformOpCount] = {};
+  std::atomic<bool> fired_{false};
+  PlatformOperation operation_ = kPlatformOpCount;  // none
+  int call_ = 0;
+  PlatformError error_ = kPlatformOk;
+};
+
+}  // namespace qktest
+
+#endif  // QK_TESTS_SUPPORT_FAULT_PLAN_H_
