@@ -101,15 +101,18 @@ const char* chooseBackupFolder(const char* folder, const SaveProfile& profile, c
   return nullptr;
 }
 
-// Copies or archives the object file `source` to `backupPath`. Returns true
-// when the backup stands, false after reporting.
-bool storeBackup(const char* source, const char* backupPath, const SaveProfile& profile,
-                 const KindTexts& texts) {
-  if (isCompressedFormat(profile.nameFormat)) {
-    return archiveFile(source, backupPath, profile.compressionLevel) == 1 ||
-           fail(backupPath, texts.compressedSave);
-  }
-  return platformCopyFile(source, backupPath) == 1 || fail(backupPath, texts.makeSave);
+// Copies or archives the object file `source` to `backupPath` in
+// `backupFolder`, then flushes the folder: the host overwrites the object
+// right after, so the backup's name must be on stable storage by then, as
+// its data is (the copy and the archive writers flush the file). Returns
+// true when the backup stands, false after reporting.
+bool storeBackup(const char* source, const char* backupFolder, const char* backupPath,
+                 const SaveProfile& profile, const KindTexts& texts) {
+  bool compressed = isCompressedFormat(profile.nameFormat);
+  bool stored = compressed ? archiveFile(source, backupPath, profile.compressionLevel) == 1
+                           : platformCopyFile(source, backupPath) == 1;
+  return (stored && platformSyncFolder(backupFolder) == 1) ||
+         fail(backupPath, compressed ? texts.compressedSave : texts.makeSave);
 }
 
 // Makes the backup of the object file `name`. Returns true when the host
@@ -129,7 +132,7 @@ bool backUpObject(const char* name, SaveKind kind) {
   const char* backupPath =
       kind == BakSave ? nextBakBackupName(backupFolder, file) : nextBackupName(backupFolder, file, profile);
   if (backupPath == nullptr) return fail(texts.makeSave, nullptr);
-  return storeBackup(name, backupPath, profile, texts);
+  return storeBackup(name, backupFolder, backupPath, profile, texts);
 }
 
 }  // namespace
