@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/hardening/bench_support.h"
 #include "bench/process_run.h"
 #include "save/backup_namer.h"
 #include "save/save_profile.h"
@@ -67,12 +68,6 @@ int runNamer(const char* folder, int limit) {
   SaveProfile profile;
   profile.maxFiles = static_cast<uint32_t>(limit);
   return nextBackupName(folder, "Robot.lwo", profile) != nullptr ? 0 : 1;
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  size_t n = values.size();
-  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 struct Samples {
@@ -161,9 +156,8 @@ int benchMain(int argc, char** argv) {
   }
   bool temporary = work.empty();
   if (temporary) {
-    std::string pattern = (fs::temp_directory_path() / "qk_folder_bench.XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) return 1;
-    work = pattern;
+    work = makeWorkFolder("qk_folder_bench");
+    if (work.empty()) return 1;
   }
   std::string self = fs::canonical("/proc/self/exe").string();
   printf("backup folder under %s\n", work.c_str());

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/hardening/bench_support.h"
 #include "bench/lwo_generator.h"
 #include "host/stand_in_host.h"
 #include "plugin/host_services.h"
@@ -48,12 +49,6 @@ double now() {
   struct timespec t;
   clock_gettime(CLOCK_MONOTONIC, &t);
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  size_t n = values.size();
-  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 std::string readAll(const std::string& path) {
@@ -141,9 +136,8 @@ int benchMain(int argc, char** argv) {
   }
   bool temporary = work.empty();
   if (temporary) {
-    std::string pattern = (fs::temp_directory_path() / "qk_sync_bench.XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) return 1;
-    work = pattern;
+    work = makeWorkFolder("qk_sync_bench");
+    if (work.empty()) return 1;
   }
   std::string objectBytes = generateLwo(static_cast<size_t>(sizeMiB * 1024 * 1024));
   std::vector<Format> formats = {
