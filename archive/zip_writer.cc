@@ -16,7 +16,8 @@ const size_t kTransferSize = 65536;
 const char kCommentFormat[] = "Original path name: %s";
 
 // Copies the rest of `source` into the open entry, one buffer at a time.
-// Returns 1 when all of it went in.
+// Returns 1 when all of it went in. Any result of minizip's but ZIP_OK is a
+// failure: taking a positive one for the end would cut the backup short.
 int copyIntoEntry(zipFile zip, PlatformFile* source, char* buffer) {
   for (;;) {
     size_t n = kTransferSize;
