@@ -210,11 +210,31 @@ int platformReplaceFile(const char* from, const char* to) {
   return !faulted(kPlatformOpReplace) && rename(from, to) == 0;
 }
 
+namespace {
+
+// Returns true iff `number` says the file system cannot do what was asked,
+// rather than that it refused this rename.
+bool unsupported(int number) {
+  return number == EINVAL || number == ENOSYS || number == EPERM || number == EOPNOTSUPP;
+}
+
+}  // namespace
+
 int platformRenameNoReplace(const char* from, const char* to) {
-  // A hard link fails when the target exists; then the old name goes.
-  if (faulted(kPlatformOpRenameNoReplace) || link(from, to) != 0) return 0;
-  unlink(from);
-  return 1;
+  if (faulted(kPlatformOpRenameNoReplace)) return 0;
+  if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 1;
+  if (!unsupported(errno)) return 0;
+  // No atomic no-replace rename here: a hard link also fails when the
+  // target exists; then the old name goes.
+  if (link(from, to) == 0) {
+    unlink(from);
+    return 1;
+  }
+  if (!unsupported(errno)) return 0;
+  // A file system without either (FAT drives, some shares): look first.
+  struct stat status;
+  if (lstat(to, &status) == 0 || errno != ENOENT) return 0;
+  return rename(from, to) == 0;
 }
 
 int platformSyncFolder(const char* path) {
