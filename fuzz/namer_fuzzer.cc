@@ -141,7 +141,7 @@ struct Found {
 // What the rules say one call does.
 struct Expected {
   std::optional<std::string> result;  // the path, or nullopt for a failing call
-  std::vector<Found> backups;         // every recognised backup, lowest number first
+  std::vector<Found> backups;         // every recognised backup
 };
 
 Expected expect(const Input& in, const std::string& folder, const qkfuzz::FolderListing& before) {
@@ -159,8 +159,6 @@ Expected expect(const Input& in, const std::string& folder, const qkfuzz::Folder
     e.backups.push_back({file, *number});
     if (in.maxFiles != 0 && folder.size() + 1 + file.size() >= BACKUP_PATH_SIZE) pathTooLong = true;
   }
-  std::stable_sort(e.backups.begin(), e.backups.end(),
-                   [](const Found& a, const Found& b) { return a.number < b.number; });
   if (pathTooLong || highest == INT32_MAX) return e;
   const int64_t width = std::max<int32_t>(in.digits, 1);
   if (static_cast<int64_t>(folder.size()) + 1 + qkfuzz::backupFileNameLength(*series, width, highest + 1) >=
