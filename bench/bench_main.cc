@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench/bench_children.h"
+#include "bench/bench_support.h"
 #include "bench/lwo_generator.h"
 #include "bench/process_run.h"
 
@@ -134,12 +135,6 @@ std::vector<Case> makeCases(const std::string& work, const std::string& self) {
   return cases;
 }
 
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  size_t n = values.size();
-  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 // Runs every case once; returns false when one failed.
 bool runRound(std::vector<Case>& cases, const std::string& work) {
   for (Case& c : cases) {
@@ -221,11 +216,8 @@ bool parseOptions(int argc, char** argv, Options* options) {
 
 int runBenchmark(const Options& options) {
   std::string work = options.work;
-  if (work.empty()) {
-    std::string pattern = "/tmp/qk_bench.XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) return 1;
-    work = pattern;
-  }
+  if (work.empty()) work = makeWorkFolder("qk_bench");
+  if (work.empty()) return 1;
   fs::create_directories(work);
   std::ofstream(work + "/Object.lwo", std::ios::binary)
       << generateLwo(static_cast<size_t>(options.sizeMiB * 1048576));

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/hardening/bench_support.h"
+#include "bench/bench_support.h"
 #include "bench/process_run.h"
 #include "save/backup_namer.h"
 #include "save/save_profile.h"

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/hardening/bench_support.h"
+#include "bench/bench_support.h"
 #include "bench/lwo_generator.h"
 #include "host/stand_in_host.h"
 #include "plugin/host_services.h"

@@ -1,6 +1,6 @@
-// Small helpers the hardening benchmarks share: medians and a work folder.
-#ifndef QK_BENCH_HARDENING_BENCH_SUPPORT_H_
-#define QK_BENCH_HARDENING_BENCH_SUPPORT_H_
+// Small helpers the benchmarks share: medians and a work folder.
+#ifndef QK_BENCH_BENCH_SUPPORT_H_
+#define QK_BENCH_BENCH_SUPPORT_H_
 
 #include <stdlib.h>
 
@@ -27,4 +27,4 @@ inline std::string makeWorkFolder(const std::string& prefix) {
 
 }  // namespace qkbench
 
-#endif  // QK_BENCH_HARDENING_BENCH_SUPPORT_H_
+#endif  // QK_BENCH_BENCH_SUPPORT_H_
