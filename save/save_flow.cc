@@ -76,24 +76,27 @@ const char* directoryText(const SaveProfile& profile) {
 // Returns the relative backup folder below `folder`, composed in `composed`
 // and created when missing, or null after reporting why it cannot be.
 const char* relativeBackupFolder(const char* folder, const SaveProfile& profile, const KindTexts& texts,
-                                 char (&composed)[kComposedFolderSize]) {
+                                 char (&composed)[kComposedFolderSize], bool* created) {
   const char* directory = directoryText(profile);
   if (!composeRelativeFolder(composed, sizeof composed, folder, directory)) {
     fail(texts.folderCreation, nullptr);  // too long to name: the text alone
     return nullptr;
   }
-  if (!isDirectory(composed) && !createRelativeFolders(folder, directory)) {
+  if (isDirectory(composed)) return composed;
+  if (!createRelativeFolders(folder, directory)) {
     fail(composed, texts.folderCreation);
     return nullptr;
   }
+  *created = true;
   return composed;
 }
 
 // Returns the folder that receives the backup by the profile's directory
 // mode, or null after reporting why there is none.
 const char* chooseBackupFolder(const char* folder, const SaveProfile& profile, const KindTexts& texts,
-                               char (&composed)[kComposedFolderSize]) {
-  if (profile.directoryMode == RelativeFolder) return relativeBackupFolder(folder, profile, texts, composed);
+                               char (&composed)[kComposedFolderSize], bool* created) {
+  if (profile.directoryMode == RelativeFolder)
+    return relativeBackupFolder(folder, profile, texts, composed, created);
   if (profile.directoryMode != AbsoluteFolder) return folder;
   const char* directory = directoryText(profile);
   if (isDirectory(directory)) return directory;
@@ -101,18 +104,34 @@ const char* chooseBackupFolder(const char* folder, const SaveProfile& profile, c
   return nullptr;
 }
 
-// Copies or archives the object file `source` to `backupPath` in
-// `backupFolder`, then flushes the folder: the host overwrites the object
-// right after, so the backup's name must be on stable storage by then, as
-// its data is (the copy and the archive writers flush the file). Returns
-// true when the backup stands, false after reporting.
-bool storeBackup(const char* source, const char* backupFolder, const char* backupPath,
-                 const SaveProfile& profile, const KindTexts& texts) {
-  bool compressed = isCompressedFormat(profile.nameFormat);
-  bool stored = compressed ? archiveFile(source, backupPath, profile.compressionLevel) == 1
-                           : platformCopyFile(source, backupPath) == 1;
-  return (stored && platformSyncFolder(backupFolder) == 1) ||
-         fail(backupPath, compressed ? texts.compressedSave : texts.makeSave);
+// Copies or archives the object file `source` to `backupPath` (the copy
+// and the archive writers flush the file itself). Returns true when the
+// backup stands, false after reporting.
+bool storeBackup(const char* source, const char* backupPath, const SaveProfile& profile,
+                 const KindTexts& texts) {
+  if (isCompressedFormat(profile.nameFormat)) {
+    return archiveFile(source, backupPath, profile.compressionLevel) == 1 ||
+           fail(backupPath, texts.compressedSave);
+  }
+  return platformCopyFile(source, backupPath) == 1 || fail(backupPath, texts.makeSave);
+}
+
+// Flushes `backupFolder`, and every folder above it up to and including
+// `top`, to stable storage: the host is about to overwrite the object, so
+// the new backup's name, and the names of folders made for it, must be on
+// disk first. Returns true iff every flush succeeded.
+bool syncBackupFolders(const char* backupFolder, const char* top) {
+  char level[kComposedFolderSize];
+  size_t length = strlen(backupFolder);
+  size_t topLength = strlen(top);
+  if (length >= sizeof level) return false;
+  memcpy(level, backupFolder, length + 1);
+  for (;;) {
+    if (platformSyncFolder(level) != 1) return false;
+    if (length <= topLength) return true;
+    while (length > topLength && level[length - 1] != '/' && level[length - 1] != '\\') --length;
+    level[length > topLength ? --length : length] = '\0';
+  }
 }
 
 // Makes the backup of the object file `name`. Returns true when the host
@@ -127,12 +146,15 @@ bool backUpObject(const char* name, SaveKind kind) {
   if (folder == nullptr || file == nullptr) return true;
 
   char composed[kComposedFolderSize];
-  const char* backupFolder = chooseBackupFolder(folder, profile, texts, composed);
+  bool created = false;  // the backup folder is new: its name must reach the disk too
+  const char* backupFolder = chooseBackupFolder(folder, profile, texts, composed, &created);
   if (backupFolder == nullptr) return false;
   const char* backupPath =
       kind == BakSave ? nextBakBackupName(backupFolder, file) : nextBackupName(backupFolder, file, profile);
   if (backupPath == nullptr) return fail(texts.makeSave, nullptr);
-  return storeBackup(name, backupFolder, backupPath, profile, texts);
+  return storeBackup(name, backupPath, profile, texts) &&
+         (syncBackupFolders(backupFolder, created ? folder : backupFolder) ||
+          fail(backupPath, isCompressedFormat(profile.nameFormat) ? texts.compressedSave : texts.makeSave));
 }
 
 }  // namespace
