@@ -22,6 +22,7 @@ const char kUsage[] =
     "\n"
     "Runs QK_RevKeeper.p in a stand-in for the modeling host. Commands run in\n"
     "order in one host session, like an artist working on one object:\n"
+    "  open OBJECT.lwo     make OBJECT the object being edited, without saving\n"
     "  save [OBJECT.lwo]   incremental save (QK_RevKeeper): back up, then save\n"
     "  bak [OBJECT.lwo]    BAK save (QK_BakKeeper): back up, then save\n"
     "  edit                change the object in memory (appends a chunk), as an\n"
@@ -93,7 +94,7 @@ bool usageError(const std::string& message) {
 bool takesObject(const std::string& command) { return command == "save" || command == "bak"; }
 
 bool isCommandWord(const std::string& word) {
-  for (const char* c : {"save", "bak", "edit", "configure", "info", "run"})
+  for (const char* c : {"open", "save", "bak", "edit", "configure", "info", "run"})
     if (word == c) return true;
   return false;
 }
@@ -161,7 +162,7 @@ bool parse(int argc, char** argv, Options& o) {
       o.commands.push_back({a});
       if (takesObject(a) && i + 1 < argc && !isCommandWord(argv[i + 1]) && argv[i + 1][0] != '-')
         o.commands.back().push_back(argv[++i]);
-    } else if (a == "run") {
+    } else if (a == "run" || a == "open") {
       if (!value(v)) return false;
       o.commands.push_back({a, v});
     } else {
@@ -209,12 +210,13 @@ bool runOne(const std::vector<std::string>& command, const Options& o,
     host.setObjectBytes(qkhost::appendEditChunk(host.objectBytes()));
     return true;
   }
-  if (takesObject(name) && command.size() > 1) {
+  if ((takesObject(name) || name == "open") && command.size() > 1) {
     host.setObjectPath(command[1]);
     if (!host.openObjectFile()) {
       std::cerr << "qkhost: cannot read object " << command[1] << '\n';
       return false;
     }
+    if (name == "open") return true;
   }
   std::string server = name == "run" ? command[1] : serverOf(name);
   size_t firstCall = host.calls().size();

@@ -9,7 +9,12 @@ qkhost=build/release/qkhost
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/qk_revkeeper_demo.XXXXXX")
 sample=../shared/samples/lwo/hierarchy.lwo
+if [ ! -f "$sample" ]; then
+  echo "demo: the sample object $sample is missing (../shared beside the checkout)" >&2
+  exit 1
+fi
 cp "$sample" "$work/Robot.lwo"
+chmod u+w "$work/Robot.lwo"  # the samples are read-only; the host must save over its copy
 mkdir -p "$work/settings"
 echo "Working on $work/Robot.lwo (a copy of $(basename "$sample"), $(stat -c %s "$sample") bytes)"
 echo "Each 'edit' changes the object in the host's memory; each save first backs up"
@@ -22,12 +27,13 @@ run() {
   echo
 }
 run info
-echo "# Three incremental saves (QK_RevKeeper): .incr_save/Robot_001.lwo, _002, _003."
-echo "# The first save writes the object as it was opened, so _001 and _002 both hold"
-echo "# the original; each later backup holds the state before the save that made it."
-run save "$work/Robot.lwo" edit save edit save edit
-echo "# Three BAK saves (QK_BakKeeper): one rolling backup, .bak_save/Robot.bakN.lwo"
-run bak "$work/Robot.lwo" edit bak edit bak edit bak
+echo "# Three edits, each followed by an incremental save (QK_RevKeeper). The backups"
+echo "# .incr_save/Robot_001.lwo, _002, _003 hold the object before each save: the"
+echo "# original, then the state after the first edit, then after the second."
+run open "$work/Robot.lwo" edit save edit save edit save
+echo "# Three more edits, each with a BAK save (QK_BakKeeper): one rolling backup,"
+echo "# .bak_save/Robot.bakN.lwo, holding the state before the last save."
+run open "$work/Robot.lwo" edit bak edit bak edit bak
 echo "# A host whose SAVE fails: the backup is made, the object's file is not replaced"
 run --save-fails 5 save "$work/Robot.lwo"
 
