@@ -327,7 +327,9 @@ int32_t StandInHost::showPanel(StandInPanel* panel) {
     return panel->runSession(session);
   }
   if (interactive_ && in_ && out_) return panel->runInteractive(*in_, *out_);
-  return 0;  // nobody at the panel: cancelled
+  if (echo_)
+    *echo_ << "[panel] " << panel->label() << ": nobody at the panel (no terminal, no script), cancelled\n";
+  return 0;
 }
 
 }  // namespace qkhost
