@@ -318,5 +318,34 @@ TEST(FaultInjectionTest, SettingsWriterKeepsThePreviousFileAtEveryPlatformCall) 
   std::printf("faulted settings writes: %d\n", runs);
 }
 
+
+TEST(DurableBackupTest, FoldersMadeForABackupAreFlushedUpToTheObjectsFolder) {
+  struct Case {
+    const char* directory;
+    int firstSave;  // folder flushes of the save that makes the backup folder
+    int laterSave;
+  } cases[] = {
+      {"", 1, 1},              // the object's own folder
+      {".incr_save", 2, 1},    // the new folder, then the object's
+      {"a/b", 3, 1},           // b, a, the object's folder
+      {"a\\b\\c", 4, 1},      // backslashes separate levels too
+  };
+  for (const Case& c : cases) {
+    configureProfiles({IncrementalSave, 0, 0});
+    SaveProfile& profile = incrementalProfile();
+    profile.directory.assign(c.directory);
+    profile.directoryMode = classifyDirectory(c.directory);
+    profile.maxFiles = 0;
+    World world({IncrementalSave, 0, 0}, "");
+    for (int save : {1, 2}) {
+      FaultPlan plan;
+      world.save(save);
+      EXPECT_EQ(world.hostSaves(), 1) << "directory " << c.directory << ", save " << save;
+      EXPECT_EQ(plan.calls(kPlatformOpSyncFolder), save == 1 ? c.firstSave : c.laterSave)
+          << "directory " << c.directory << ", save " << save;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace qktest
