@@ -14,6 +14,7 @@
 
 #include "platform/folder_listing.h"
 #include "platform/platform.h"
+#include "platform/file_transfer.h"
 #include "platform/platform_fault.h"
 
 namespace {
@@ -38,14 +39,6 @@ PlatformError errorFromErrno(int number) {
   }
 }
 
-// Returns true, with errno standing for the injected error, when this call
-// of `operation` is to fail.
-bool faulted(PlatformOperation operation) {
-  PlatformError error = platformInjectedFault(operation);
-  if (error == kPlatformOk) return false;
-  errno = platformErrnoOf(error);
-  return true;
-}
 
 char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -74,6 +67,15 @@ bool matchesPattern(const char* pattern, const char* name) {
 }
 
 }  // namespace
+
+// Returns true, with errno standing for the injected error, when this call
+// of `operation` is to fail.
+bool platformFaulted(PlatformOperation operation) {
+  PlatformError error = platformInjectedFault(operation);
+  if (error == kPlatformOk) return false;
+  errno = platformErrnoOf(error);
+  return true;
+}
 
 // ---------------------------------------------------------------------------
 // Directory search: the folder is read through readdir and each matching
@@ -122,7 +124,7 @@ PlatformError platformListMatches(const char* pattern, std::vector<PlatformFindD
 // ---------------------------------------------------------------------------
 // Files and folders by path.
 
-int platformDeleteFile(const char* path) { return !faulted(kPlatformOpDelete) && unlink(path) == 0; }
+int platformDeleteFile(const char* path) { return !platformFaulted(kPlatformOpDelete) && unlink(path) == 0; }
 
 namespace {
 
@@ -187,7 +189,7 @@ int platformCopyFile(const char* source, const char* target) {
   }
   struct timespec times[2] = {status.st_atim, status.st_mtim};
   // Flushed before it counts: the host overwrites the object right after.
-  bool ok = !faulted(kPlatformOpCopy) && copyContents(in, out, status.st_size) && futimens(out, times) == 0 && fsync(out) == 0;
+  bool ok = !platformFaulted(kPlatformOpCopy) && copyContents(in, out, status.st_size) && futimens(out, times) == 0 && fsync(out) == 0;
   ok = (close(out) == 0) && ok;
   close(in);
   if (!ok) unlink(target);  // never leave a half-written backup behind
@@ -195,19 +197,19 @@ int platformCopyFile(const char* source, const char* target) {
 }
 
 int platformMakeDirectory(const char* path) {
-  if (faulted(kPlatformOpMakeDirectory)) return errno;
+  if (platformFaulted(kPlatformOpMakeDirectory)) return errno;
   return mkdir(path, 0777) == 0 ? 0 : errno;
 }
 
 int platformPathStatus(const char* path, int* isDirectory) {
   struct stat status;
-  if (faulted(kPlatformOpPathStatus) || stat(path, &status) != 0) return 0;
+  if (platformFaulted(kPlatformOpPathStatus) || stat(path, &status) != 0) return 0;
   *isDirectory = S_ISDIR(status.st_mode) ? 1 : 0;
   return 1;
 }
 
 int platformReplaceFile(const char* from, const char* to) {
-  return !faulted(kPlatformOpReplace) && rename(from, to) == 0;
+  return !platformFaulted(kPlatformOpReplace) && rename(from, to) == 0;
 }
 
 namespace {
@@ -221,7 +223,7 @@ bool unsupported(int number) {
 }  // namespace
 
 int platformRenameNoReplace(const char* from, const char* to) {
-  if (faulted(kPlatformOpRenameNoReplace)) return 0;
+  if (platformFaulted(kPlatformOpRenameNoReplace)) return 0;
   if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 1;
   if (!unsupported(errno)) return 0;
   // No atomic no-replace rename here: a hard link also fails when the
@@ -238,7 +240,7 @@ int platformRenameNoReplace(const char* from, const char* to) {
 }
 
 int platformSyncFolder(const char* path) {
-  if (faulted(kPlatformOpSyncFolder)) return 0;
+  if (platformFaulted(kPlatformOpSyncFolder)) return 0;
   int fd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return 0;
   int ok = fsync(fd) == 0;
@@ -264,24 +266,21 @@ PlatformFile* wrap(int fd) {
 }  // namespace
 
 PlatformFile* platformOpenRead(const char* path) {
-  if (faulted(kPlatformOpOpenRead)) return nullptr;
+  if (platformFaulted(kPlatformOpOpenRead)) return nullptr;
   return wrap(open(path, O_RDONLY | O_CLOEXEC));
 }
 
 PlatformFile* platformCreate(const char* path, PlatformCreateMode mode) {
-  if (faulted(kPlatformOpCreate)) return nullptr;
+  if (platformFaulted(kPlatformOpCreate)) return nullptr;
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == kPlatformCreateExclusive ? O_EXCL : O_TRUNC);
   return wrap(open(path, flags, 0666));
 }
 
-namespace {
-
-// Reads up to `*size` bytes of `fd`, as platformRead.
-int readUpTo(int fd, void* buffer, size_t* size) {
+int platformReadSome(PlatformFile* file, void* buffer, size_t* size) {
   size_t wanted = *size;
   size_t done = 0;
   while (done < wanted) {
-    ssize_t n = read(fd, static_cast<char*>(buffer) + done, wanted - done);
+    ssize_t n = read(file->fd, static_cast<char*>(buffer) + done, wanted - done);
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -294,13 +293,11 @@ int readUpTo(int fd, void* buffer, size_t* size) {
   return 1;
 }
 
-// Writes up to `*size` bytes to `fd`, stopping at the first failure, and
-// sets `*size` to the bytes written.
-void writeUpTo(int fd, const void* buffer, size_t* size) {
+void platformWriteSome(PlatformFile* file, const void* buffer, size_t* size) {
   size_t wanted = *size;
   size_t done = 0;
   while (done < wanted) {
-    ssize_t n = write(fd, static_cast<const char*>(buffer) + done, wanted - done);
+    ssize_t n = write(file->fd, static_cast<const char*>(buffer) + done, wanted - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += static_cast<size_t>(n);
@@ -308,28 +305,11 @@ void writeUpTo(int fd, const void* buffer, size_t* size) {
   *size = done;
 }
 
-}  // namespace
-
-int platformRead(PlatformFile* file, void* buffer, size_t* size) {
-  if (!faulted(kPlatformOpRead)) return readUpTo(file->fd, buffer, size);
-  *size /= 2;  // a read that fails part-way
-  readUpTo(file->fd, buffer, size);
-  return 0;
-}
-
-int platformWrite(PlatformFile* file, const void* buffer, size_t* size) {
-  size_t wanted = *size;
-  bool fault = faulted(kPlatformOpWrite);
-  if (fault) *size /= 2;  // a write that stops part-way, as on a full disk
-  writeUpTo(file->fd, buffer, size);
-  bool whole = !fault && *size == wanted;
-  if (!whole) file->writeFailed = true;
-  return whole;
-}
+void platformMarkWriteFailed(PlatformFile* file) { file->writeFailed = true; }
 
 int platformSeek(PlatformFile* file, int64_t offset, PlatformSeekOrigin origin, uint64_t* position) {
   static const int whence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
-  if (faulted(kPlatformOpSeek)) return 0;
+  if (platformFaulted(kPlatformOpSeek)) return 0;
   off_t at = lseek(file->fd, static_cast<off_t>(offset), whence[origin]);
   if (at < 0) return 0;
   if (position != nullptr) *position = static_cast<uint64_t>(at);
@@ -338,14 +318,14 @@ int platformSeek(PlatformFile* file, int64_t offset, PlatformSeekOrigin origin, 
 
 int platformFileLength(PlatformFile* file, uint64_t* length) {
   struct stat status;
-  if (faulted(kPlatformOpFileLength) || fstat(file->fd, &status) != 0) return 0;
+  if (platformFaulted(kPlatformOpFileLength) || fstat(file->fd, &status) != 0) return 0;
   *length = static_cast<uint64_t>(status.st_size);
   return 1;
 }
 
 int platformFileTimes(PlatformFile* file, uint64_t* creationTime, uint64_t* lastWriteTime) {
   struct statx status;
-  if (faulted(kPlatformOpFileTimes)) return 0;
+  if (platformFaulted(kPlatformOpFileTimes)) return 0;
   if (statx(file->fd, "", AT_EMPTY_PATH, STATX_MTIME | STATX_BTIME, &status) != 0) return 0;
   struct timespec written = {static_cast<time_t>(status.stx_mtime.tv_sec),
                              static_cast<long>(status.stx_mtime.tv_nsec)};
@@ -359,11 +339,11 @@ int platformFileTimes(PlatformFile* file, uint64_t* creationTime, uint64_t* last
   return 1;
 }
 
-int platformSyncFile(PlatformFile* file) { return !faulted(kPlatformOpSyncFile) && fsync(file->fd) == 0; }
+int platformSyncFile(PlatformFile* file) { return !platformFaulted(kPlatformOpSyncFile) && fsync(file->fd) == 0; }
 
 int platformClose(PlatformFile* file) {
   if (file == nullptr) return 1;
-  bool fault = faulted(kPlatformOpClose);
+  bool fault = platformFaulted(kPlatformOpClose);
   int ok = close(file->fd) == 0 && !file->writeFailed && !fault;
   delete file;
   return ok;
@@ -373,14 +353,14 @@ int platformClose(PlatformFile* file) {
 // Time and machine.
 
 uint64_t platformCurrentFileTime() {
-  if (faulted(kPlatformOpCurrentTime)) return 0;
+  if (platformFaulted(kPlatformOpCurrentTime)) return 0;
   struct timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
   return toFileTime(now);
 }
 
 int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime) {
-  if (faulted(kPlatformOpTimeToDos) || fileTime < kFileTimeUnixEpoch) return 0;
+  if (platformFaulted(kPlatformOpTimeToDos) || fileTime < kFileTimeUnixEpoch) return 0;
   time_t seconds = static_cast<time_t>((fileTime - kFileTimeUnixEpoch) / kFileTimePerSecond);
   struct tm local;
   if (localtime_r(&seconds, &local) == nullptr) return 0;
@@ -393,7 +373,7 @@ int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime) {
 }
 
 uint32_t platformProcessorCount() {
-  if (faulted(kPlatformOpProcessorCount)) return 0;
+  if (platformFaulted(kPlatformOpProcessorCount)) return 0;
   long count = sysconf(_SC_NPROCESSORS_ONLN);
   return count > 0 ? static_cast<uint32_t>(count) : 0;
 }

@@ -12,6 +12,7 @@
 
 #include "platform/folder_listing.h"
 #include "platform/platform.h"
+#include "platform/file_transfer.h"
 #include "platform/platform_fault.h"
 
 namespace {
@@ -39,18 +40,19 @@ PlatformError errorFromCode(DWORD code) {
   }
 }
 
+
+bool isDotEntry(const char* name) { return strcmp(name, ".") == 0 || strcmp(name, "..") == 0; }
+
+}  // namespace
+
 // Returns true, with the last error set to the injected error, when this
 // call of `operation` is to fail.
-bool faulted(PlatformOperation operation) {
+bool platformFaulted(PlatformOperation operation) {
   PlatformError error = platformInjectedFault(operation);
   if (error == kPlatformOk) return false;
   SetLastError(static_cast<DWORD>(error));  // the codes are Win32's own
   return true;
 }
-
-bool isDotEntry(const char* name) { return strcmp(name, ".") == 0 || strcmp(name, "..") == 0; }
-
-}  // namespace
 
 // ---------------------------------------------------------------------------
 // Directory search: FindFirstFileA does the matching; file_search.cc orders
@@ -80,7 +82,7 @@ PlatformError platformListMatches(const char* pattern, std::vector<PlatformFindD
 // ---------------------------------------------------------------------------
 // Files and folders by path.
 
-int platformDeleteFile(const char* path) { return !faulted(kPlatformOpDelete) && DeleteFileA(path) != 0; }
+int platformDeleteFile(const char* path) { return !platformFaulted(kPlatformOpDelete) && DeleteFileA(path) != 0; }
 
 namespace {
 
@@ -105,7 +107,7 @@ int platformCopyFile(const char* source, const char* target) {
     if (GetLastError() != ERROR_FILE_EXISTS) DeleteFileA(target);
     return 0;
   }
-  if (!faulted(kPlatformOpCopy) && flushCopy(target)) return 1;
+  if (!platformFaulted(kPlatformOpCopy) && flushCopy(target)) return 1;
   DeleteFileA(target);
   return 0;
 }
@@ -117,24 +119,24 @@ int platformMakeDirectory(const char* path) {
 
 int platformPathStatus(const char* path, int* isDirectory) {
   struct _stat64 status;
-  if (faulted(kPlatformOpPathStatus) || _stat64(path, &status) != 0) return 0;
+  if (platformFaulted(kPlatformOpPathStatus) || _stat64(path, &status) != 0) return 0;
   *isDirectory = (status.st_mode & _S_IFDIR) != 0 ? 1 : 0;
   return 1;
 }
 
 int platformReplaceFile(const char* from, const char* to) {
-  if (faulted(kPlatformOpReplace)) return 0;
+  if (platformFaulted(kPlatformOpReplace)) return 0;
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 int platformRenameNoReplace(const char* from, const char* to) {
-  if (faulted(kPlatformOpRenameNoReplace)) return 0;
+  if (platformFaulted(kPlatformOpRenameNoReplace)) return 0;
   return MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 // MoveFileExA with MOVEFILE_WRITE_THROUGH returns only once the new name is
 // on disk, and Win32 offers no flush of a folder through an ANSI path.
-int platformSyncFolder(const char* /*path*/) { return !faulted(kPlatformOpSyncFolder); }
+int platformSyncFolder(const char* /*path*/) { return !platformFaulted(kPlatformOpSyncFolder); }
 
 // ---------------------------------------------------------------------------
 // Open files.
@@ -161,26 +163,23 @@ DWORD transferSize(size_t remaining) {
 }  // namespace
 
 PlatformFile* platformOpenRead(const char* path) {
-  if (faulted(kPlatformOpOpenRead)) return nullptr;
+  if (platformFaulted(kPlatformOpOpenRead)) return nullptr;
   return wrap(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 PlatformFile* platformCreate(const char* path, PlatformCreateMode mode) {
-  if (faulted(kPlatformOpCreate)) return nullptr;
+  if (platformFaulted(kPlatformOpCreate)) return nullptr;
   DWORD disposition = mode == kPlatformCreateExclusive ? CREATE_NEW : CREATE_ALWAYS;
   return wrap(CreateFileA(path, GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-namespace {
-
-// Reads up to `*size` bytes of `handle`, as platformRead.
-int readUpTo(HANDLE handle, void* buffer, size_t* size) {
+int platformReadSome(PlatformFile* file, void* buffer, size_t* size) {
   size_t wanted = *size;
   size_t done = 0;
   while (done < wanted) {
     DWORD n = 0;
-    if (!ReadFile(handle, static_cast<char*>(buffer) + done, transferSize(wanted - done), &n, nullptr)) {
+    if (!ReadFile(file->handle, static_cast<char*>(buffer) + done, transferSize(wanted - done), &n, nullptr)) {
       *size = done;
       return 0;
     }
@@ -191,14 +190,12 @@ int readUpTo(HANDLE handle, void* buffer, size_t* size) {
   return 1;
 }
 
-// Writes up to `*size` bytes to `handle`, stopping at the first failure,
-// and sets `*size` to the bytes written.
-void writeUpTo(HANDLE handle, const void* buffer, size_t* size) {
+void platformWriteSome(PlatformFile* file, const void* buffer, size_t* size) {
   size_t wanted = *size;
   size_t done = 0;
   while (done < wanted) {
     DWORD n = 0;
-    if (!WriteFile(handle, static_cast<const char*>(buffer) + done, transferSize(wanted - done), &n, nullptr) ||
+    if (!WriteFile(file->handle, static_cast<const char*>(buffer) + done, transferSize(wanted - done), &n, nullptr) ||
         n == 0)
       break;
     done += n;
@@ -206,28 +203,11 @@ void writeUpTo(HANDLE handle, const void* buffer, size_t* size) {
   *size = done;
 }
 
-}  // namespace
-
-int platformRead(PlatformFile* file, void* buffer, size_t* size) {
-  if (!faulted(kPlatformOpRead)) return readUpTo(file->handle, buffer, size);
-  *size /= 2;  // a read that fails part-way
-  readUpTo(file->handle, buffer, size);
-  return 0;
-}
-
-int platformWrite(PlatformFile* file, const void* buffer, size_t* size) {
-  size_t wanted = *size;
-  bool fault = faulted(kPlatformOpWrite);
-  if (fault) *size /= 2;  // a write that stops part-way, as on a full disk
-  writeUpTo(file->handle, buffer, size);
-  bool whole = !fault && *size == wanted;
-  if (!whole) file->writeFailed = true;
-  return whole;
-}
+void platformMarkWriteFailed(PlatformFile* file) { file->writeFailed = true; }
 
 int platformSeek(PlatformFile* file, int64_t offset, PlatformSeekOrigin origin, uint64_t* position) {
   static const DWORD method[] = {FILE_BEGIN, FILE_CURRENT, FILE_END};
-  if (faulted(kPlatformOpSeek)) return 0;
+  if (platformFaulted(kPlatformOpSeek)) return 0;
   LARGE_INTEGER distance;
   LARGE_INTEGER at;
   distance.QuadPart = offset;
@@ -238,7 +218,7 @@ int platformSeek(PlatformFile* file, int64_t offset, PlatformSeekOrigin origin, 
 
 int platformFileLength(PlatformFile* file, uint64_t* length) {
   LARGE_INTEGER size;
-  if (faulted(kPlatformOpFileLength) || !GetFileSizeEx(file->handle, &size)) return 0;
+  if (platformFaulted(kPlatformOpFileLength) || !GetFileSizeEx(file->handle, &size)) return 0;
   *length = static_cast<uint64_t>(size.QuadPart);
   return 1;
 }
@@ -246,19 +226,19 @@ int platformFileLength(PlatformFile* file, uint64_t* length) {
 int platformFileTimes(PlatformFile* file, uint64_t* creationTime, uint64_t* lastWriteTime) {
   FILETIME created;
   FILETIME written;
-  if (faulted(kPlatformOpFileTimes) || !GetFileTime(file->handle, &created, nullptr, &written)) return 0;
+  if (platformFaulted(kPlatformOpFileTimes) || !GetFileTime(file->handle, &created, nullptr, &written)) return 0;
   *creationTime = fromFileTime(created);
   *lastWriteTime = fromFileTime(written);
   return 1;
 }
 
 int platformSyncFile(PlatformFile* file) {
-  return !faulted(kPlatformOpSyncFile) && FlushFileBuffers(file->handle) != 0;
+  return !platformFaulted(kPlatformOpSyncFile) && FlushFileBuffers(file->handle) != 0;
 }
 
 int platformClose(PlatformFile* file) {
   if (file == nullptr) return 1;
-  bool fault = faulted(kPlatformOpClose);
+  bool fault = platformFaulted(kPlatformOpClose);
   int ok = CloseHandle(file->handle) != 0 && !file->writeFailed && !fault;
   delete file;
   return ok;
@@ -268,7 +248,7 @@ int platformClose(PlatformFile* file) {
 // Time and machine.
 
 uint64_t platformCurrentFileTime() {
-  if (faulted(kPlatformOpCurrentTime)) return 0;
+  if (platformFaulted(kPlatformOpCurrentTime)) return 0;
   SYSTEMTIME now;
   FILETIME t;
   GetSystemTime(&now);
@@ -277,7 +257,7 @@ uint64_t platformCurrentFileTime() {
 }
 
 int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime) {
-  if (faulted(kPlatformOpTimeToDos)) return 0;
+  if (platformFaulted(kPlatformOpTimeToDos)) return 0;
   FILETIME utc = toFileTime(fileTime);
   FILETIME local;
   WORD date;
@@ -288,7 +268,7 @@ int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime) {
 }
 
 uint32_t platformProcessorCount() {
-  if (faulted(kPlatformOpProcessorCount)) return 0;
+  if (platformFaulted(kPlatformOpProcessorCount)) return 0;
   SYSTEM_INFO info;
   GetSystemInfo(&info);
   return static_cast<uint32_t>(info.dwNumberOfProcessors);
