@@ -138,22 +138,10 @@ void report(const SizeResult& r) {
 }
 
 int benchMain(int argc, char** argv) {
-  int reps = 5;
-  std::string work;
-  for (int i = 1; i < argc; ++i) {
-    if (strcmp(argv[i], "--reps") == 0 && i + 1 < argc) {
-      reps = atoi(argv[++i]);
-    } else if (strcmp(argv[i], "--work") == 0 && i + 1 < argc) {
-      work = argv[++i];
-    } else {
-      fputs(kUsage, stderr);
-      return 2;
-    }
-  }
-  if (reps < 3) {
-    fputs(kUsage, stderr);
-    return 2;
-  }
+  BenchOptions options;
+  if (!parseBenchOptions(argc, argv, false, kUsage, &options)) return 2;
+  int reps = options.reps;
+  std::string work = options.work;
   bool temporary = work.empty();
   if (temporary) {
     work = makeWorkFolder("qk_folder_bench");

@@ -115,25 +115,11 @@ void report(const std::vector<Format>& formats, size_t objectBytes, size_t round
 }
 
 int benchMain(int argc, char** argv) {
-  double sizeMiB = 8;
-  int reps = 5;
-  std::string work;
-  for (int i = 1; i < argc; ++i) {
-    if (strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
-      sizeMiB = atof(argv[++i]);
-    } else if (strcmp(argv[i], "--reps") == 0 && i + 1 < argc) {
-      reps = atoi(argv[++i]);
-    } else if (strcmp(argv[i], "--work") == 0 && i + 1 < argc) {
-      work = argv[++i];
-    } else {
-      fputs(kUsage, stderr);
-      return 2;
-    }
-  }
-  if (reps < 3 || sizeMiB <= 0) {
-    fputs(kUsage, stderr);
-    return 2;
-  }
+  BenchOptions options;
+  if (!parseBenchOptions(argc, argv, true, kUsage, &options)) return 2;
+  double sizeMiB = options.sizeMiB;
+  int reps = options.reps;
+  std::string work = options.work;
   bool temporary = work.empty();
   if (temporary) {
     work = makeWorkFolder("qk_sync_bench");
