@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Installs every Debian package that the build, the tests, the demo and the
-# benchmark need. Idempotent: quiet when everything is present, and runs
-# apt-get update only when something is missing.
+# benchmark need, and fetches the Debian source packages whose code the
+# build compiles (scripts/fetch_source.sh). Idempotent: quiet when
+# everything is present, and runs apt-get update only when something is
+# missing.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
 packages=(
   cmake make g++ pkg-config git     # build
+  dpkg-dev                          # dpkg-source, to unpack source packages
   zlib1g-dev libminizip-dev          # zip archives
   lzma-dev                           # LZMA SDK encoder sources
   googletest libgtest-dev            # tests
@@ -17,11 +21,14 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
 
-echo "setup: installing ${missing[*]}"
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# Sources compiled into the plug-in: the LZMA SDK from 7zip.
+scripts/fetch_source.sh 7zip >/dev/null
