@@ -108,10 +108,12 @@ TEST_F(OddPlacesTest, BackupPathsAtTheNamersBound) {
   for (const auto& c : cases) {
     std::string folder = folderOfLength(scratch() + "/" + std::to_string(c.pathLength), c.pathLength - backup.size());
     writeFile(folder + "/Robot_001.lwo", "first");
-    const char* name = nextBackupName(folder.c_str(), "Robot.lwo", profile);
-    EXPECT_EQ(name != nullptr, c.formed) << c.pathLength;
-    EXPECT_EQ(std::string(name != nullptr ? name : ""), c.formed ? folder + backup : "") << c.pathLength;
-    EXPECT_EQ(fs::exists(folder + "/Robot_001.lwo"), !c.formed) << c.pathLength << ": pruned only when formed";
+    BackupPlan plan;
+    bool formed = planNextBackup(folder.c_str(), "Robot.lwo", profile, &plan);
+    EXPECT_EQ(formed, c.formed) << c.pathLength;
+    EXPECT_EQ(plan.path, c.formed ? folder + backup : "") << c.pathLength;
+    EXPECT_EQ(plan.prune, formed ? std::vector<std::string>{"Robot_001.lwo"} : std::vector<std::string>{})
+        << c.pathLength << ": pruned only when formed";
   }
 }
 

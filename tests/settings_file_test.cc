@@ -326,8 +326,7 @@ TEST_F(SettingsFileTest, AFailedSaveLeavesThePreviousFileAsItWas) {
     rlim_t sizeCap;  // 0: none
   } errors[] = {
       {"the disk fills up part-way", nullptr, 100},
-      {"the temporary name is taken by a folder",
-       [](const std::string& dir) { fs::create_directory(dir + "/qk_revkeeper.tmp"); }, 0},
+      {"the file system fills up at once", nullptr, 1},
   };
   for (const Case& c : errors) {
     fs::remove_all(settingsDir());
