@@ -1,7 +1,11 @@
 // Every save format of both kinds, and the settings writer, with a fault
 // injected at each call they make of the platform layer in turn: what the
 // user is told, whether the object is saved, and what is left on disk.
+// Then saves killed part-way, saves of one object by two hosts at once,
+// and the flushes that make a backup durable.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -15,6 +19,7 @@
 #include "plugin/host_services.h"
 #include "save/save_flow.h"
 #include "save/save_profile.h"
+#include "platform/platform.h"
 #include "settings/settings_file.h"
 #include "tests/archive_test_support.h"
 #include "tests/support/fault_plan.h"
@@ -363,6 +368,119 @@ TEST(DurableBackupTest, FoldersMadeForABackupAreFlushedUpToTheObjectsFolder) {
       EXPECT_EQ(plan.calls(kPlatformOpSyncFolder), save == 1 ? c.firstSave : c.laterSave)
           << "directory " << c.directory << ", save " << save;
     }
+  }
+}
+
+// The name of the backup numbered `k` by the profiles of configureProfiles.
+std::string backupName(const SaveCase& c, int k) {
+  static const char* const extensions[] = {".lwo", "", "", ".lwo", ".zip", ".zip", "", ".7z", ".7z", ""};
+  return "Robot_00" + std::to_string(k) + extensions[c.format];
+}
+
+// Where a killed save stops: the process ends at the first call of
+// `killAt`; with `killNamed` the file system makes no unnamed files.
+PlatformOperation killAt = kPlatformOpCount;
+bool killNamed = false;
+
+PlatformError killingHook(PlatformOperation operation) {
+  if (operation == killAt) _exit(0);
+  return operation == kPlatformOpCreateUnnamed && killNamed ? kPlatformIoError : kPlatformOk;
+}
+
+// A host killed while it writes a backup (a crash, a power cut) leaves
+// nothing that counts: the next save keeps the good backup, takes the
+// next number, and removes what the killed save left.
+TEST(KilledSaveTest, LeavesNothingThatALaterSaveCountsOrKeeps) {
+  struct {
+    int32_t format;
+    PlatformOperation killAt;
+  } cases[] = {{0, kPlatformOpCopy}, {4, kPlatformOpWrite}, {7, kPlatformOpWrite}};
+  for (bool named : {false, true})
+    for (const auto& k : cases) {
+      SaveCase c = {IncrementalSave, k.format, 0, named};
+      SCOPED_TRACE(describe(c));
+      configureProfiles(c);  // a limit of two
+      World world(c, "");
+      world.save(1);
+      pid_t child = fork();
+      if (child == 0) {
+        killAt = k.killAt;
+        killNamed = named;
+        platformFaultHook = killingHook;
+        world.save(2);
+        _exit(1);  // not killed
+      }
+      int status = 0;
+      ASSERT_EQ(waitpid(child, &status, 0), child);
+      ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "killed where planned";
+      world.save(2);
+      EXPECT_EQ(world.hostSaves(), 1);
+      EXPECT_EQ(listFolder(world.backupFolder()), (std::vector<std::string>{backupName(c, 1), backupName(c, 2)}));
+      EXPECT_TRUE(backupContents(world.backupFolder() + "/" + backupName(c, 1), c.format) == state(0));
+      EXPECT_TRUE(backupContents(world.backupFolder() + "/" + backupName(c, 2), c.format) == state(1));
+    }
+}
+
+// The other host: a whole save of the same object by another process,
+// run when this one first writes its archive.
+std::string otherHostCommand;
+int otherHostStatus = -1;
+
+PlatformError otherHostHook(PlatformOperation operation) {
+  if (operation == kPlatformOpWrite && otherHostStatus == -1) otherHostStatus = system(otherHostCommand.c_str());
+  return kPlatformOk;
+}
+
+// Two hosts saving one object at once (two artists on one share): each
+// writes a file of its own, and the second to finish takes the next number.
+TEST(TwoHostsTest, SavingOneObjectAtOnceNeitherMixesNorLosesBackups) {
+  for (int32_t format : {4, 7}) {
+    SaveCase c = {IncrementalSave, format, 0, false};
+    SCOPED_TRACE(describe(c));
+    configureProfiles(c);
+    World world(c, "");
+    ScratchFolder settings("qk_fault");
+    PlatformFile* file = platformCreate((settings.path() + "/qk_revkeeper.cfg").c_str(), kPlatformCreateTruncate);
+    ASSERT_EQ(writeSettings(file), 1);
+    ASSERT_EQ(platformClose(file), 1);
+    otherHostCommand = std::string(QK_HOST_PATH) + " --quiet --settings " + shellQuote(settings.path()) +
+                       " save " + shellQuote(world.object());
+    otherHostStatus = -1;
+    platformFaultHook = otherHostHook;
+    world.save(1);
+    platformFaultHook = nullptr;
+    ASSERT_EQ(otherHostStatus, 0) << otherHostCommand;
+    EXPECT_TRUE(world.host().messages().empty());
+    EXPECT_EQ(world.hostSaves(), 1);
+    EXPECT_EQ(listFolder(world.backupFolder()), (std::vector<std::string>{backupName(c, 1), backupName(c, 2)}));
+    for (int k : {1, 2}) {
+      std::string backup = world.backupFolder() + "/" + backupName(c, k);
+      format == 4 ? expectZipTests(backup) : expectSevenZipTests(backup);
+      EXPECT_TRUE(backupContents(backup, format) == state(0)) << backup;
+    }
+  }
+}
+
+// A folder that cannot be opened to be flushed (one the user may write
+// but not list) is no reason to fail; a flush that fails is, and then the
+// new backup goes, so that the message and the folder agree.
+TEST(DurableBackupTest, OnlyAFailedFlushOfTheFolderFailsTheSave) {
+  struct {
+    PlatformError error;
+    bool saved;
+  } cases[] = {{kPlatformAccessDenied, true}, {kPlatformIoError, false}};
+  for (const auto& f : cases) {
+    SaveCase c = {IncrementalSave, 0, 0, false};
+    configureProfiles(c);
+    World world(c, "");
+    FaultPlan plan;
+    plan.failCall(kPlatformOpSyncFolder, 1, f.error);
+    world.save(1);
+    EXPECT_EQ(world.hostSaves(), f.saved ? 1 : 0) << f.error;
+    EXPECT_EQ(world.host().messages().empty(), f.saved) << f.error;
+    EXPECT_EQ(listFolder(world.backupFolder()), f.saved ? std::vector<std::string>{"Robot_001.lwo"}
+                                                        : std::vector<std::string>{})
+        << f.error;
   }
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <optional>
@@ -265,6 +266,17 @@ TEST_F(SettingsFileTest, WhatASaveWritesALoadReadsBack) {
   apply(beforeLoad());
   ASSERT_EQ(loadSettings(), 1);
   EXPECT_EQ(describe(capture()), describe(odd));
+}
+
+TEST_F(SettingsFileTest, TheFileIsItsOwnersAlone) {
+  for (bool previous : {false, true}) {
+    fs::remove_all(settingsFile());
+    if (previous) writeFile(settingsFile(), "an older file, as the umask left it");
+    ASSERT_EQ(saveSettings(), 1) << previous;
+    struct stat status;
+    ASSERT_EQ(stat(settingsFile().c_str(), &status), 0) << previous;
+    EXPECT_EQ(status.st_mode & 0777, 0600u) << previous;
+  }
 }
 
 // Bytes as "49 4E ..." for readable comparisons.

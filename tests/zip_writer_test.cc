@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -86,6 +87,25 @@ TEST_F(ZipWriterTest, NameWithFoldersInBothSeparatorsAndAnExistingArchive) {
   expectZipTests(path("Box.zip"));
   EXPECT_EQ(word(zipinfoEntryLine(path("Box.zip")), 7), "Box.lwo");
   EXPECT_EQ(zipComment(path("Box.zip")), "Original path name: " + source);
+}
+
+// An object of 4 GiB or more gets zip64 records, so that every reader
+// extracts it. The object is sparse: only its tail takes room on disk.
+TEST_F(ZipWriterTest, ObjectsOfFourGibibytesOrMoreAreExtractedByEveryReader) {
+  const uint64_t size = (4ull << 30) + 70000;
+  const std::string tail = "the end of a large object";  // the readers check its CRC
+  int fd = open(path("Big.lwo").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  bool made = ftruncate(fd, static_cast<off_t>(size)) == 0 &&
+              pwrite(fd, tail.data(), tail.size(), static_cast<off_t>(size - tail.size())) ==
+                  static_cast<ssize_t>(tail.size());
+  close(fd);
+  if (!made) GTEST_SKIP() << "no room for a sparse file of 4 GiB here";
+  ASSERT_EQ(writeArchiveFile(writeZip, path("Big.lwo"), path("Big.zip"), 0), 1);
+  expectZipTests(path("Big.zip"));
+  expectSevenZipTests(path("Big.zip"));
+  CommandResult listed = runCommand("unzip -Z -l " + shellQuote(path("Big.zip")));
+  EXPECT_NE(listed.output.find(std::to_string(size)), std::string::npos) << listed.output;
 }
 
 }  // namespace
