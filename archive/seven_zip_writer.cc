@@ -63,7 +63,7 @@ SRes encodeWith(CLzmaEncHandle encoder, ISeekOutStream* out, ISeqInStream* in,
   return SZ_OK;
 }
 
-// The steps after both files are open, up to the archive on disk; opens
+// The steps after both files are open, up to the archive written; opens
 // the progress monitor. Returns the status.
 SRes writeOpenFiles(PlatformFile* sourceFile, PlatformFile* archiveFile, const char* source,
                     int32_t compressionLevel) {
@@ -78,9 +78,7 @@ SRes writeOpenFiles(PlatformFile* sourceFile, PlatformFile* archiveFile, const c
   FileInStream_Init(&in, sourceFile);
   FileOutStream_Init(&out, archiveFile);
   openProgressMonitor(length);
-  SRes res = encodeSevenZip(&out.s, &in.s, &entry, compressionLevel);
-  if (res == SZ_OK && !platformSyncFile(archiveFile)) res = SZ_ERROR_WRITE;
-  return res;
+  return encodeSevenZip(&out.s, &in.s, &entry, compressionLevel);
 }
 
 }  // namespace
@@ -107,17 +105,8 @@ SRes encodeSevenZip(ISeekOutStream* out, ISeqInStream* in, SevenZipEntry* entry,
   return res;
 }
 
-int writeSevenZip(const char* source, const char* archive, int32_t compressionLevel) {
-  PlatformFile* sourceFile = platformOpenRead(source);
-  if (sourceFile == nullptr) return 0;
-  PlatformFile* archiveFile = platformCreate(archive, kPlatformCreateTruncate);
-  if (archiveFile == nullptr) {
-    platformClose(sourceFile);
-    return 0;
-  }
-  SRes res = writeOpenFiles(sourceFile, archiveFile, source, compressionLevel);
-  int closed = platformClose(archiveFile);
-  platformClose(sourceFile);
+int writeSevenZip(PlatformFile* source, const char* sourcePath, PlatformFile* archive, int32_t compressionLevel) {
+  SRes res = writeOpenFiles(source, archive, sourcePath, compressionLevel);
   closeProgressMonitor();
-  return res == SZ_OK && closed;
+  return res == SZ_OK;
 }

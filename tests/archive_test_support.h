@@ -17,6 +17,7 @@
 #include <string>
 
 #include "archive/lzma_streams.h"
+#include "platform/platform.h"
 
 namespace qktest {
 
@@ -139,6 +140,22 @@ inline std::string zipComment(const std::string& archive) {
   EXPECT_EQ(comment.status, 0) << comment.output;
   if (!comment.output.empty() && comment.output.back() == '\n') comment.output.pop_back();
   return comment.output;
+}
+
+// An archive writer over open files: writeZip or writeSevenZip.
+using ArchiveWriter = int (*)(PlatformFile* source, const char* sourcePath, PlatformFile* archive,
+                              int32_t compressionLevel);
+
+// Runs `writer` from the file `source` into the file `archive`, created or
+// emptied. Returns its result; 0 when a file cannot be opened or closed.
+inline int writeArchiveFile(ArchiveWriter writer, const std::string& source, const std::string& archive,
+                            int32_t compressionLevel) {
+  PlatformFile* in = platformOpenRead(source.c_str());
+  PlatformFile* out = platformCreate(archive.c_str(), kPlatformCreateTruncate);
+  int written = in != nullptr && out != nullptr && writer(in, source.c_str(), out, compressionLevel);
+  written = platformClose(out) && written;
+  platformClose(in);
+  return written;
 }
 
 // An output stream into a string. Writes past `writeBudget` bytes in all

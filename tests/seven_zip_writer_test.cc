@@ -12,6 +12,7 @@
 #include "archive/seven_zip_writer.h"
 #include "host/stand_in_host.h"
 #include "plugin/host_services.h"
+#include "save/backup_writer.h"
 #include "tests/archive_test_support.h"
 #include "tests/support/plugin_fixture.h"
 
@@ -203,7 +204,7 @@ class SevenZipFileTest : public ScratchTest {
 TEST_F(SevenZipFileTest, MonitorShowsTotalThenGrowingRunningTotals) {
   std::string data = textBytes(3 << 20);
   writeFile(path("Box.lwo"), data);
-  ASSERT_EQ(writeSevenZip(path("Box.lwo").c_str(), path("Box.7z").c_str(), 0), 1);
+  ASSERT_EQ(writeArchiveFile(writeSevenZip, path("Box.lwo"), path("Box.7z"), 0), 1);
   EXPECT_EQ(hostServices.activeMonitor, nullptr);
 
   const std::vector<qkhost::MonitorEvent>& events = host_.monitorEvents();
@@ -231,7 +232,7 @@ TEST_F(SevenZipFileTest, MonitorShowsTotalThenGrowingRunningTotals) {
 TEST_F(SevenZipFileTest, WithoutTheMonitorServiceTheArchiveIsStillWritten) {
   hostServices.dynamicMonitor = nullptr;
   writeFile(path("Box.lwo"), textBytes(100000));
-  ASSERT_EQ(writeSevenZip(path("Box.lwo").c_str(), path("Box.7z").c_str(), 0), 1);
+  ASSERT_EQ(writeArchiveFile(writeSevenZip, path("Box.lwo"), path("Box.7z"), 0), 1);
   EXPECT_TRUE(host_.monitorEvents().empty());
   expectSevenZipTests(path("Box.7z"));
 }
@@ -246,7 +247,7 @@ TEST_F(SevenZipFileTest, ListsTheSourceTimesAndNameWithoutFolders) {
                          ? fileTimeOf(status.stx_btime.tv_sec, status.stx_btime.tv_nsec / 100)
                          : fileTimeOf(1623720031, 1234567);
 
-  ASSERT_EQ(writeSevenZip(path("Box.lwo").c_str(), path("Box.7z").c_str(), 1), 1);
+  ASSERT_EQ(writeArchiveFile(writeSevenZip, path("Box.lwo"), path("Box.7z"), 1), 1);
   expectSevenZipTests(path("Box.7z"));
   std::map<std::string, std::string> listed = sevenZipEntry(path("Box.7z"));
   EXPECT_EQ(listed["Path"], "Box.lwo");
@@ -256,7 +257,10 @@ TEST_F(SevenZipFileTest, ListsTheSourceTimesAndNameWithoutFolders) {
 }
 
 TEST_F(SevenZipFileTest, MissingSourceCreatesNoArchiveAndNoMonitor) {
-  EXPECT_EQ(writeSevenZip(path("None.lwo").c_str(), path("None.7z").c_str(), 0), 0);
+  SaveProfile profile;
+  profile.nameFormat = 7;
+  BackupPlan plan = {scratch(), path("None_001.7z"), "None", {}, {}};
+  EXPECT_EQ(writeStagedBackup(path("None.lwo").c_str(), plan, profile), nullptr);
   EXPECT_TRUE(listFolder(scratch()).empty());
   EXPECT_TRUE(host_.monitorEvents().empty());
 }

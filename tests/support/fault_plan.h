@@ -26,6 +26,13 @@ class FaultPlan {
   // `operation` fails with `error`; every other call runs.
   void failCall(PlatformOperation operation, int call, PlatformError error);
 
+  // From now on every call of `operation` fails with `error` as well (a
+  // file system that cannot do it); kPlatformOk ends that.
+  void failAlways(PlatformOperation operation, PlatformError error) {
+    alwaysOperation_ = operation;
+    alwaysError_ = error;
+  }
+
   // The calls of `operation` counted so far.
   int calls(PlatformOperation operation) const { return counts_[operation]; }
 
@@ -41,6 +48,8 @@ class FaultPlan {
   PlatformOperation operation_ = kPlatformOpCount;  // none
   int call_ = 0;
   PlatformError error_ = kPlatformOk;
+  PlatformOperation alwaysOperation_ = kPlatformOpCount;
+  PlatformError alwaysError_ = kPlatformOk;
 };
 
 }  // namespace qktest
