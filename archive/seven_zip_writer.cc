@@ -15,7 +15,10 @@ const UInt32 kHighDictionary = 1u << 24;    // 16 MiB
 const uint32_t kMaxThreads = 32;
 
 // The source as the encoder reads it, with the CRC-32 and the count of
-// every byte that passes.
+// every byte that passes. With more than one thread the encoder reads on
+// its match finder's thread, one read at a time and in order; the caller
+// looks at the CRC and the count only once LzmaEnc_Encode has returned,
+// after the encoder has stopped that thread.
 typedef struct {
   ISeqInStream s;
   const ISeqInStream* source;

@@ -15,6 +15,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "archive/lzma_streams.h"
 #include "platform/platform.h"
@@ -195,17 +196,19 @@ struct MemoryOutStream {
 };
 
 // An input stream over a string that fails once `failAt` bytes have been
-// delivered (never, by default).
+// delivered (never, by default). Keeps the thread that read last.
 struct MemoryInStream {
   ISeqInStream s;
   std::string bytes;
   size_t position = 0;
   size_t failAt = static_cast<size_t>(-1);
+  std::thread::id lastReader;
 
   explicit MemoryInStream(std::string data) : bytes(std::move(data)) { s.Read = read; }
 
   static SRes read(ISeqInStreamPtr p, void* buf, size_t* size) {
     MemoryInStream* m = streamOf<MemoryInStream>(p);
+    m->lastReader = std::this_thread::get_id();
     size_t left = m->bytes.size() - m->position;
     size_t limit = m->failAt > m->position ? m->failAt - m->position : 0;
     size_t n = std::min(*size, std::min(left, limit));

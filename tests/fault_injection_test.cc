@@ -279,17 +279,29 @@ class SaveFaultTable {
   std::map<int, std::string> names_;  // backup number to file name
 };
 
-TEST(FaultInjectionTest, EverySaveFormatOfBothKindsFailsSafelyAtEveryPlatformCall) {
+// Runs the fault table of both kinds of save in the name formats `first`
+// to `last`, and reports how many faulted saves it made.
+void runFaultTables(int32_t first, int32_t last) {
   int runs = 0;
   for (bool named : {false, true})
     for (SaveKind kind : {IncrementalSave, BakSave})
-      for (int32_t format = 0; format <= 9; ++format)
+      for (int32_t format = first; format <= last; ++format)
         for (int earlier : {0, 2}) {
           SaveFaultTable table({kind, format, earlier, named});
           runs += table.run();
         }
-  RecordProperty("faultedSaves", runs);
+  ::testing::Test::RecordProperty("faultedSaves", runs);
   std::printf("faulted saves: %d\n", runs);
+}
+
+TEST(FaultInjectionTest, EveryCopyAndZipFormatOfBothKindsFailsSafelyAtEveryPlatformCall) {
+  runFaultTables(0, 6);
+}
+
+// Apart, so that the ThreadSanitizer build runs these rows: the encoder
+// reads the object on a thread of its own.
+TEST(FaultInjectionTest, EverySevenZipFormatOfBothKindsFailsSafelyAtEveryPlatformCall) {
+  runFaultTables(7, 9);
 }
 
 // The settings writer: a fault anywhere before the new file takes the old
