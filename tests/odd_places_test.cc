@@ -1,8 +1,13 @@
 // Saves with odd object names and in odd backup folders, driven in-process:
 // paths at the buffer bounds, bytes beyond ASCII, spaces, leading dots and
 // glob characters in names, a read-only folder, a folder on another file
-// system and a folder crowded with other files.
+// system and a folder crowded with other files; backup names of the most
+// bytes a name may have, links planted in a shared folder, and an object
+// that is no regular file.
 #include <fcntl.h>
+#include <signal.h>
+#include <string.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -12,6 +17,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,7 +26,9 @@
 #include "save/backup_namer.h"
 #include "save/save_flow.h"
 #include "save/save_profile.h"
+#include "settings/settings_file.h"
 #include "tests/archive_test_support.h"
+#include "tests/support/fault_plan.h"
 #include "tests/support/plugin_fixture.h"
 
 namespace qktest {
@@ -52,12 +60,13 @@ class OddPlacesTest : public ::testing::Test {
     return path;
   }
 
-  // One incremental save; returns the messages shown, "first | second".
-  std::vector<std::string> save(const std::string& nextState = "next state") {
+  // One save (incremental unless `kind` says); returns the messages shown,
+  // "first | second".
+  std::vector<std::string> save(const std::string& nextState = "next state", SaveKind kind = IncrementalSave) {
     host_.clearRecords();
     host_.setObjectBytes(nextState);
     EXPECT_EQ(acquireHostServices(host_.globalFunction(), host_.commandInterface(), 0), 1);
-    runSaveFlow(IncrementalSave);
+    runSaveFlow(kind);
     std::vector<std::string> shown;
     for (const qkhost::HostMessage& m : host_.messages())
       shown.push_back(m.firstLine + (m.secondLine ? " | " + *m.secondLine : ""));
@@ -108,10 +117,12 @@ TEST_F(OddPlacesTest, BackupPathsAtTheNamersBound) {
   for (const auto& c : cases) {
     std::string folder = folderOfLength(scratch() + "/" + std::to_string(c.pathLength), c.pathLength - backup.size());
     writeFile(folder + "/Robot_001.lwo", "first");
-    const char* name = nextBackupName(folder.c_str(), "Robot.lwo", profile);
-    EXPECT_EQ(name != nullptr, c.formed) << c.pathLength;
-    EXPECT_EQ(std::string(name != nullptr ? name : ""), c.formed ? folder + backup : "") << c.pathLength;
-    EXPECT_EQ(fs::exists(folder + "/Robot_001.lwo"), !c.formed) << c.pathLength << ": pruned only when formed";
+    BackupPlan plan;
+    bool formed = planNextBackup(folder.c_str(), "Robot.lwo", profile, &plan);
+    EXPECT_EQ(formed, c.formed) << c.pathLength;
+    EXPECT_EQ(plan.path, c.formed ? folder + backup : "") << c.pathLength;
+    EXPECT_EQ(plan.prune, formed ? std::vector<std::string>{"Robot_001.lwo"} : std::vector<std::string>{})
+        << c.pathLength << ": pruned only when formed";
   }
 }
 
@@ -264,6 +275,110 @@ TEST_F(OddPlacesTest, BackupsAmongThousandsOfOtherFiles) {
   EXPECT_EQ(left.size(), 3000u + 3);
   EXPECT_FALSE(fs::exists(backups + "/Robot_007.lwo")) << "the oldest is pruned";
   EXPECT_EQ(readFile(backups + "/Robot_101.lwo"), "state");
+}
+
+// A backup name of 255 bytes, the most a file system allows, is made in
+// every kind: staging takes no longer name than that.
+TEST_F(OddPlacesTest, BackupNamesOfTheLongestLength) {
+  struct {
+    int32_t format;
+    const char* tail;  // after the global name
+  } cases[] = {{3, ".bak1.lwo"}, {5, ".bak1.zip"}, {8, ".bak1.7z"}};
+  FaultPlan faults;
+  for (bool named : {false, true})
+    for (const auto& c : cases) {
+      SCOPED_TRACE("format " + std::to_string(c.format) + (named ? ", staging names" : ""));
+      faults.failAlways(kPlatformOpCreateUnnamed, named ? kPlatformIoError : kPlatformOk);
+      BakSaveProfile& bak = bakProfile();
+      bak.reset();
+      bak.nameFormat = c.format;
+      bak.useGlobalName = 1;
+      std::string global(255 - strlen(c.tail), 'g');
+      bak.globalName.assign(global.c_str());
+      fs::remove_all(scratch() + "/.bak_save");
+      openObject("Robot.lwo", "state");
+      ASSERT_EQ(save("next state", BakSave), std::vector<std::string>{});
+      std::string backup = global + c.tail;
+      EXPECT_EQ(listFolder(scratch() + "/.bak_save"), std::vector<std::string>{backup});
+      expectBackupHolds(scratch() + "/.bak_save/" + backup, c.format, "state");
+    }
+}
+
+// Links planted in a shared folder where the plug-in once put its staging
+// files, to a file and to nothing: the plug-in writes through none of them,
+// and what it publishes is a file of its own.
+TEST_F(OddPlacesTest, LinksPlantedAtStagingNamesAreNeverFollowed) {
+  const std::string victim = scratch() + "/victim";
+  const std::string nowhere = scratch() + "/nowhere";
+  for (const std::string& target : {victim, nowhere}) {
+    writeFile(victim, "not to be touched");
+    struct {
+      std::string file;  // what the save makes
+      std::string link;  // planted beside it
+      std::function<void()> run;
+    } cases[] = {
+        {".incr_save/Robot_001.zip", ".incr_save/Robot_001.zip.partial", [&] {
+           configure(4, 0);
+           EXPECT_EQ(save(), std::vector<std::string>{});
+         }},
+        {".incr_save/Robot_001.7z", ".incr_save/Robot_001.7z.partial", [&] {
+           configure(7, 0);
+           EXPECT_EQ(save(), std::vector<std::string>{});
+         }},
+        {"settings/qk_revkeeper.cfg", "settings/qk_revkeeper.tmp", [&] {
+           host().setFolder(HOST_FOLDER_SETTINGS, scratch() + "/settings");
+           ASSERT_EQ(acquireHostServices(host().globalFunction(), host().commandInterface(), 1), 1);
+           EXPECT_EQ(saveSettings(), 1);
+           releaseHostServices();
+         }},
+    };
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.link + " -> " + target);
+      openObject("Robot.lwo", "state");
+      fs::remove_all(scratch() + "/.incr_save");
+      fs::remove_all(scratch() + "/settings");
+      fs::create_directories(fs::path(scratch() + "/" + c.link).parent_path());
+      fs::create_symlink(target, scratch() + "/" + c.link);
+      c.run();
+      EXPECT_EQ(readFile(victim), "not to be touched");
+      EXPECT_FALSE(fs::exists(nowhere));
+      EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(scratch() + "/" + c.file)));
+    }
+  }
+}
+
+bool alarmRang = false;
+void ringAlarm(int) { alarmRang = true; }
+
+// An object path that names a FIFO: the save fails at once with the kind's
+// message, where opening it to read would wait for a writer for ever.
+TEST_F(OddPlacesTest, AnObjectThatIsAFifoFailsWithoutWaiting) {
+  struct sigaction ring = {};
+  ring.sa_handler = ringAlarm;  // no SA_RESTART: a waiting open gives up
+  struct sigaction previous;
+  ASSERT_EQ(sigaction(SIGALRM, &ring, &previous), 0);
+  struct {
+    int32_t format;
+    const char* backup;
+    const char* message;
+  } cases[] = {{0, "Robot_001.lwo", kMakeSave}, {4, "Robot_001.zip", kCompressedSave},
+               {7, "Robot_001.7z", kCompressedSave}};
+  std::string object = scratch() + "/Robot.lwo";
+  ASSERT_EQ(mkfifo(object.c_str(), 0600), 0);
+  host().setObjectPath(object);
+  for (const auto& c : cases) {
+    configure(c.format, 0);
+    alarmRang = false;
+    alarm(2);
+    std::vector<std::string> shown = save();
+    alarm(0);
+    EXPECT_FALSE(alarmRang) << c.format << ": waited on the FIFO";
+    EXPECT_EQ(shown, std::vector<std::string>{scratch() + "/.incr_save/" + c.backup + " | " + c.message})
+        << c.format;
+    EXPECT_EQ(host().saveCount(), 0) << c.format;
+    EXPECT_TRUE(listFolder(scratch() + "/.incr_save").empty()) << c.format;
+  }
+  sigaction(SIGALRM, &previous, nullptr);
 }
 
 }  // namespace

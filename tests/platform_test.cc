@@ -1,5 +1,5 @@
 // The POSIX platform layer: directory search order and matching, and the
-// copy that backups rely on.
+// reading, copying and staged files that backups rely on.
 #include <gtest/gtest.h>
 #include <errno.h>
 #include <stdlib.h>
@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/staged_file.h"
+#include "tests/support/fault_plan.h"
 #include "tests/support/plugin_fixture.h"
 #include "tests/support/scratch_folder.h"
 
@@ -86,42 +88,84 @@ TEST_F(PlatformTest, SearchTellsNoMatchFromAFolderThatCannotBeRead) {
   }
 }
 
-TEST_F(PlatformTest, CopyMakesANewFileWithTheSourcesBytesAndTime) {
+// Copies the file `source` into a new file `target`; returns the result.
+int copyFile(const std::string& source, const std::string& target) {
+  PlatformFile* in = platformOpenRead(source.c_str());
+  PlatformFile* out = platformCreate(target.c_str(), kPlatformCreateExclusive);
+  int copied = in != nullptr && out != nullptr && platformCopyInto(in, out);
+  platformClose(in);
+  return platformClose(out) && copied;
+}
+
+TEST_F(PlatformTest, CopyGivesTheSourcesBytesTimeAndNoWiderAccess) {
   std::string bytes;
   for (int i = 0; i < 300000; ++i) bytes += static_cast<char>(i * 7);  // more than one buffer
   std::string source = dir_ + "/source.lwo";
   writeFile(source, bytes);
   fs::last_write_time(source, fs::file_time_type::clock::now() - std::chrono::hours(30));
+  ASSERT_EQ(chmod(source.c_str(), 0640), 0);
   std::string target = dir_ + "/copy.lwo";
-  ASSERT_EQ(platformCopyFile(source.c_str(), target.c_str()), 1);
+  ASSERT_EQ(copyFile(source, target), 1);
   EXPECT_EQ(readFile(target), bytes);
   EXPECT_EQ(fs::last_write_time(target), fs::last_write_time(source));
-
-  writeFile(target, "kept");
-  EXPECT_EQ(platformCopyFile(source.c_str(), target.c_str()), 0) << "never overwrites";
-  EXPECT_EQ(readFile(target), "kept");
+  struct stat status;
+  ASSERT_EQ(stat(target.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777 & ~0640u, 0u) << "no access the source denies";
 }
 
-TEST_F(PlatformTest, CopyThatCannotStartLeavesNoTarget) {
+TEST_F(PlatformTest, OpenReadTakesRegularFilesOnlyAndNeverWaits) {
   fs::create_directory(dir_ + "/folder");
+  ASSERT_EQ(mkfifo((dir_ + "/fifo").c_str(), 0600), 0);  // opening it to read would wait for a writer
+  writeFile(dir_ + "/file", "x");
   struct {
-    std::string source, target;
+    std::string path;
+    bool opens;
   } cases[] = {
-      {dir_ + "/missing.lwo", dir_ + "/a.lwo"},
-      {dir_ + "/folder", dir_ + "/b.lwo"},
-      {"/proc/self/status", dir_ + "/missing/c.lwo"},
+      {dir_ + "/file", true},  {"/proc/self/status", true}, {dir_ + "/missing", false},
+      {dir_ + "/folder", false}, {dir_ + "/fifo", false},   {"/dev/null", false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(platformCopyFile(c.source.c_str(), c.target.c_str()), 0) << c.source;
-    EXPECT_FALSE(fs::exists(c.target)) << c.source;
+    PlatformFile* file = platformOpenRead(c.path.c_str());
+    EXPECT_EQ(file != nullptr, c.opens) << c.path;
+    platformClose(file);
   }
 }
 
 TEST_F(PlatformTest, CopyOfAFileTheKernelCannotCopyInPlace) {
   // Pseudo-files report a size of 0; the copy must still take every byte.
   std::string target = dir_ + "/status";
-  ASSERT_EQ(platformCopyFile("/proc/self/status", target.c_str()), 1);
+  ASSERT_EQ(copyFile("/proc/self/status", target), 1);
   EXPECT_NE(readFile(target).find("Name:"), std::string::npos);
+}
+
+// Staged files, unnamed and named: publishing a new file never replaces,
+// a settings-style file does and is its owner's alone, and a file closed
+// unpublished leaves nothing.
+TEST_F(PlatformTest, StagedFilesPublishOrVanish) {
+  FaultPlan faults;
+  for (bool named : {false, true}) {
+    SCOPED_TRACE(named ? "named" : "unnamed");
+    faults.failAlways(kPlatformOpCreateUnnamed, named ? kPlatformIoError : kPlatformOk);
+    fs::remove_all(dir_ + "/d");
+    fs::create_directory(dir_ + "/d");
+    const std::string taken = dir_ + "/d/taken";
+    writeFile(taken, "old");
+    for (PlatformStageMode mode : {kPlatformStageNew, kPlatformStageReplace}) {
+      PlatformFile* file = createStagedFile((dir_ + "/d").c_str(), "taken", mode);
+      ASSERT_NE(file, nullptr);
+      size_t size = 3;
+      ASSERT_EQ(platformWrite(file, "new", &size), 1);
+      PlatformError error = kPlatformOk;
+      EXPECT_EQ(platformPublish(file, taken.c_str(), &error), mode == kPlatformStageReplace ? 1 : 0);
+      EXPECT_EQ(error, mode == kPlatformStageReplace ? kPlatformOk : kPlatformFileExists);
+      EXPECT_EQ(readFile(taken), mode == kPlatformStageReplace ? "new" : "old");
+      platformClose(file);
+      EXPECT_EQ(listFolder(dir_ + "/d"), std::vector<std::string>{"taken"});
+    }
+    struct stat status;
+    ASSERT_EQ(stat(taken.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+  }
 }
 
 TEST_F(PlatformTest, MakeDirectoryReportsTheErrorNumber) {

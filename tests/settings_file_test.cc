@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <optional>
@@ -274,6 +275,17 @@ TEST_F(SettingsFileTest, WhatASaveWritesALoadReadsBack) {
   EXPECT_EQ(describe(capture()), describe(odd));
 }
 
+TEST_F(SettingsFileTest, TheFileIsItsOwnersAlone) {
+  for (bool previous : {false, true}) {
+    fs::remove_all(settingsFile());
+    if (previous) writeFile(settingsFile(), "an older file, as the umask left it");
+    ASSERT_EQ(saveSettings(), 1) << previous;
+    struct stat status;
+    ASSERT_EQ(stat(settingsFile().c_str(), &status), 0) << previous;
+    EXPECT_EQ(status.st_mode & 0777, 0600u) << previous;
+  }
+}
+
 // Bytes as "49 4E ..." for readable comparisons.
 std::string hex(const std::string& bytes) {
   static const char digits[] = "0123456789ABCDEF";
@@ -357,8 +369,7 @@ TEST_F(SettingsFileTest, AFailedSaveLeavesThePreviousFileAsItWas) {
     rlim_t sizeCap;  // 0: none
   } errors[] = {
       {"the disk fills up part-way", nullptr, 100},
-      {"the temporary name is taken by a folder",
-       [](const std::string& dir) { fs::create_directory(dir + "/qk_revkeeper.tmp"); }, 0},
+      {"the file system fills up at once", nullptr, 1},
   };
   for (const Case& c : errors) {
     fs::remove_all(settingsDir());
