@@ -38,8 +38,12 @@ void digestAdd(DigestState* state, const void* bytes, size_t size);
 void digestFinish(DigestState* state, ContentDigest* digest);
 
 // platformRead of up to `*size` bytes that also adds the bytes read (on a
-// read error, those read before it) to `state`. Returns platformRead's result.
+// read error, those read before it) to `state`, unless `state` is null.
+// Returns platformRead's result.
 int digestingRead(PlatformFile* file, void* buffer, size_t* size, DigestState* state);
+
+// A tap for platformCopyInto that adds every byte the copy reads to `state`.
+PlatformReadTap digestTap(DigestState* state);
 
 // Returns true iff both digests have the same length and SHA-256.
 bool sameContent(const ContentDigest& a, const ContentDigest& b);

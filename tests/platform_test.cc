@@ -88,11 +88,12 @@ TEST_F(PlatformTest, SearchTellsNoMatchFromAFolderThatCannotBeRead) {
   }
 }
 
-// Copies the file `source` into a new file `target`; returns the result.
-int copyFile(const std::string& source, const std::string& target) {
+// Copies the file `source` into a new file `target`, through `tap` when
+// given; returns the result.
+int copyFile(const std::string& source, const std::string& target, const PlatformReadTap* tap = nullptr) {
   PlatformFile* in = platformOpenRead(source.c_str());
   PlatformFile* out = platformCreate(target.c_str(), kPlatformCreateExclusive);
-  int copied = in != nullptr && out != nullptr && platformCopyInto(in, out);
+  int copied = in != nullptr && out != nullptr && platformCopyInto(in, out, tap);
   platformClose(in);
   return platformClose(out) && copied;
 }
@@ -104,13 +105,23 @@ TEST_F(PlatformTest, CopyGivesTheSourcesBytesTimeAndNoWiderAccess) {
   writeFile(source, bytes);
   fs::last_write_time(source, fs::file_time_type::clock::now() - std::chrono::hours(30));
   ASSERT_EQ(chmod(source.c_str(), 0640), 0);
-  std::string target = dir_ + "/copy.lwo";
-  ASSERT_EQ(copyFile(source, target), 1);
-  EXPECT_EQ(readFile(target), bytes);
-  EXPECT_EQ(fs::last_write_time(target), fs::last_write_time(source));
-  struct stat status;
-  ASSERT_EQ(stat(target.c_str(), &status), 0);
-  EXPECT_EQ(status.st_mode & 0777 & ~0640u, 0u) << "no access the source denies";
+  std::string seen;
+  PlatformReadTap tap = {[](void* context, const void* run, size_t size) {
+                           static_cast<std::string*>(context)->append(static_cast<const char*>(run), size);
+                         },
+                         &seen};
+  const PlatformReadTap* taps[] = {nullptr, &tap};
+  for (const PlatformReadTap* withTap : taps) {
+    const char* name = withTap ? "with a tap" : "without";
+    std::string target = dir_ + "/copy " + name + ".lwo";
+    ASSERT_EQ(copyFile(source, target, withTap), 1) << name;
+    EXPECT_EQ(readFile(target), bytes) << name;
+    EXPECT_EQ(fs::last_write_time(target), fs::last_write_time(source)) << name;
+    struct stat status;
+    ASSERT_EQ(stat(target.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777 & ~0640u, 0u) << name << ": no access the source denies";
+  }
+  EXPECT_EQ(seen, bytes) << "the tap sees every byte, in order";
 }
 
 TEST_F(PlatformTest, OpenReadTakesRegularFilesOnlyAndNeverWaits) {
