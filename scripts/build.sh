@@ -2,12 +2,14 @@
 # Configures and builds one flavour of the project into build/FLAVOUR.
 #   scripts/build.sh release     optimised, with debug information
 #   scripts/build.sh sanitize    AddressSanitizer and UndefinedBehaviorSanitizer
+#   scripts/build.sh tsan        ThreadSanitizer, optimised as it advises
 set -euo pipefail
 cd "$(dirname "$0")/.."
 flavour=${1:-release}
 case "$flavour" in
   release)  flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
   sanitize) flags=(-DCMAKE_BUILD_TYPE=Debug -DQK_SANITIZE=ON) ;;
+  tsan)     flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DQK_TSAN=ON) ;;
   *) echo "build.sh: unknown flavour $flavour" >&2; exit 2 ;;
 esac
 cmake -S . -B "build/$flavour" "${flags[@]}" >/dev/null

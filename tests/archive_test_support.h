@@ -15,6 +15,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "archive/lzma_streams.h"
 #include "platform/platform.h"
@@ -172,8 +173,8 @@ struct MemoryOutStream {
     s.Seek = seek;
   }
 
-  static size_t write(void* p, const void* buf, size_t size) {
-    MemoryOutStream* m = static_cast<MemoryOutStream*>(p);
+  static size_t write(ISeqOutStreamPtr p, const void* buf, size_t size) {
+    MemoryOutStream* m = streamOf<MemoryOutStream>(p);
     size_t n = size < m->writeBudget ? size : m->writeBudget;
     m->writeBudget -= n;
     if (m->bytes.size() < m->position + n) m->bytes.resize(m->position + n);
@@ -182,8 +183,8 @@ struct MemoryOutStream {
     return n;
   }
 
-  static SRes seek(void* p, Int64* pos, ESzSeek origin) {
-    MemoryOutStream* m = static_cast<MemoryOutStream*>(p);
+  static SRes seek(const ISeekOutStream* p, Int64* pos, ESzSeek origin) {
+    MemoryOutStream* m = streamOf<MemoryOutStream>(p);
     if (m->seekFails) return SZ_ERROR_WRITE;
     Int64 base = origin == SZ_SEEK_SET   ? 0
                  : origin == SZ_SEEK_CUR ? static_cast<Int64>(m->position)
@@ -195,17 +196,19 @@ struct MemoryOutStream {
 };
 
 // An input stream over a string that fails once `failAt` bytes have been
-// delivered (never, by default).
+// delivered (never, by default). Keeps the thread that read last.
 struct MemoryInStream {
   ISeqInStream s;
   std::string bytes;
   size_t position = 0;
   size_t failAt = static_cast<size_t>(-1);
+  std::thread::id lastReader;
 
   explicit MemoryInStream(std::string data) : bytes(std::move(data)) { s.Read = read; }
 
-  static SRes read(void* p, void* buf, size_t* size) {
-    MemoryInStream* m = static_cast<MemoryInStream*>(p);
+  static SRes read(ISeqInStreamPtr p, void* buf, size_t* size) {
+    MemoryInStream* m = streamOf<MemoryInStream>(p);
+    m->lastReader = std::this_thread::get_id();
     size_t left = m->bytes.size() - m->position;
     size_t limit = m->failAt > m->position ? m->failAt - m->position : 0;
     size_t n = std::min(*size, std::min(left, limit));

@@ -279,23 +279,36 @@ class SaveFaultTable {
   std::map<int, std::string> names_;  // backup number to file name
 };
 
-TEST(FaultInjectionTest, EverySaveFormatOfBothKindsFailsSafelyAtEveryPlatformCall) {
+// Runs the fault table of both kinds of save in the name formats `first`
+// to `last`, and reports how many faulted saves it made.
+void runFaultTables(int32_t first, int32_t last) {
   int runs = 0;
   for (SaveKind kind : {IncrementalSave, BakSave})
-    for (int32_t format = 0; format <= 9; ++format)
+    for (int32_t format = first; format <= last; ++format)
       for (int earlier : {0, 2}) {
         SaveFaultTable table({kind, format, earlier, false});
         runs += table.run();
       }
-  // Staging names work alike for every name format: one of each kind of
-  // backup is enough.
+  // Staging names work alike in every name format: one format of each kind
+  // of backup (copy, zip, 7z) is enough.
   for (int32_t format : {0, 4, 7})
     for (int earlier : {0, 2}) {
+      if (format < first || format > last) continue;
       SaveFaultTable table({IncrementalSave, format, earlier, true});
       runs += table.run();
     }
-  RecordProperty("faultedSaves", runs);
+  ::testing::Test::RecordProperty("faultedSaves", runs);
   std::printf("faulted saves: %d\n", runs);
+}
+
+TEST(FaultInjectionTest, EveryCopyAndZipFormatOfBothKindsFailsSafelyAtEveryPlatformCall) {
+  runFaultTables(0, 6);
+}
+
+// Apart, so that the ThreadSanitizer build runs these rows: the encoder
+// reads the object on a thread of its own.
+TEST(FaultInjectionTest, EverySevenZipFormatOfBothKindsFailsSafelyAtEveryPlatformCall) {
+  runFaultTables(7, 9);
 }
 
 // The settings writer: a fault anywhere before the new file takes the old

@@ -1,5 +1,8 @@
 // FaultPlan: counts the calls the plug-in's code makes of the platform
 // layer and makes one chosen call fail, through the platform's fault hook.
+// The hook may run on the 7z encoder's reading thread while the command
+// thread writes: the counts and the fired flag are atomic, and the chosen
+// call is set only while no save runs.
 #ifndef QK_TESTS_SUPPORT_FAULT_PLAN_H_
 #define QK_TESTS_SUPPORT_FAULT_PLAN_H_
 
