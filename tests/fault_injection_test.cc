@@ -283,13 +283,20 @@ class SaveFaultTable {
 // to `last`, and reports how many faulted saves it made.
 void runFaultTables(int32_t first, int32_t last) {
   int runs = 0;
-  for (bool named : {false, true})
-    for (SaveKind kind : {IncrementalSave, BakSave})
-      for (int32_t format = first; format <= last; ++format)
-        for (int earlier : {0, 2}) {
-          SaveFaultTable table({kind, format, earlier, named});
-          runs += table.run();
-        }
+  for (SaveKind kind : {IncrementalSave, BakSave})
+    for (int32_t format = first; format <= last; ++format)
+      for (int earlier : {0, 2}) {
+        SaveFaultTable table({kind, format, earlier, false});
+        runs += table.run();
+      }
+  // Staging names work alike in every name format: one format of each kind
+  // of backup (copy, zip, 7z) is enough.
+  for (int32_t format : {0, 4, 7})
+    for (int earlier : {0, 2}) {
+      if (format < first || format > last) continue;
+      SaveFaultTable table({IncrementalSave, format, earlier, true});
+      runs += table.run();
+    }
   ::testing::Test::RecordProperty("faultedSaves", runs);
   std::printf("faulted saves: %d\n", runs);
 }

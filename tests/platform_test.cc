@@ -1,5 +1,5 @@
 // The POSIX platform layer: directory search order and matching, and the
-// reading, copying and staged files that backups rely on.
+// reading and copying that backups rely on.
 #include <gtest/gtest.h>
 #include <errno.h>
 #include <stdlib.h>
@@ -11,8 +11,6 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/staged_file.h"
-#include "tests/support/fault_plan.h"
 #include "tests/support/plugin_fixture.h"
 #include "tests/support/scratch_folder.h"
 
@@ -136,36 +134,6 @@ TEST_F(PlatformTest, CopyOfAFileTheKernelCannotCopyInPlace) {
   std::string target = dir_ + "/status";
   ASSERT_EQ(copyFile("/proc/self/status", target), 1);
   EXPECT_NE(readFile(target).find("Name:"), std::string::npos);
-}
-
-// Staged files, unnamed and named: publishing a new file never replaces,
-// a settings-style file does and is its owner's alone, and a file closed
-// unpublished leaves nothing.
-TEST_F(PlatformTest, StagedFilesPublishOrVanish) {
-  FaultPlan faults;
-  for (bool named : {false, true}) {
-    SCOPED_TRACE(named ? "named" : "unnamed");
-    faults.failAlways(kPlatformOpCreateUnnamed, named ? kPlatformIoError : kPlatformOk);
-    fs::remove_all(dir_ + "/d");
-    fs::create_directory(dir_ + "/d");
-    const std::string taken = dir_ + "/d/taken";
-    writeFile(taken, "old");
-    for (PlatformStageMode mode : {kPlatformStageNew, kPlatformStageReplace}) {
-      PlatformFile* file = createStagedFile((dir_ + "/d").c_str(), "taken", mode);
-      ASSERT_NE(file, nullptr);
-      size_t size = 3;
-      ASSERT_EQ(platformWrite(file, "new", &size), 1);
-      PlatformError error = kPlatformOk;
-      EXPECT_EQ(platformPublish(file, taken.c_str(), &error), mode == kPlatformStageReplace ? 1 : 0);
-      EXPECT_EQ(error, mode == kPlatformStageReplace ? kPlatformOk : kPlatformFileExists);
-      EXPECT_EQ(readFile(taken), mode == kPlatformStageReplace ? "new" : "old");
-      platformClose(file);
-      EXPECT_EQ(listFolder(dir_ + "/d"), std::vector<std::string>{"taken"});
-    }
-    struct stat status;
-    ASSERT_EQ(stat(taken.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0600u);
-  }
 }
 
 TEST_F(PlatformTest, MakeDirectoryReportsTheErrorNumber) {
