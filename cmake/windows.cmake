@@ -10,3 +10,7 @@ add_link_options(-static -Wl,--no-insert-timestamp)
 add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=src
                     -ffile-prefix-map=${CMAKE_BINARY_DIR}=build
                     -ffile-prefix-map=${QK_SOURCE_CACHE}=sources)
+
+# Tests and programs run under wine64, in a wine prefix of the build tree.
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env WINEPREFIX=${CMAKE_BINARY_DIR}/wine
+    ${CMAKE_SOURCE_DIR}/scripts/wine.sh)

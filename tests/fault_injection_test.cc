@@ -157,7 +157,7 @@ std::vector<PlatformError> errorsFor(PlatformOperation operation) {
 std::string backupContents(const std::string& path, int32_t format) {
   if (format <= 3) return readFile(path);
   if (format <= 6) return unzipMember(path, "Robot.lwo");
-  return runCommand("7zz e -so -bso0 -bse0 -bsp0 " + shellQuote(path)).output;
+  return sevenZipContent(path);
 }
 
 class SaveFaultTable {
