@@ -32,6 +32,7 @@ PlatformError errorFromCode(DWORD code) {
   switch (code) {
     case ERROR_FILE_NOT_FOUND: return kPlatformFileNotFound;
     case ERROR_PATH_NOT_FOUND: return kPlatformPathNotFound;
+    case ERROR_DIRECTORY: return kPlatformPathNotFound;  // a file where a folder should be
     case ERROR_ACCESS_DENIED: return kPlatformAccessDenied;
     case ERROR_NO_MORE_FILES: return kPlatformNoMoreFiles;
     case ERROR_FILE_EXISTS: return kPlatformFileExists;

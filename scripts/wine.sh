@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Runs a program of the Windows build under wine64, with no display:
 #   scripts/wine.sh build/windows/qkhost.exe info
+#   scripts/wine.sh --stop      ends the prefix's wine server now
 # The wine prefix is $WINEPREFIX, else build/windows/wine; the first run
 # makes it (one run at a time does, the others wait). CTest runs the
 # Windows tests through this script.
+#
+# The wine server is kept for 30 seconds after its last program ends: a
+# server that quits when idle can drop a program that starts just then
+# ("recvmsg: Connection reset by peer"), and the tests start hundreds.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$top/build/windows/wine}
@@ -12,15 +17,26 @@ unset DISPLAY WAYLAND_DISPLAY
 wine=$(command -v wine || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 
+if [ "${1:-}" = --stop ]; then
+  [ -d "$WINEPREFIX" ] && "$wineserver" -k 2>/dev/null
+  exit 0
+fi
+
 if [ ! -f "$WINEPREFIX/.made" ]; then
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.made" ]; then
+    if [ "${1:-}" = --stop ]; then
+  [ -d "$WINEPREFIX" ] && "$wineserver" -k 2>/dev/null
+  exit 0
+fi
+
+if [ ! -f "$WINEPREFIX/.made" ]; then
       "$wine" wineboot --init >/dev/null 2>&1
       "$wineserver" -w
       touch "$WINEPREFIX/.made"
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
+"$wineserver" -p30 2>/dev/null || true  # fails when one runs already
 exec "$wine" "$@"

@@ -41,12 +41,11 @@ TEST_F(ArchiveFileTest, OnlyAnExactSevenZipExtensionGivesA7zArchive) {
     } else {
       expectZipTests(archive);
     }
+    // Each archive goes before the next: on Windows "Box_001.7Z" is "Box_001.7z".
+    std::filesystem::remove(archive);
+    EXPECT_EQ(listFolder(scratch()), (std::vector<std::string>{"Box.lwo", "d.7z"})) << "no staging file left behind";
+    EXPECT_EQ(listFolder(path("d.7z")), std::vector<std::string>{}) << c.archive;
   }
-  std::vector<std::string> expected = {"Box.lwo", "Box.lwo.001.7z", "Box_001", "Box_001.7Z",
-                                       "Box_001.7z", "Box_001.7z.zip", "Box_001.7zz",
-                                       "Box_001.zip", "d.7z"};
-  EXPECT_EQ(listFolder(scratch()), expected);  // no staging file left behind
-  EXPECT_EQ(listFolder(path("d.7z")), std::vector<std::string>{"Box_001"});
 }
 
 // The archive paths of both kinds, for the failure cases.

@@ -110,23 +110,23 @@ TEST_F(ArchiveSaveFlowTest, FailedArchiveIsReportedLeavesNothingAndSavesNothing)
   struct Case {
     const char* server;
     int32_t format;
-    const char* backup;
+    std::string backup;  // after the scratch folder
     const char* message;
   } cases[] = {
-      {kIncrementalServer, 4, "/.incr_save/Robot_001.zip",
+      {kIncrementalServer, 4, "/.incr_save" + kSeparator + "Robot_001.zip",
        "Failed to make compressed incremental save, object not saved"},
-      {kIncrementalServer, 7, "/.incr_save/Robot_001.7z",
+      {kIncrementalServer, 7, "/.incr_save" + kSeparator + "Robot_001.7z",
        "Failed to make compressed incremental save, object not saved"},
-      {kBakServer, 5, "/.bak_save/Robot.bak1.zip",
+      {kBakServer, 5, "/.bak_save" + kSeparator + "Robot.bak1.zip",
        "Failed to make compressed BAK save, object not saved"},
-      {kBakServer, 8, "/.bak_save/Robot.bak1.7z",
+      {kBakServer, 8, "/.bak_save" + kSeparator + "Robot.bak1.7z",
        "Failed to make compressed BAK save, object not saved"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.backup);
     reload();
     configure(c.format, 0, c.format, 0);
-    std::string object = scratch() + "/Robot.lwo";
+    std::string object = inScratch("Robot.lwo");
     std::filesystem::create_directories(object);  // opens, but cannot be read
     host().setObjectPath(object);
     activate(c.server);

@@ -60,8 +60,10 @@ void configureProfiles(const SaveCase& c) {
 class World {
  public:
   World(const SaveCase& c, const std::string& copyOf) : case_(c) {
-    if (!copyOf.empty()) fs::copy(copyOf, folder_.path(), fs::copy_options::recursive);
-    object_ = folder_.path() + "/Robot.lwo";
+    if (!copyOf.empty())
+      for (const fs::directory_entry& entry : fs::directory_iterator(copyOf))
+        fs::copy(entry.path(), fs::path(folder_.path()) / entry.path().filename(), fs::copy_options::recursive);
+    object_ = folder_.path() + kSeparator + "Robot.lwo";
     if (copyOf.empty()) writeFile(object_, state(0));
     host_.setObjectPath(object_);
   }
@@ -223,7 +225,7 @@ class SaveFaultTable {
       case Outcome::MakeSaveAlone: return "Failed to make " + kind + " save, object not saved";
       case Outcome::BackupFailed: break;
     }
-    std::string path = world.backupFolder() + "/" + names_.at(outcome.namedBackup);
+    std::string path = world.backupFolder() + kSeparator + names_.at(outcome.namedBackup);
     return path + " | Failed to make " + (case_.format >= 4 ? "compressed " : "") + kind +
            " save, object not saved";
   }
@@ -244,8 +246,8 @@ class SaveFaultTable {
     std::sort(expectedNames.begin(), expectedNames.end());
     ASSERT_EQ(listFolder(world.backupFolder()), expectedNames);
     for (int k : outcome.backups) {
-      std::string path = world.backupFolder() + "/" + names_.at(k);
-      std::string kept = template_.backupFolder() + "/" + names_.at(k);
+      std::string path = world.backupFolder() + kSeparator + names_.at(k);
+      std::string kept = template_.backupFolder() + kSeparator + names_.at(k);
       if (k <= case_.earlier) {
         EXPECT_EQ(readFile(path), readFile(kept)) << names_.at(k) << " changed";
       } else {

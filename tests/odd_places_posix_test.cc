@@ -1,6 +1,7 @@
-// Saves in odd places only POSIX offers: '*' and '?' in object names, a
-// backup folder that refuses writes (permissions, or the immutable flag
-// for root), and a backup folder on another file system.
+// Saves in odd places only POSIX offers: paths beyond 260 characters at
+// the buffer bounds, names beyond ASCII and with '*' or '?', a backup
+// folder that refuses writes (permissions, or the immutable flag for
+// root), and a backup folder on another file system.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "save/backup_namer.h"
 #include "tests/odd_places_fixture.h"
 
 namespace qktest {
@@ -21,8 +23,61 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST_F(OddPlacesTest, GlobCharactersInNamesStandForThemselves) {
-  const OddName cases[] = {{"R*t.lwo", "Rabbit_001.lwo"}, {"R?t.lwo", "Rat_001.lwo"}};
+// Returns a folder below `base` whose path is exactly `length` characters,
+// made of levels of at most 200 characters.
+std::string folderOfLength(const std::string& base, size_t length) {
+  std::string folder = base;
+  while (folder.size() + 201 < length) folder += "/" + std::string(200, 'd');
+  folder += "/" + std::string(length - folder.size() - 1, 'e');
+  fs::create_directories(folder);
+  return folder;
+}
+
+// The namer's result buffer holds 519 characters: a backup path of 519 is
+// formed, one of 520 or 521 is not, and then nothing is pruned.
+TEST_F(OddPlacesTest, BackupPathsAtTheNamersBound) {
+  const std::string backup = "/Robot_002.lwo";
+  struct {
+    size_t pathLength;
+    bool formed;
+  } cases[] = {{518, true}, {519, true}, {520, false}, {521, false}};
+  SaveProfile profile;
+  profile.digits = 3;
+  profile.maxFiles = 1;
+  for (const auto& c : cases) {
+    std::string folder = folderOfLength(scratch() + "/" + std::to_string(c.pathLength), c.pathLength - backup.size());
+    writeFile(folder + "/Robot_001.lwo", "first");
+    const char* name = nextBackupName(folder.c_str(), "Robot.lwo", profile);
+    EXPECT_EQ(name != nullptr, c.formed) << c.pathLength;
+    EXPECT_EQ(std::string(name != nullptr ? name : ""), c.formed ? folder + backup : "") << c.pathLength;
+    EXPECT_EQ(fs::exists(folder + "/Robot_001.lwo"), !c.formed) << c.pathLength << ": pruned only when formed";
+  }
+}
+
+// An object path of up to 259 characters (one Windows path with its
+// terminator) is backed up and saved; 260 is refused (see the save flow's
+// own tests). The backup folder's own path may then run past 260.
+TEST_F(OddPlacesTest, ObjectPathsJustWithinOnePath) {
+  configure(0, 0);
+  for (size_t length : {258u, 259u}) {
+    std::string folder = folderOfLength(scratch() + "/" + std::to_string(length), length - 10);
+    std::string object = openObject(folder.substr(scratch().size() + 1) + "/Robot.lwo", "state");
+    ASSERT_EQ(object.size(), length);
+    EXPECT_EQ(save(), std::vector<std::string>{}) << length;
+    EXPECT_EQ(readFile(folder + "/.incr_save/Robot_001.lwo"), "state") << length;
+    EXPECT_EQ(readFile(object), "next state") << length;
+  }
+}
+
+// Names are bytes: nothing beyond ASCII is folded, and '*' and '?' stand
+// for themselves.
+TEST_F(OddPlacesTest, NamesOnlyPosixKeepsApartKeepTheirOwnSeries) {
+  const OddName cases[] = {
+      {"R\xC3\xB6" "bot.lwo", "R\xC3\x96" "bot_001.lwo"},  // UTF-8 o-umlaut; the capital is another byte
+      {"R\xE9sum\xE9.lwo", "R\xC9sum\xC9_001.lwo"},      // Latin-1 e-acute
+      {"R*t.lwo", "Rabbit_001.lwo"},
+      {"R?t.lwo", "Rat_001.lwo"},
+  };
   for (int32_t format : {0, 4, 7})
     for (const OddName& c : cases)
       expectOwnSeries(*this, c, format, inScratch("g" + std::to_string(format) + "-" + std::to_string(&c - cases)));

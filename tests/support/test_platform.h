@@ -45,6 +45,16 @@ bool setLastWriteTime(const std::string& path, uint64_t fileTime);
 // a FILETIME, or 0 when it keeps none.
 uint64_t creationTime(const std::string& path);
 
+// Returns the text by which a profile names the absolute folder `path`: on
+// POSIX `path` after one more '/', as the plug-in takes only a drive or two
+// leading separators for an absolute folder; on Windows `path` itself,
+// which starts with its drive.
+std::string absoluteFolder(const std::string& path);
+
+// The file name of a library that every process here can load and that
+// is no plug-in.
+extern const char kSystemLibrary[];
+
 // Returns whether the tests run under wine, where a few answers of the
 // system differ from Windows'; a test that meets one says so.
 bool underWine();

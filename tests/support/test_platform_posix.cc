@@ -42,6 +42,10 @@ uint64_t creationTime(const std::string& path) {
   return kUnixEpoch + static_cast<uint64_t>(status.stx_btime.tv_sec) * 10000000 + status.stx_btime.tv_nsec / 100;
 }
 
+std::string absoluteFolder(const std::string& path) { return "/" + path; }
+
+const char kSystemLibrary[] = "libc.so.6";
+
 bool underWine() { return false; }
 
 }  // namespace qktest

@@ -130,6 +130,10 @@ uint64_t creationTime(const std::string& path) {
   return (static_cast<uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
+std::string absoluteFolder(const std::string& path) { return path; }
+
+const char kSystemLibrary[] = "kernel32.dll";
+
 bool underWine() {
   return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
 }
