@@ -7,19 +7,19 @@ static_assert(int{SZ_SEEK_SET} == int{kPlatformSeekSet} &&
 
 namespace {
 
-SRes fileRead(void* p, void* buf, size_t* size) {
-  FileInStream* stream = static_cast<FileInStream*>(p);
+SRes fileRead(ISeqInStreamPtr p, void* buf, size_t* size) {
+  FileInStream* stream = streamOf<FileInStream>(p);
   return platformRead(stream->file, buf, size) ? SZ_OK : SZ_ERROR_READ;
 }
 
-size_t fileWrite(void* p, const void* buf, size_t size) {
-  FileOutStream* stream = static_cast<FileOutStream*>(p);
+size_t fileWrite(ISeqOutStreamPtr p, const void* buf, size_t size) {
+  FileOutStream* stream = streamOf<FileOutStream>(p);
   platformWrite(stream->file, buf, &size);
   return size;
 }
 
-SRes fileSeek(void* p, Int64* pos, ESzSeek origin) {
-  FileOutStream* stream = static_cast<FileOutStream*>(p);
+SRes fileSeek(const ISeekOutStream* p, Int64* pos, ESzSeek origin) {
+  FileOutStream* stream = streamOf<FileOutStream>(p);
   uint64_t position = 0;
   PlatformSeekOrigin from = static_cast<PlatformSeekOrigin>(origin);
   if (!platformSeek(stream->file, *pos, from, &position)) return SZ_ERROR_WRITE;

@@ -2,21 +2,28 @@
 //
 // Each stream is a struct whose first member is the interface the encoder
 // or the container writer calls; the callbacks get that member's address
-// and reach the rest of the struct from it.
+// (as a const pointer, the SDK's convention) and reach the rest of the
+// struct from it with streamOf.
 #ifndef QK_ARCHIVE_LZMA_STREAMS_H_
 #define QK_ARCHIVE_LZMA_STREAMS_H_
 
-#include "Types.h"
+#include "7zTypes.h"
 #include "platform/platform.h"
 
 // A sequential output stream that can also move its position, as the 7z
 // container needs to fill in its start header last.
-typedef struct {
+typedef struct ISeekOutStream {
   ISeqOutStream s;  // first: the encoder writes through it
   // Moves the position to `*pos` from `origin` and stores the new absolute
   // position in `*pos`. Returns SZ_OK, or SZ_ERROR_WRITE when it cannot.
-  SRes (*Seek)(void* p, Int64* pos, ESzSeek origin);
+  SRes (*Seek)(const struct ISeekOutStream* p, Int64* pos, ESzSeek origin);
 } ISeekOutStream;
+
+// The stream struct `Stream` whose first member is the interface at `vtable`.
+template <typename Stream, typename Interface>
+Stream* streamOf(const Interface* vtable) {
+  return reinterpret_cast<Stream*>(const_cast<Interface*>(vtable));
+}
 
 // Reads an open platform file. Read returns SZ_OK, with `*size` less than
 // asked only at end of file, or SZ_ERROR_READ.

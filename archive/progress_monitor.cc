@@ -8,7 +8,7 @@ const char kMonitorTitle[] = "QK_RevKeeper";
 const char kMonitorText[] = "Compressing...";
 
 // Returns SZ_OK always: progress is shown, never a reason to stop.
-SRes reportProgress(void* /*p*/, UInt64 inSize, UInt64 /*outSize*/) {
+SRes reportProgress(ICompressProgressPtr /*p*/, UInt64 inSize, UInt64 /*outSize*/) {
   HostMonitor* monitor = hostServices.activeMonitor;
   if (monitor != nullptr) monitor->step(monitor->data, static_cast<uint32_t>(inSize));
   return SZ_OK;

@@ -6,7 +6,7 @@
 #ifndef QK_ARCHIVE_PROGRESS_MONITOR_H_
 #define QK_ARCHIVE_PROGRESS_MONITOR_H_
 
-#include "Types.h"
+#include "7zTypes.h"
 
 // Shows the monitor "QK_RevKeeper" / "Compressing..." for `total` source
 // bytes (its low 32 bits), unless one is open already.

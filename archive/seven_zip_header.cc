@@ -39,8 +39,8 @@
 // the file size and 2n + 3.
 #include "archive/seven_zip_header.h"
 
+#include "7zCrc.h"
 #include "LzmaEnc.h"
-#include "archive/crc.h"
 
 namespace {
 

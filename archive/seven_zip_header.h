@@ -12,7 +12,7 @@
 
 #include <stdint.h>
 
-#include "Types.h"
+#include "7zTypes.h"
 #include "archive/lzma_streams.h"
 
 #define SEVEN_ZIP_SIGNATURE_HEADER_SIZE 32  // the packed stream starts here

@@ -3,7 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "archive/crc.h"
+#include "7zCrc.h"
 #include "archive/entry_name.h"
 #include "archive/progress_monitor.h"
 #include "platform/platform.h"
@@ -18,23 +18,23 @@ const uint32_t kMaxThreads = 32;
 // every byte that passes.
 typedef struct {
   ISeqInStream s;
-  ISeqInStream* source;
+  const ISeqInStream* source;
   UInt32 crc;   // CRC register
   UInt64 size;  // bytes read
 } CrcInStream;
 
 // Runs what was read through the CRC even when the read failed, so the
 // register always covers exactly the bytes delivered.
-SRes crcRead(void* p, void* buf, size_t* size) {
-  CrcInStream* stream = static_cast<CrcInStream*>(p);
+SRes crcRead(ISeqInStreamPtr p, void* buf, size_t* size) {
+  CrcInStream* stream = streamOf<CrcInStream>(p);
   SRes res = stream->source->Read(stream->source, buf, size);
   stream->crc = CrcUpdate(stream->crc, buf, *size);
   stream->size += *size;
   return res == SZ_OK ? SZ_OK : SZ_ERROR_READ;
 }
 
-void* encoderAlloc(void* /*p*/, size_t size) { return size == 0 ? nullptr : malloc(size); }
-void encoderFree(void* /*p*/, void* address) { free(address); }
+void* encoderAlloc(ISzAllocPtr /*p*/, size_t size) { return size == 0 ? nullptr : malloc(size); }
+void encoderFree(ISzAllocPtr /*p*/, void* address) { free(address); }
 
 // Encodes with `encoder`; the archive steps of encodeSevenZip.
 SRes encodeWith(CLzmaEncHandle encoder, ISeekOutStream* out, ISeqInStream* in,
@@ -99,7 +99,7 @@ CLzmaEncProps sevenZipEncoderProps(int32_t compressionLevel, uint32_t processors
 SRes encodeSevenZip(ISeekOutStream* out, ISeqInStream* in, SevenZipEntry* entry,
                     int32_t compressionLevel) {
   if (strlen(entry->name) > SEVEN_ZIP_MAX_NAME) return SZ_ERROR_PARAM;
-  CrcGenerateTable();
+  [[maybe_unused]] static const bool crcTableReady = (CrcGenerateTable(), true);  // once
   CLzmaEncHandle encoder = LzmaEnc_Create(&encoderAllocator);
   if (encoder == nullptr) return SZ_ERROR_MEM;
   SRes res = encodeWith(encoder, out, in, entry, compressionLevel);

@@ -14,7 +14,7 @@
 #include <stdint.h>
 
 #include "LzmaEnc.h"
-#include "Types.h"
+#include "7zTypes.h"
 #include "archive/lzma_streams.h"
 #include "archive/seven_zip_header.h"
 

@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/crc.h"
+#include "7zCrc.h"
 #include "archive/seven_zip_header.h"
 #include "fuzz/seven_zip_reader.h"
 
@@ -43,8 +43,8 @@ struct MemoryStream {
   bool shortWrite;  // a write took fewer bytes than given
 };
 
-size_t memoryWrite(void* p, const void* buffer, size_t size) {
-  MemoryStream* m = static_cast<MemoryStream*>(p);
+size_t memoryWrite(ISeqOutStreamPtr p, const void* buffer, size_t size) {
+  MemoryStream* m = streamOf<MemoryStream>(p);
   size_t taken = m->position >= m->capacity ? 0 : std::min(size, m->capacity - m->position);
   if (m->bytes->size() < m->position + taken) m->bytes->resize(m->position + taken);
   if (taken > 0) memcpy(m->bytes->data() + m->position, buffer, taken);
@@ -53,8 +53,8 @@ size_t memoryWrite(void* p, const void* buffer, size_t size) {
   return taken;
 }
 
-SRes memorySeek(void* p, Int64* position, ESzSeek origin) {
-  MemoryStream* m = static_cast<MemoryStream*>(p);
+SRes memorySeek(const ISeekOutStream* p, Int64* position, ESzSeek origin) {
+  MemoryStream* m = streamOf<MemoryStream>(p);
   if (m->seekFails) return SZ_ERROR_WRITE;
   Int64 from = origin == SZ_SEEK_SET ? 0 : origin == SZ_SEEK_CUR ? static_cast<Int64>(m->position)
                                                                    : static_cast<Int64>(m->bytes->size());

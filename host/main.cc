@@ -55,7 +55,8 @@ const char kUsage[] =
     "\n"
     "exit status: 0 when every command ran and the plug-in reported no error,\n"
     "1 when the plug-in showed an error or refused a save, 2 on a usage error,\n"
-    "3 when the plug-in file cannot be loaded.\n";
+    "3 when the plug-in file cannot be loaded, 4 when the plug-in made a call\n"
+    "the real host would not understand (printed on stderr).\n";
 
 struct Options {
   std::string plugin;
@@ -253,6 +254,9 @@ int main(int argc, char** argv) {
   bool reported = false;
   for (const qkhost::HostMessage& m : host.messages())
     reported = reported || m.kind != qkhost::HostMessage::Question;
+  for (const std::string& error : host.protocolErrors())
+    std::cerr << "qkhost: the real host would not understand " << error << '\n';
   if (!ran) return 2;
+  if (!host.protocolErrors().empty()) return 4;
   return reported ? 1 : 0;
 }

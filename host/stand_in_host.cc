@@ -111,7 +111,8 @@ void panelDescribe(HostPanel panel, const HostPanelData* data, void* get, void* 
 
 void panelHint(HostPanel panel, uint32_t id, const uintptr_t* hints) {
   host().record(HOST_SERVICE_XPANEL, "hint", {std::to_string(id)});
-  panelOf(panel)->applyHints(id, hints);
+  for (std::string& unknown : panelOf(panel)->applyHints(id, hints))
+    host().protocolError(std::string(HOST_SERVICE_XPANEL) + ".hint: " + unknown);
 }
 
 void* panelGet(HostPanel panel, uint32_t id) {

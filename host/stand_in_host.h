@@ -128,7 +128,13 @@ class StandInHost {
   // Every panel the plug-in created, in order; each keeps its lists and
   // values after it was destroyed.
   const std::vector<std::unique_ptr<StandInPanel>>& panels() const { return panels_; }
-  // Forgets the recorded calls, messages, monitor events and panels.
+  // Calls of the plug-in that the real host would not understand, as
+  // "LWXPanel.hint: unknown hint tag 0x3D000999 at word 12". The call is
+  // carried out as far as it can be; a test or qkhost treats any line here
+  // as a fault of the plug-in.
+  const std::vector<std::string>& protocolErrors() const { return protocolErrors_; }
+  // Forgets the recorded calls, messages, monitor events and panels (not
+  // the protocol errors).
   void clearRecords();
 
   // The process's current host, or null. Used by the service callbacks.
@@ -136,6 +142,8 @@ class StandInHost {
 
   // Records a call (used by the service callbacks).
   void record(std::string service, std::string operation, std::vector<std::string> arguments);
+  // Records a protocol error (used by the service callbacks).
+  void protocolError(std::string what) { protocolErrors_.push_back(std::move(what)); }
 
   // Service behaviour, called by the C callbacks of the service records.
   void* fetchService(const char* name);
@@ -172,6 +180,7 @@ class StandInHost {
   std::vector<MonitorEvent> monitorEvents_;
   std::vector<std::unique_ptr<HostMonitor>> monitors_;
   std::vector<std::unique_ptr<StandInPanel>> panels_;
+  std::vector<std::string> protocolErrors_;
   HostCommandInterface commandInterface_;
   StandInHost* previous_;
   uint64_t lastProgress_ = 0;

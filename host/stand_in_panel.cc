@@ -22,68 +22,84 @@ void StandInPanel::describe(const HostPanelData* data) {
 
 namespace {
 
-// Reads the ids that follow a group or tab hint, up to their 0.
-std::vector<uint32_t> readIdList(const uintptr_t*& word) {
-  std::vector<uint32_t> ids;
-  while (*word != 0) ids.push_back(static_cast<uint32_t>(*word++));
-  ++word;
-  return ids;
+std::string hexId(uint64_t id) {
+  std::ostringstream s;
+  s << "0x" << std::hex << std::uppercase << id;
+  return s.str();
+}
+
+// Reads the hint at `word` by the rule every hint follows (see HostHintTag)
+// and leaves `word` after it; nullopt at the end of the list.
+std::optional<PanelHint> readHint(const uintptr_t*& word) {
+  if (*word == HOST_HINT_END) return std::nullopt;
+  PanelHint hint{*word, word + 1, {}};
+  word += 1 + HOST_HINT_ARGUMENT_COUNT(hint.tag);
+  if ((hint.tag & HOST_HINT_ID_LIST) != 0) {
+    while (*word != 0) hint.ids.push_back(static_cast<uint32_t>(*word++));
+    ++word;
+  }
+  return hint;
+}
+
+std::vector<std::string> choiceList(uintptr_t word) {
+  std::vector<std::string> choices;
+  for (auto list = reinterpret_cast<const char* const*>(word); list && *list; ++list)
+    choices.push_back(*list);
+  return choices;
+}
+
+std::string textOf(uintptr_t word) {
+  const char* text = reinterpret_cast<const char*>(word);
+  return text ? text : "";
 }
 
 }  // namespace
 
-void StandInPanel::applyHints(uint32_t /*id*/, const uintptr_t* hints) {
-  for (const uintptr_t* word = hints; word != nullptr && *word != HOST_HINT_END;) {
-    switch (*word++) {
-      case HOST_HINT_LABEL: {
-        uint32_t target = static_cast<uint32_t>(*word++);
-        const char* text = reinterpret_cast<const char*>(*word++);
-        if (target == 0) label_ = text ? text : "";
-        else labels_[target] = text ? text : "";
-        break;
-      }
-      case HOST_HINT_CHANGE_NOTIFY:
-        changeNotify_ = reinterpret_cast<HostPanelChangeFunc>(*word++);
-        break;
-      case HOST_HINT_STRING_LIST: {
-        uint32_t target = static_cast<uint32_t>(*word++);
-        auto list = reinterpret_cast<const char* const*>(*word++);
-        std::vector<std::string>& choices = choices_[target];
-        choices.clear();
-        for (; list != nullptr && *list != nullptr; ++list) choices.push_back(*list);
-        break;
-      }
-      case HOST_HINT_MIN: {
-        PanelLimit& limit = limits_[static_cast<uint32_t>(word[0])];
-        limit.minimum = static_cast<int32_t>(word[1]);
-        limit.clampMinimum = word[2] != 0;
-        word += 3;
-        break;
-      }
-      case HOST_HINT_MAX: {
-        PanelLimit& limit = limits_[static_cast<uint32_t>(word[0])];
-        limit.maximum = static_cast<int32_t>(word[1]);
-        limit.clampMaximum = word[2] != 0;
-        word += 3;
-        break;
-      }
-      case HOST_HINT_GROUP: {
-        uint32_t target = static_cast<uint32_t>(*word++);
-        groups_[target] = readIdList(word);
-        break;
-      }
-      case HOST_HINT_TABS: {
-        uint32_t target = static_cast<uint32_t>(*word++);
-        tabs_[target] = readIdList(word);
-        break;
-      }
-      case HOST_HINT_ENABLE:
-        enableRules_.emplace_back(static_cast<uint32_t>(word[0]), static_cast<uint32_t>(word[1]));
-        word += 2;
-        break;
-      default:
-        return;  // an unknown tag: its arguments cannot be skipped
-    }
+std::vector<std::string> StandInPanel::applyHints(uint32_t /*id*/, const uintptr_t* hints) {
+  std::vector<std::string> unknown;
+  const uintptr_t* word = hints;
+  for (std::optional<PanelHint> hint; hints != nullptr && (hint = readHint(word));) {
+    if (!applyHint(*hint))
+      unknown.push_back("unknown hint tag " + hexId(hint->tag) + " at word " +
+                        std::to_string(hint->arguments - 1 - hints));
+  }
+  return unknown;
+}
+
+bool StandInPanel::applyHint(const PanelHint& hint) {
+  const uintptr_t* argument = hint.arguments;
+  auto target = [argument] { return static_cast<uint32_t>(argument[0]); };  // most tags' first word
+  switch (hint.tag) {
+    case HOST_HINT_LABEL:
+      (target() == 0 ? label_ : labels_[target()]) = textOf(argument[1]);
+      return true;
+    case HOST_HINT_CHANGE_NOTIFY:
+      changeNotify_ = reinterpret_cast<HostPanelChangeFunc>(argument[0]);
+      return true;
+    case HOST_HINT_STRING_LIST:
+      choices_[target()] = choiceList(argument[1]);
+      return true;
+    case HOST_HINT_MIN:
+      limits_[target()].minimum = static_cast<int32_t>(argument[1]);
+      return true;
+    case HOST_HINT_MAX:
+      limits_[target()].maximum = static_cast<int32_t>(argument[1]);
+      return true;
+    case HOST_HINT_HARD_LIMITS:
+      limits_[target()].clampMinimum = argument[1] != 0;
+      limits_[target()].clampMaximum = argument[2] != 0;
+      return true;
+    case HOST_HINT_GROUP:
+      groups_[target()] = hint.ids;
+      return true;
+    case HOST_HINT_TABS:
+      tabs_[target()] = hint.ids;
+      return true;
+    case HOST_HINT_ENABLE:
+      for (uint32_t dependent : hint.ids) enableRules_.emplace_back(target(), dependent);
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -147,12 +163,6 @@ void StandInPanel::notifyChange(uint32_t id) {
 }
 
 namespace {
-
-std::string hexId(uint32_t id) {
-  std::ostringstream s;
-  s << "0x" << std::hex << std::uppercase << id;
-  return s.str();
-}
 
 // Stores why an edit of `id` is refused and returns false.
 bool refuse(std::string* why, uint32_t id, const std::string& problem) {

@@ -68,14 +68,26 @@ struct PanelLimit {
   bool clampMinimum = false, clampMaximum = false;
 };
 
+// One hint of a hint list: its tag, its fixed arguments (as many as the
+// tag counts) and, for a tag with HOST_HINT_ID_LIST, the ids after them.
+struct PanelHint {
+  uintptr_t tag;
+  const uintptr_t* arguments;
+  std::vector<uint32_t> ids;
+};
+
 class StandInPanel {
  public:
   StandInPanel(int32_t type, const HostPanelControl* controls);
 
   // Slot 5: takes the data description.
   void describe(const HostPanelData* data);
-  // Slot 6: applies a hint list (see HostHintTag).
-  void applyHints(uint32_t id, const uintptr_t* hints);
+  // Slot 6: applies a hint list, read hint by hint by the rule every hint
+  // follows (see HostHintTag). A hint whose tag this panel does not know is
+  // skipped by its counts. Returns one line per such hint, as "unknown hint
+  // tag 0x3D000999 at word 12" (the tag's position in the list); empty
+  // when every tag was known.
+  [[nodiscard]] std::vector<std::string> applyHints(uint32_t id, const uintptr_t* hints);
   // Slot 9: a pointer to the integer, or the text (null when none).
   void* get(uint32_t id);
   // Slot 10: an integer value is read through `value` as an int32_t*, a
@@ -129,6 +141,8 @@ class StandInPanel {
   const std::vector<std::string>& refusals() const { return refusals_; }
 
  private:
+  // Applies one hint; returns false when its tag is not one this panel knows.
+  bool applyHint(const PanelHint& hint);
   const PanelDatum* datum(uint32_t id) const;
   const PanelControl* control(uint32_t id) const;
   // Returns the control `id` when the user may edit it as `dataType`, else

@@ -199,21 +199,44 @@ typedef struct HostXPanel {
                                                                             //   non-zero on OK
 } HostXPanel;
 
-// Hint lists: a sequence of pointer-sized words. Each hint is a tag word
-// followed by that tag's arguments; the list ends with HOST_HINT_END.
-// Ids and numbers are stored in a word as unsigned values (a negative
-// limit is its two's complement), texts and functions as pointers.
+// Hint lists: a sequence of pointer-sized words, read hint by hint.
+//
+//   word 1      the tag; a 0 word here ends the whole list (HOST_HINT_END)
+//   words 2..   the tag's fixed arguments: as many words as the tag's low
+//               7 bits count (HOST_HINT_ARGUMENT_COUNT)
+//   then        only when the tag has HOST_HINT_ID_LIST: a list of ids,
+//               ended by a 0 word
+//
+// A reader can therefore step over any hint, known to it or not. Ids and
+// numbers are stored in a word as unsigned values (a negative limit is its
+// two's complement), texts, text lists and functions as pointers.
+#define HOST_HINT_ARGUMENT_COUNT(tag) ((uint32_t)(tag) & 0x7Fu)
+#define HOST_HINT_ID_LIST 0x80u
+
+// The hints a panel understands, each with the words that follow its tag.
 enum HostHintTag {
-  HOST_HINT_END = 0,           // (no arguments)
-  HOST_HINT_LABEL = 1,         // id, text: the label of a panel (id 0) or group
-  HOST_HINT_CHANGE_NOTIFY = 2, // HostPanelChangeFunc
-  HOST_HINT_STRING_LIST = 3,   // id, const char* const* (null-terminated choices)
-  HOST_HINT_MIN = 4,           // id, minimum, clamp (1: values below become it)
-  HOST_HINT_MAX = 5,           // id, maximum, clamp (1: values above become it)
-  HOST_HINT_GROUP = 6,         // id, member ids..., 0
-  HOST_HINT_TABS = 7,          // id, tab group ids..., 0
-  HOST_HINT_ENABLE = 8         // controlling id, dependent id: the dependent is
-                               //   enabled while the controlling value is non-zero
+  HOST_HINT_END = 0,
+  // 1: id (0: the panel itself, else a group or tab), 2: text, 3: 0.
+  HOST_HINT_LABEL = 0x3D000B03,
+  // 1: the HostPanelChangeFunc called after the user changes a value.
+  HOST_HINT_CHANGE_NOTIFY = 0x3D000F01,
+  // 1: control id, 2: const char* const* (the choices, ended by null), 3: 0.
+  HOST_HINT_STRING_LIST = 0x3D014503,
+  // 1: control id, 2: the lowest value offered.
+  HOST_HINT_MIN = 0x3D014002,
+  // 1: control id, 2: the highest value offered.
+  HOST_HINT_MAX = 0x3D014102,
+  // 1: control id, 2: 1 when a value below the minimum becomes the minimum
+  // (else 0), 3: 1 when a value above the maximum becomes the maximum
+  // (else 0).
+  HOST_HINT_HARD_LIMITS = 0x3D014703,
+  // 1: group id; then the member ids, 0.
+  HOST_HINT_GROUP = 0x3D01FE81,
+  // 1: tab set id; then the ids of the groups shown as its tabs, 0.
+  HOST_HINT_TABS = 0x3D020A81,
+  // 1: controlling value id, 2-4: 0; then the dependent ids, 0. Each
+  // dependent is enabled while the controlling value is non-zero.
+  HOST_HINT_ENABLE = 0x3D01F984
 };
 
 #ifdef __cplusplus

@@ -11,7 +11,6 @@ packages=(
   cmake make g++ pkg-config git     # build
   dpkg-dev                          # dpkg-source, to unpack source packages
   zlib1g-dev libminizip-dev          # zip archives
-  lzma-dev                           # LZMA SDK encoder sources
   googletest libgtest-dev            # tests
   7zip unzip zip                     # independent archive readers; benchmark baselines
   clang libclang-rt-14-dev           # fuzzing

@@ -19,7 +19,10 @@ const char* const kCompressionLevels[] = {"Normal", "High", nullptr};
 uintptr_t word(const void* pointer) { return reinterpret_cast<uintptr_t>(pointer); }
 uintptr_t word(HostPanelChangeFunc function) { return reinterpret_cast<uintptr_t>(function); }
 
-constexpr uintptr_t kClamp = 1;
+// The two ends of HOST_HINT_HARD_LIMITS: a clamped end turns a value beyond
+// it into the limit; an open end leaves values beyond it alone.
+constexpr uintptr_t kClamped = 1;
+constexpr uintptr_t kOpen = 0;
 
 }  // namespace
 
@@ -60,20 +63,24 @@ const HostPanelData kPanelData[] = {
 };
 
 const uintptr_t kPanelHints[] = {
-    HOST_HINT_LABEL, 0, word("Incremental Save Options"),
+    HOST_HINT_LABEL, 0, word("Incremental Save Options"), 0,
     HOST_HINT_CHANGE_NOTIFY, word(onPanelChange),
 
-    HOST_HINT_STRING_LIST, kIncrementalFormat, word(kIncrementalFormats),
-    HOST_HINT_STRING_LIST, kBakFormat, word(kBakFormats),
-    HOST_HINT_STRING_LIST, kIncrementalCompression, word(kCompressionLevels),
-    HOST_HINT_STRING_LIST, kBakCompression, word(kCompressionLevels),
+    HOST_HINT_STRING_LIST, kIncrementalFormat, word(kIncrementalFormats), 0,
+    HOST_HINT_STRING_LIST, kBakFormat, word(kBakFormats), 0,
+    HOST_HINT_STRING_LIST, kIncrementalCompression, word(kCompressionLevels), 0,
+    HOST_HINT_STRING_LIST, kBakCompression, word(kCompressionLevels), 0,
 
-    HOST_HINT_MIN, kIncrementalDigits, 1, kClamp,
-    HOST_HINT_MAX, kIncrementalDigits, 8, kClamp,
-    HOST_HINT_MIN, kBakDigits, 1, kClamp,
-    HOST_HINT_MAX, kBakDigits, 8, kClamp,
-    HOST_HINT_MIN, kIncrementalMaxFiles, 1, kClamp,
-    HOST_HINT_MIN, kBakMaxFiles, 1, kClamp,
+    HOST_HINT_MIN, kIncrementalDigits, 1,
+    HOST_HINT_MAX, kIncrementalDigits, 8,
+    HOST_HINT_HARD_LIMITS, kIncrementalDigits, kClamped, kClamped,
+    HOST_HINT_MIN, kBakDigits, 1,
+    HOST_HINT_MAX, kBakDigits, 8,
+    HOST_HINT_HARD_LIMITS, kBakDigits, kClamped, kClamped,
+    HOST_HINT_MIN, kIncrementalMaxFiles, 1,
+    HOST_HINT_HARD_LIMITS, kIncrementalMaxFiles, kClamped, kOpen,
+    HOST_HINT_MIN, kBakMaxFiles, 1,
+    HOST_HINT_HARD_LIMITS, kBakMaxFiles, kClamped, kOpen,
 
     HOST_HINT_GROUP, kIncrementalFormatGroup,
         kIncrementalFormat, kIncrementalDigits, kIncrementalCompression, 0,
@@ -87,13 +94,13 @@ const uintptr_t kPanelHints[] = {
         kIncrementalFormatGroup, kIncrementalDirectoryGroup, kIncrementalLimitGroup, 0,
     HOST_HINT_GROUP, kBakTab,
         kBakFormatGroup, kBakDirectoryGroup, kBakLimitGroup, kBakGlobalNameGroup, 0,
-    HOST_HINT_LABEL, kIncrementalTab, word("Incremental"),
-    HOST_HINT_LABEL, kBakTab, word("BAK"),
+    HOST_HINT_LABEL, kIncrementalTab, word("Incremental"), 0,
+    HOST_HINT_LABEL, kBakTab, word("BAK"), 0,
     HOST_HINT_TABS, kPanelTabs, kIncrementalTab, kBakTab, 0,
 
-    HOST_HINT_ENABLE, kIncrementalCompressed, kIncrementalCompression,
-    HOST_HINT_ENABLE, kBakCompressed, kBakCompression,
-    HOST_HINT_ENABLE, kIncrementalLimit, kIncrementalMaxFiles,
-    HOST_HINT_ENABLE, kUseGlobalName, kGlobalName,
+    HOST_HINT_ENABLE, kIncrementalCompressed, 0, 0, 0, kIncrementalCompression, 0,
+    HOST_HINT_ENABLE, kBakCompressed, 0, 0, 0, kBakCompression, 0,
+    HOST_HINT_ENABLE, kIncrementalLimit, 0, 0, 0, kIncrementalMaxFiles, 0,
+    HOST_HINT_ENABLE, kUseGlobalName, 0, 0, 0, kGlobalName, 0,
     HOST_HINT_END,
 };

@@ -50,7 +50,8 @@ extern const HostPanelControl kPanelControls[];
 // Every value of the panel, the hidden ones included; ends with {0, null, null}.
 extern const HostPanelData kPanelData[];
 
-// The panel-level hint list (see HostHintTag), ended by HOST_HINT_END.
+// The panel-level hint list, in the host's vocabulary (HostHintTag),
+// ended by HOST_HINT_END.
 extern const uintptr_t kPanelHints[];
 
 #endif  // QK_SETTINGS_PANEL_LAYOUT_H_

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "archive/crc.h"
+#include "7zCrc.h"
 #include "tests/archive_test_support.h"
 
 namespace qktest {

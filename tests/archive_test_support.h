@@ -135,8 +135,8 @@ struct MemoryOutStream {
     s.Seek = seek;
   }
 
-  static size_t write(void* p, const void* buf, size_t size) {
-    MemoryOutStream* m = static_cast<MemoryOutStream*>(p);
+  static size_t write(ISeqOutStreamPtr p, const void* buf, size_t size) {
+    MemoryOutStream* m = streamOf<MemoryOutStream>(p);
     size_t n = size < m->writeBudget ? size : m->writeBudget;
     m->writeBudget -= n;
     if (m->bytes.size() < m->position + n) m->bytes.resize(m->position + n);
@@ -145,8 +145,8 @@ struct MemoryOutStream {
     return n;
   }
 
-  static SRes seek(void* p, Int64* pos, ESzSeek origin) {
-    MemoryOutStream* m = static_cast<MemoryOutStream*>(p);
+  static SRes seek(const ISeekOutStream* p, Int64* pos, ESzSeek origin) {
+    MemoryOutStream* m = streamOf<MemoryOutStream>(p);
     if (m->seekFails) return SZ_ERROR_WRITE;
     Int64 base = origin == SZ_SEEK_SET   ? 0
                  : origin == SZ_SEEK_CUR ? static_cast<Int64>(m->position)
@@ -167,8 +167,8 @@ struct MemoryInStream {
 
   explicit MemoryInStream(std::string data) : bytes(std::move(data)) { s.Read = read; }
 
-  static SRes read(void* p, void* buf, size_t* size) {
-    MemoryInStream* m = static_cast<MemoryInStream*>(p);
+  static SRes read(ISeqInStreamPtr p, void* buf, size_t* size) {
+    MemoryInStream* m = streamOf<MemoryInStream>(p);
     size_t left = m->bytes.size() - m->position;
     size_t limit = m->failAt > m->position ? m->failAt - m->position : 0;
     size_t n = std::min(*size, std::min(left, limit));

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/crc.h"
+#include "7zCrc.h"
 #include "archive/seven_zip_header.h"
 #include "tests/archive_test_support.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/crc.h"
+#include "7zCrc.h"
 #include "archive/seven_zip_writer.h"
 #include "host/stand_in_host.h"
 #include "plugin/host_services.h"

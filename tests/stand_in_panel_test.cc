@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/stand_in_host.h"
 #include "host/stand_in_panel.h"
 
 namespace qkhost {
@@ -35,21 +36,22 @@ class StandInPanelTest : public ::testing::Test {
  protected:
   StandInPanelTest() : panel_(HOST_PANEL_FORM, kControls) {
     const uintptr_t hints[] = {
-        HOST_HINT_LABEL, 0, word("Test Panel"),
+        HOST_HINT_LABEL, 0, word("Test Panel"), 0,
         HOST_HINT_CHANGE_NOTIFY, reinterpret_cast<uintptr_t>(recordChange),
-        HOST_HINT_STRING_LIST, 1, word(kModes),
-        HOST_HINT_MIN, 2, 1, 1,
-        HOST_HINT_MAX, 2, 5, 1,
-        HOST_HINT_MIN, 5, 0, 0,
+        HOST_HINT_STRING_LIST, 1, word(kModes), 0,
+        HOST_HINT_MIN, 2, 1,
+        HOST_HINT_MAX, 2, 5,
+        HOST_HINT_HARD_LIMITS, 2, 1, 1,
+        HOST_HINT_MIN, 5, 0,
         HOST_HINT_GROUP, 10, 1, 2, 0,
         HOST_HINT_GROUP, 11, 3, 4, 5, 0,
-        HOST_HINT_LABEL, 10, word("First"),
-        HOST_HINT_LABEL, 11, word("Second"),
+        HOST_HINT_LABEL, 10, word("First"), 0,
+        HOST_HINT_LABEL, 11, word("Second"), 0,
         HOST_HINT_TABS, 20, 10, 11, 0,
-        HOST_HINT_ENABLE, 4, 5,
+        HOST_HINT_ENABLE, 4, 0, 0, 0, 5, 0,
         HOST_HINT_END};
     panel_.describe(kData);
-    panel_.applyHints(0, hints);
+    EXPECT_EQ(panel_.applyHints(0, hints), std::vector<std::string>{});
     int32_t zero = 0;
     for (uint32_t id : {1u, 2u, 4u, 5u, 6u}) panel_.set(id, &zero);
     panel_.set(3, const_cast<char*>("robot"));
@@ -144,6 +146,42 @@ TEST_F(StandInPanelTest, APersonEditsTheFormUntilOkOrCancel) {
     std::ostringstream out;
     EXPECT_EQ(panel_.runInteractive(in, out), c.result) << c.typed;
     EXPECT_NE(out.str().find(c.said), std::string::npos) << c.typed << "\nprinted:\n" << out.str();
+  }
+}
+
+// Returns the words of a hint list in hex, for failure messages.
+std::string hexWords(const std::vector<uintptr_t>& words) {
+  std::ostringstream s;
+  s << std::hex;
+  for (uintptr_t w : words) s << " 0x" << w;
+  return s.str();
+}
+
+TEST(StandInPanelHintTest, UnknownTagsAreSkippedByTheirCountsAndReportedByTheHost) {
+  const uintptr_t after = word("after");  // the label of the hint after the unknown one
+  struct Case {
+    std::vector<uintptr_t> hints;
+    const char* error;  // what the host reports; null: nothing
+  } cases[] = {
+      {{HOST_HINT_LABEL, 0, after, 0, HOST_HINT_END}, nullptr},
+      {{0x3D000002, 7, 8, HOST_HINT_LABEL, 0, after, 0, HOST_HINT_END},
+       "LWXPanel.hint: unknown hint tag 0x3D000002 at word 0"},
+      {{HOST_HINT_MIN, 2, 1, 0x3D000181, 7, 8, 9, 0, HOST_HINT_LABEL, 0, after, 0, HOST_HINT_END},
+       "LWXPanel.hint: unknown hint tag 0x3D000181 at word 3"},
+      {{0x3D000080, 0, HOST_HINT_LABEL, 0, after, 0, HOST_HINT_END},
+       "LWXPanel.hint: unknown hint tag 0x3D000080 at word 0"},
+      {{1, word("earlier tag"), HOST_HINT_LABEL, 0, after, 0, HOST_HINT_END},
+       "LWXPanel.hint: unknown hint tag 0x1 at word 0"},
+  };
+  for (const Case& c : cases) {
+    StandInHost host;
+    auto xpanel = static_cast<const HostXPanel*>(host.globalFunction()(HOST_SERVICE_XPANEL, 0));
+    HostPanel panel = xpanel->create(HOST_PANEL_FORM, kControls);
+    xpanel->hint(panel, 0, c.hints.data());
+    std::vector<std::string> expected;
+    if (c.error) expected.push_back(c.error);
+    EXPECT_EQ(host.protocolErrors(), expected) << hexWords(c.hints);
+    EXPECT_EQ(host.panels().back()->label(), "after") << hexWords(c.hints);
   }
 }
 

@@ -44,6 +44,7 @@ void PluginTest::SetUp() {
 }
 
 void PluginTest::TearDown() {
+  expectNoProtocolErrors();
   module_.reset();
   host_.reset();
   scratchFolder_.reset();
@@ -51,6 +52,7 @@ void PluginTest::TearDown() {
 
 void PluginTest::reload() {
   module_.reset();  // shutdown and unload before the next load
+  expectNoProtocolErrors();
   host_ = std::make_unique<qkhost::StandInHost>();
   host_->setFolder(HOST_FOLDER_SETTINGS, settingsDir());
   std::string copy = inScratch("QK_RevKeeper." + std::to_string(++loads_) + ".p");
@@ -58,6 +60,11 @@ void PluginTest::reload() {
   std::string error;
   module_ = qkhost::PluginModule::load(copy, &error);
   ASSERT_NE(module_, nullptr) << error;
+}
+
+void PluginTest::expectNoProtocolErrors() const {
+  if (host_ == nullptr) return;
+  EXPECT_EQ(host_->protocolErrors(), std::vector<std::string>{}) << "the plug-in broke the host's protocol";
 }
 
 int32_t PluginTest::activate(const std::string& server, int32_t version) {

@@ -62,6 +62,10 @@ class PluginTest : public ::testing::Test {
   qkhost::PluginModule& module() { return *module_; }
 
  private:
+  // Fails the test when the current host saw a call the real host would
+  // not understand.
+  void expectNoProtocolErrors() const;
+
   std::unique_ptr<ScratchFolder> scratchFolder_;
   std::string scratch_;
   int loads_ = 0;
