@@ -172,7 +172,8 @@ PlatformFile* platformOpenRead(const char* path) {
 PlatformFile* platformCreate(const char* path, PlatformCreateMode mode) {
   if (platformFaulted(kPlatformOpCreate)) return nullptr;
   DWORD disposition = mode == kPlatformCreateExclusive ? CREATE_NEW : CREATE_ALWAYS;
-  return wrap(CreateFileA(path, GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                          nullptr));
 }
 
 int platformReadSome(PlatformFile* file, void* buffer, size_t* size) {

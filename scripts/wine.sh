@@ -18,7 +18,7 @@ wine=$(command -v wine || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 
 if [ "${1:-}" = --stop ]; then
-  [ -d "$WINEPREFIX" ] && "$wineserver" -k 2>/dev/null
+  [ -d "$WINEPREFIX" ] && "$wineserver" -k 2>/dev/null || true  # none may run
   exit 0
 fi
 

@@ -77,6 +77,16 @@ TEST_F(PlatformTest, CopyThatCannotStartLeavesNoTarget) {
   }
 }
 
+TEST_F(PlatformTest, OthersMayReadAFileWhileItIsWritten) {
+  std::string path = dir_ + kSeparator + "Robot_001.7z";
+  PlatformFile* file = platformCreate(path.c_str(), kPlatformCreateTruncate);
+  ASSERT_NE(file, nullptr);
+  size_t size = 5;
+  ASSERT_EQ(platformWrite(file, "7z...", &size), 1);
+  EXPECT_EQ(readFile(path), "7z...") << "a reader is refused while the archive is written";
+  EXPECT_EQ(platformClose(file), 1);
+}
+
 TEST_F(PlatformTest, MakeDirectoryReportsTheErrorNumber) {
   std::string folder = dir_ + "/new";
   EXPECT_EQ(platformMakeDirectory(folder.c_str()), 0);
