@@ -16,7 +16,10 @@ void openProgressMonitor(UInt64 total);
 void closeProgressMonitor();
 
 // The encoder's progress callback: steps the open monitor to the running
-// total of source bytes consumed. Never asks the encoder to stop.
+// total of source bytes consumed. Never asks the encoder to stop. The
+// encoder calls it on the thread that called LzmaEnc_Encode (the host's
+// command thread), never on its match finder's threads, as the host's
+// monitor requires.
 extern ICompressProgress monitorProgress;
 
 #endif  // QK_ARCHIVE_PROGRESS_MONITOR_H_

@@ -15,7 +15,10 @@ const UInt32 kHighDictionary = 1u << 24;    // 16 MiB
 const uint32_t kMaxThreads = 32;
 
 // The source as the encoder reads it, with the CRC-32 and the count of
-// every byte that passes.
+// every byte that passes. With more than one thread the encoder reads on
+// its match finder's thread, one read at a time and in order; the caller
+// looks at the CRC and the count only once LzmaEnc_Encode has returned,
+// after the encoder has stopped that thread.
 typedef struct {
   ISeqInStream s;
   const ISeqInStream* source;
@@ -63,7 +66,7 @@ SRes encodeWith(CLzmaEncHandle encoder, ISeekOutStream* out, ISeqInStream* in,
   return SZ_OK;
 }
 
-// The steps after both files are open, up to the archive on disk; opens
+// The steps after both files are open, up to the archive written; opens
 // the progress monitor. Returns the status.
 SRes writeOpenFiles(PlatformFile* sourceFile, PlatformFile* archiveFile, const char* source,
                     int32_t compressionLevel) {
@@ -78,9 +81,7 @@ SRes writeOpenFiles(PlatformFile* sourceFile, PlatformFile* archiveFile, const c
   FileInStream_Init(&in, sourceFile);
   FileOutStream_Init(&out, archiveFile);
   openProgressMonitor(length);
-  SRes res = encodeSevenZip(&out.s, &in.s, &entry, compressionLevel);
-  if (res == SZ_OK && !platformSyncFile(archiveFile)) res = SZ_ERROR_WRITE;
-  return res;
+  return encodeSevenZip(&out.s, &in.s, &entry, compressionLevel);
 }
 
 }  // namespace
@@ -107,17 +108,8 @@ SRes encodeSevenZip(ISeekOutStream* out, ISeqInStream* in, SevenZipEntry* entry,
   return res;
 }
 
-int writeSevenZip(const char* source, const char* archive, int32_t compressionLevel) {
-  PlatformFile* sourceFile = platformOpenRead(source);
-  if (sourceFile == nullptr) return 0;
-  PlatformFile* archiveFile = platformCreate(archive, kPlatformCreateTruncate);
-  if (archiveFile == nullptr) {
-    platformClose(sourceFile);
-    return 0;
-  }
-  SRes res = writeOpenFiles(sourceFile, archiveFile, source, compressionLevel);
-  int closed = platformClose(archiveFile);
-  platformClose(sourceFile);
+int writeSevenZip(PlatformFile* source, const char* sourcePath, PlatformFile* archive, int32_t compressionLevel) {
+  SRes res = writeOpenFiles(source, archive, sourcePath, compressionLevel);
   closeProgressMonitor();
-  return res == SZ_OK && closed;
+  return res == SZ_OK;
 }

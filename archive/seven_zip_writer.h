@@ -17,13 +17,15 @@
 #include "7zTypes.h"
 #include "archive/lzma_streams.h"
 #include "archive/seven_zip_header.h"
+#include "platform/platform.h"
 
-// Stores the file `source` in a new 7z archive `archive` (created, or
-// truncated when it exists) under its file name without folders. A
-// `compressionLevel` of 0 is "Normal" (64 KiB dictionary), any other value
-// "High" (16 MiB). Returns 1 when the archive was written completely and
-// reached the disk, 0 on any failure, leaving the archive as far as it got.
-int writeSevenZip(const char* source, const char* archive, int32_t compressionLevel);
+// Writes a 7z archive into the open, empty file `archive`, holding the
+// open file `source` (read from its position to its end) under the file
+// name of `sourcePath` without folders. A `compressionLevel` of 0 is
+// "Normal" (64 KiB dictionary), any other value "High" (16 MiB). Returns 1
+// when the archive was written completely, 0 on any failure. Neither
+// flushes nor closes the files.
+int writeSevenZip(PlatformFile* source, const char* sourcePath, PlatformFile* archive, int32_t compressionLevel);
 
 // Writes the whole archive to `out`, which must stand at offset 0, with
 // the bytes of `in` as the file `entry->name` with `entry`'s times. Stores

@@ -14,6 +14,19 @@ namespace {
 
 const size_t kTransferSize = 65536;
 const char kCommentFormat[] = "Original path name: %s";
+// The sizes a zip entry holds without zip64 records are below this.
+const uint64_t kZip32Limit = 0xFFFFFFFFu;
+
+// Returns 1 when the entry of a `length`-byte source needs zip64 records:
+// when it, or its deflated form (at most zlib's compressBound, computed in
+// 64 bits), may reach 4 GiB. An unknown length counts as that large. Small
+// entries go without them: readers warn of zip64 records that hold no size.
+int needsZip64(PlatformFile* source) {
+  uint64_t length = kZip32Limit;
+  platformFileLength(source, &length);
+  uint64_t bound = length + (length >> 12) + (length >> 14) + (length >> 25) + 13;
+  return bound >= kZip32Limit;
+}
 
 // Copies the rest of `source` into the open entry, one buffer at a time.
 // Returns 1 when all of it went in. Any result of minizip's but ZIP_OK is a
@@ -30,8 +43,8 @@ int copyIntoEntry(zipFile zip, PlatformFile* source, char* buffer) {
 
 // Writes the archive with `buffer` as the transfer buffer. Returns 1 when
 // it was closed complete.
-int zipSource(PlatformFile* sourceFile, const char* source, const char* archive,
-              int32_t compressionLevel, char* buffer) {
+int zipSource(PlatformFile* sourceFile, const char* source, PlatformFile* archive, int32_t compressionLevel,
+              char* buffer) {
   zlib_filefunc64_def io;
   fillPlatformFileFuncs(&io);
   zipFile zip = zipOpen2_64(archive, APPEND_STATUS_CREATE, nullptr, &io);
@@ -43,8 +56,8 @@ int zipSource(PlatformFile* sourceFile, const char* source, const char* archive,
   getFileDosTime(sourceFile, &dosDateTime);  // without it minizip stamps the zero date
   info.dosDate = dosDateTime;
   int level = compressionLevel != 0 ? 9 : Z_DEFAULT_COMPRESSION;
-  int entryDone = zipOpenNewFileInZip(zip, entryNameOf(source), &info, nullptr, 0, nullptr, 0,
-                                      nullptr, Z_DEFLATED, level) == ZIP_OK &&
+  int entryDone = zipOpenNewFileInZip64(zip, entryNameOf(source), &info, nullptr, 0, nullptr, 0, nullptr,
+                                        Z_DEFLATED, level, needsZip64(sourceFile)) == ZIP_OK &&
                   copyIntoEntry(zip, sourceFile, buffer) && zipCloseFileInZip(zip) == ZIP_OK;
   if (!entryDone) {
     zipClose(zip, nullptr);
@@ -56,13 +69,10 @@ int zipSource(PlatformFile* sourceFile, const char* source, const char* archive,
 
 }  // namespace
 
-int writeZip(const char* source, const char* archive, int32_t compressionLevel) {
-  PlatformFile* sourceFile = platformOpenRead(source);
-  if (sourceFile == nullptr) return 0;
+int writeZip(PlatformFile* source, const char* sourcePath, PlatformFile* archive, int32_t compressionLevel) {
   char* buffer = static_cast<char*>(malloc(kTransferSize));
-  int ok = buffer != nullptr && zipSource(sourceFile, source, archive, compressionLevel, buffer);
+  int ok = buffer != nullptr && zipSource(source, sourcePath, archive, compressionLevel, buffer);
   free(buffer);
-  platformClose(sourceFile);
   return ok;
 }
 

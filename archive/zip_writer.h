@@ -6,14 +6,15 @@
 
 #include "platform/platform.h"
 
-// Stores the file `source` in a new zip archive `archive` (created, or
-// truncated when it exists) as its one entry, named after the file without
-// folders and stamped with its last-write time in local time; the archive's
-// comment is "Original path name: " and `source`. A `compressionLevel` of 0
-// deflates at zlib's default level, any other value at level 9. Returns 1
-// when the archive was written completely and reached the disk, 0 on any
-// failure, leaving the archive as far as it got.
-int writeZip(const char* source, const char* archive, int32_t compressionLevel);
+// Writes a zip archive into the open, empty file `archive`, holding the
+// open file `source` (read from its position to its end) as its one entry,
+// named after `sourcePath` without folders and stamped with the source's
+// last-write time in local time; the archive's comment is "Original path
+// name: " and `sourcePath`. A `compressionLevel` of 0 deflates at zlib's
+// default level, any other value at level 9. An entry that may reach 4 GiB
+// gets zip64 records. Returns 1 when the archive was written completely, 0
+// on any failure. Neither flushes nor closes the files.
+int writeZip(PlatformFile* source, const char* sourcePath, PlatformFile* archive, int32_t compressionLevel);
 
 // Stores the last-write time of the open `file`, in local time, as a DOS
 // date (high 16 bits) and time (low 16 bits) in `*dosDateTime`. Returns 1

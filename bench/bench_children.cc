@@ -40,7 +40,7 @@ int runBareEncoder(int32_t compressionLevel, const char* source, const char* out
     FileOutStream outStream;
     FileInStream_Init(&inStream, in);
     FileOutStream_Init(&outStream, out);
-    CLzmaEncProps props = sevenZipEncoderProps(compressionLevel, platformProcessorCount());
+    CLzmaEncProps props = sevenZipEncoderProps(compressionLevel, 2);
     res = LzmaEnc_SetProps(encoder, &props);
     if (res == SZ_OK)
       res = LzmaEnc_Encode(encoder, &outStream.s.s, &inStream.s, nullptr, &encoderAllocator,

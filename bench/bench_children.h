@@ -15,8 +15,9 @@ namespace qkbench {
 int runPluginBackup(const char* plugin, const char* settingsFolder, const char* object);
 
 // LzmaEnc_Encode of `source` into `output` with the plug-in's encoder
-// properties for `compressionLevel`: the raw stream, with no container and
-// no CRC. Returns 0 on success, 1 otherwise.
+// properties for `compressionLevel` on a machine of two processors (the
+// match finder on a thread of its own): the raw stream, with no container
+// and no CRC. Returns 0 on success, 1 otherwise.
 int runBareEncoder(int32_t compressionLevel, const char* source, const char* output);
 
 }  // namespace qkbench

@@ -17,9 +17,3 @@ target_compile_definitions(lzma_sdk PRIVATE NDEBUG _REENTRANT _FILE_OFFSET_BITS=
 target_compile_options(lzma_sdk PRIVATE -O2 -w)
 find_package(Threads REQUIRED)
 target_link_libraries(lzma_sdk PUBLIC Threads::Threads)
-# The SDK reads and writes words at unaligned addresses on purpose where the
-# processor allows it (CpuArch.h); that is no fault for the sanitizer to stop at
-# (the fuzz build says the same in fuzz/CMakeLists.txt).
-if(QK_SANITIZE)
-  target_compile_options(lzma_sdk PRIVATE -fno-sanitize=alignment)
-endif()

@@ -42,12 +42,13 @@ std::optional<BackupSeries> seriesOf(int32_t format, bool isBak, const std::stri
   const FormatRule& rule = kRules[format];
   BackupSeries s;
   size_t dot = name.rfind('.');
-  s.base = rule.wholeName || dot == std::string::npos ? name : name.substr(0, dot);
+  s.stem = dot == std::string::npos ? name : name.substr(0, dot);
+  s.base = rule.wholeName ? name : s.stem;
   s.separator = rule.separator;
   s.token = isBak ? "bak" : "";
   s.extension = rule.extension;
-  // Formats with no extension, and those with the name whole, search for
-  // base ".*": the others for base "*" extension.
+  // Formats with no extension, and those with the name whole, take only
+  // names with base ".": the others base, anything, extension.
   s.dotAfterBase = s.extension.empty() || rule.wholeName;
   return s;
 }
@@ -59,7 +60,7 @@ std::optional<int32_t> backupNumber(const BackupSeries& s, const std::string& fo
   if (folded.compare(0, s.base.size(), foldAscii(s.base)) != 0 ||
       folded.compare(found.size() - s.extension.size(), s.extension.size(), s.extension) != 0)
     return std::nullopt;
-  if (s.dotAfterBase && found[s.base.size()] != '.') return std::nullopt;  // not listed
+  if (s.dotAfterBase && found[s.base.size()] != '.') return std::nullopt;
   const std::string middle =
       folded.substr(s.base.size(), found.size() - s.base.size() - s.extension.size());
   // base, separator, token, digits
@@ -84,8 +85,6 @@ int64_t backupFileNameLength(const BackupSeries& s, int64_t width, int32_t numbe
   return static_cast<int64_t>(s.base.size() + 1 + s.token.size() + s.extension.size()) + digits;
 }
 
-size_t searchPatternLength(const BackupSeries& s) {
-  return s.base.size() + (s.dotAfterBase ? 2 : 1) + s.extension.size();
-}
+size_t searchPatternLength(const BackupSeries& s) { return std::min<size_t>(s.stem.size(), 239) + 1; }
 
 }  // namespace qkfuzz

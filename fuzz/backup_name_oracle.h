@@ -25,7 +25,8 @@ struct BackupSeries {
   char separator;         // '_' or '.'
   std::string token;      // "bak" or ""
   std::string extension;  // ".lwo", ".zip", ".7z" or ""
-  bool dotAfterBase;      // the folder search asks for a '.' right after the base
+  bool dotAfterBase;      // a backup has a '.' right after the base
+  std::string stem;       // the name up to its last '.': the folder search asks for it
 };
 
 // Returns the series of `name` (the object's name with ".lwo", or the
@@ -44,8 +45,8 @@ std::string backupFileName(const BackupSeries& series, int64_t width, int32_t nu
 // be huge).
 int64_t backupFileNameLength(const BackupSeries& series, int64_t width, int32_t number);
 
-// Returns the length of the folder search's name part: the base, then "*"
-// or ".*", then the extension.
+// Returns the length of the folder search's name part: the stem, cut to
+// 239 characters (the most a staging name keeps), then "*".
 size_t searchPatternLength(const BackupSeries& series);
 
 }  // namespace qkfuzz

@@ -201,7 +201,12 @@ void checkPruning(const Input& in, const Expected& e, const qkfuzz::FolderListin
 std::optional<std::string> callAndCheck(const Input& in, const std::string& folder) {
   const qkfuzz::FolderListing before = qkfuzz::listFolder(folder);
   const Expected e = expect(in, folder, before);
-  const char* got = nextBackupName(folder.c_str(), in.object.c_str(), apply(in));
+  BackupPlan plan;
+  const char* got = nullptr;
+  if (planNextBackup(folder.c_str(), in.object.c_str(), apply(in), &plan)) {
+    pruneBackups(plan);
+    got = plan.path.c_str();
+  }
   const qkfuzz::FolderListing after = qkfuzz::listFolder(folder);
 
   check(after.folders == before.folders, "a folder came or went");

@@ -23,6 +23,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/plugin_module.h"
@@ -54,6 +55,7 @@ struct MonitorEvent {
   enum Kind { Create, Init, Step, Done, Destroy } kind;
   std::string title, text;     // Create only
   uint32_t value = 0;          // Init: total; Step: amount
+  std::thread::id thread = std::this_thread::get_id();  // the thread that called
 };
 
 class StandInHost {

@@ -1,10 +1,10 @@
 // The plug-in's view of the operating system.
 //
 // Everything the plug-in asks of the file system and the machine goes
-// through these plain functions: directory search, deletion, copying,
-// folders, files, times and the processor count. platform_posix.cc
-// implements them here; platform_windows.cc implements them on Win32; the
-// build picks one. Paths are 8-bit strings in the system's code page.
+// through these plain functions: directory search, deletion, folders,
+// files (new ones staged until published), times and the processor count.
+// platform_posix.cc implements them here; platform_windows.cc implements
+// them on Win32; the build picks one. Paths are 8-bit strings in the system's code page.
 //
 // Results: functions that return int give 1 for success and 0 for failure.
 // Where a caller must tell failures apart, the error is a PlatformError.
@@ -81,12 +81,6 @@ void platformFindClose(PlatformSearch* search);
 // Deletes the named file. Returns 1 iff it was deleted.
 int platformDeleteFile(const char* path);
 
-// Copies `source` to a new file `target`, keeping the source's last-write
-// time, and flushes the copy to stable storage. Never overwrites: fails
-// when `target` exists. A copy that fails part-way removes the target it
-// created. Returns 1 on success.
-int platformCopyFile(const char* source, const char* target);
-
 // Creates the folder `path`. Returns 0 on success, else the C runtime's
 // error number (17 when something of that name exists already).
 int platformMakeDirectory(const char* path);
@@ -95,14 +89,10 @@ int platformMakeDirectory(const char* path);
 // sets `*isDirectory` to 1 iff it is a directory; returns 0 otherwise.
 int platformPathStatus(const char* path, int* isDirectory);
 
-// Renames `from` to `to`, replacing `to` when it exists. Returns 1 on success.
-int platformReplaceFile(const char* from, const char* to);
-
-// Renames `from` to `to` only when `to` does not exist. Returns 1 on success.
-int platformRenameNoReplace(const char* from, const char* to);
-
-// Flushes a folder's entries (new names in it) to stable storage.
-// Returns 1 on success.
+// Flushes a folder's entries (new names in it) to stable storage. Returns
+// 0 when the flush reports an error; 1 when it succeeds, and also when the
+// folder cannot be opened for flushing (access denied) or its file system
+// flushes no folders, since then nothing can flush it.
 int platformSyncFolder(const char* path);
 
 // ---------------------------------------------------------------------------
@@ -115,8 +105,9 @@ enum PlatformCreateMode {
   kPlatformCreateTruncate,   // create, or empty the existing file
 };
 
-// Opens an existing file for reading (others may read it meanwhile).
-// Returns the file, or null.
+// Opens an existing regular file for reading (others may read it
+// meanwhile). Never waits: a FIFO, a device or a folder is refused at
+// once. Returns the file, or null.
 PlatformFile* platformOpenRead(const char* path);
 
 // Creates a file for writing, readable and writable by its owner (and, on
@@ -150,9 +141,52 @@ int platformFileTimes(PlatformFile* file, uint64_t* creationTime, uint64_t* last
 // Flushes the file's data to stable storage. Returns 1 on success.
 int platformSyncFile(PlatformFile* file);
 
-// Closes the file and frees it. Returns 1 when every earlier write reached
-// the file system. Accepts null (and returns 1).
+// Copies `source` from its position to its end into `target`, then gives
+// `target` the source's last-write time (and, on POSIX, no permission the
+// source lacks). Does not flush. Returns 1 on success.
+int platformCopyInto(PlatformFile* source, PlatformFile* target);
+
+// Closes the file and frees it; a staged file that was not published is
+// removed. Returns 1 when every earlier write reached the file system.
+// Accepts null (and returns 1).
 int platformClose(PlatformFile* file);
+
+// ---------------------------------------------------------------------------
+// Staged files: a new file is written where no other program writes, and
+// takes its name only once it is complete (staged_file.h builds on these).
+
+enum PlatformStageMode {
+  // Published only under a name that is free. Made as every new file is
+  // (0666 less the umask on POSIX); may have no name until published.
+  kPlatformStageNew,
+  // Published over the file of its name. Readable and writable by its
+  // owner only (0600 on POSIX); always has its staging name until then.
+  kPlatformStageReplace,
+};
+
+// Creates an empty file for writing in `folder` that has no name at all
+// until it is published, where the file system can make one (Linux
+// O_TMPFILE) and `mode` is kPlatformStageNew. Returns null otherwise.
+PlatformFile* platformCreateUnnamed(const char* folder, PlatformStageMode mode);
+
+// Creates the new file `path` for writing: exclusively, never through a
+// link, and marked as in use (a lock on POSIX, no sharing on Win32) so that
+// platformRemoveAbandoned leaves it alone. Returns the file, or null with
+// `*error` set: kPlatformFileExists when the name is taken.
+PlatformFile* platformCreateNamed(const char* path, PlatformStageMode mode, PlatformError* error);
+
+// Gives the staged `file`, written in full, the name `path`: over what is
+// there with kPlatformStageReplace; with kPlatformStageNew never replacing
+// anything, failing with kPlatformFileExists when the name is taken, the
+// file staying staged (to be published under another name, or closed).
+// On Win32 the file is closed for writing first. Returns 1 on success, or
+// 0 with `*error` set.
+int platformPublish(PlatformFile* file, const char* path, PlatformError* error);
+
+// Removes the staging file `path` if its writer is gone (killed before it
+// published or removed it): a regular file that nobody holds in use.
+// Returns 1 iff it was removed.
+int platformRemoveAbandoned(const char* path);
 
 // ---------------------------------------------------------------------------
 // Time and machine.

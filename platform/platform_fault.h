@@ -16,14 +16,16 @@ enum PlatformOperation : int {
   kPlatformOpFindFirst,    // the search fails to start with the error
   kPlatformOpFindNext,     // the listing ends early
   kPlatformOpDelete,
-  kPlatformOpCopy,         // fails after the target was created
   kPlatformOpMakeDirectory,
   kPlatformOpPathStatus,
-  kPlatformOpReplace,
-  kPlatformOpRenameNoReplace,
-  kPlatformOpSyncFolder,
+  kPlatformOpSyncFolder,   // access denied: it cannot be opened; else the flush fails
   kPlatformOpOpenRead,
   kPlatformOpCreate,
+  kPlatformOpCopy,
+  kPlatformOpCreateUnnamed,  // the file system makes no unnamed files
+  kPlatformOpCreateNamed,
+  kPlatformOpPublish,      // kPlatformFileExists: the name was taken
+  kPlatformOpRemoveAbandoned,
   kPlatformOpRead,         // delivers half of what was asked, then fails
   kPlatformOpWrite,        // writes half of what was asked, then fails
   kPlatformOpSeek,

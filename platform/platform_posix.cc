@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -126,76 +127,6 @@ PlatformError platformListMatches(const char* pattern, std::vector<PlatformFindD
 
 int platformDeleteFile(const char* path) { return !platformFaulted(kPlatformOpDelete) && unlink(path) == 0; }
 
-namespace {
-
-// Copies up to `size` bytes in the kernel, from the files' offsets on, and
-// adds them to `*done`. Stops early, leaving the rest to copyThroughBuffer,
-// when the kernel cannot copy between these files or reports an early end
-// (as some kernels do for files they cannot copy in place). Returns false
-// on a failure that a copy through user space would meet as well.
-bool copyInKernel(int in, int out, off_t size, off_t* done) {
-  while (*done < size) {
-    ssize_t n = copy_file_range(in, nullptr, out, nullptr, static_cast<size_t>(size - *done), 0);
-    if (n > 0) {
-      *done += n;
-    } else if (n == 0) {
-      return true;
-    } else if (errno != EINTR) {
-      return errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP;
-    }
-  }
-  return true;
-}
-
-// Copies from the files' offsets to the end of `in` through a buffer.
-bool copyThroughBuffer(int in, int out) {
-  char buffer[65536];
-  for (;;) {
-    ssize_t n = read(in, buffer, sizeof buffer);
-    if (n == 0) return true;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    for (ssize_t written = 0; written < n;) {
-      ssize_t w = write(out, buffer + written, static_cast<size_t>(n - written));
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) return false;
-      written += w;
-    }
-  }
-}
-
-// Copies every byte of `in` (of `size` bytes when it was opened) to `out`.
-bool copyContents(int in, int out, off_t size) {
-  off_t done = 0;
-  return copyInKernel(in, out, size, &done) && copyThroughBuffer(in, out);
-}
-
-}  // namespace
-
-int platformCopyFile(const char* source, const char* target) {
-  int in = open(source, O_RDONLY | O_CLOEXEC);
-  if (in < 0) return 0;
-  struct stat status;
-  if (fstat(in, &status) != 0 || !S_ISREG(status.st_mode)) {
-    close(in);
-    return 0;
-  }
-  int out = open(target, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, status.st_mode & 0777);
-  if (out < 0) {
-    close(in);
-    return 0;
-  }
-  struct timespec times[2] = {status.st_atim, status.st_mtim};
-  // Flushed before it counts: the host overwrites the object right after.
-  bool ok = !platformFaulted(kPlatformOpCopy) && copyContents(in, out, status.st_size) && futimens(out, times) == 0 && fsync(out) == 0;
-  ok = (close(out) == 0) && ok;
-  close(in);
-  if (!ok) unlink(target);  // never leave a half-written backup behind
-  return ok;
-}
-
 int platformMakeDirectory(const char* path) {
   if (platformFaulted(kPlatformOpMakeDirectory)) return errno;
   return mkdir(path, 0777) == 0 ? 0 : errno;
@@ -208,11 +139,44 @@ int platformPathStatus(const char* path, int* isDirectory) {
   return 1;
 }
 
-int platformReplaceFile(const char* from, const char* to) {
-  return !platformFaulted(kPlatformOpReplace) && rename(from, to) == 0;
+int platformSyncFolder(const char* path) {
+  int fd = platformFaulted(kPlatformOpSyncFolder) ? -1 : open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno == EACCES || errno == EPERM;
+  int ok = fsync(fd) == 0 || errno == EINVAL;  // EINVAL: this file system flushes no folders
+  close(fd);
+  return ok;
 }
 
+// ---------------------------------------------------------------------------
+// Open files. A staged file is written through its descriptor: unnamed
+// (O_TMPFILE, published by linkat through /proc) or under its staging name,
+// which it holds a lock on until it is published or removed.
+
+struct PlatformFile {
+  int fd;
+  bool writeFailed;
+  bool staged;              // not yet published: closing removes it
+  bool replaces;            // kPlatformStageReplace
+  std::string stagingPath;  // empty while unnamed
+};
+
 namespace {
+
+PlatformFile* wrap(int fd) {
+  if (fd < 0) return nullptr;
+  return new PlatformFile{fd, false, false, false, ""};
+}
+
+// The path through which an unnamed file's descriptor can be linked.
+std::string procPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
+// Returns true iff `path` (not followed) is the file open as `fd`.
+bool isOpenAs(const char* path, int fd) {
+  struct stat named;
+  struct stat open;
+  return lstat(path, &named) == 0 && fstat(fd, &open) == 0 && named.st_dev == open.st_dev &&
+         named.st_ino == open.st_ino;
+}
 
 // Returns true iff `number` says the file system cannot do what was asked,
 // rather than that it refused this rename.
@@ -220,54 +184,41 @@ bool unsupported(int number) {
   return number == EINVAL || number == ENOSYS || number == EPERM || number == EOPNOTSUPP;
 }
 
-}  // namespace
-
-int platformRenameNoReplace(const char* from, const char* to) {
-  if (platformFaulted(kPlatformOpRenameNoReplace)) return 0;
-  if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 1;
-  if (!unsupported(errno)) return 0;
+// Renames `from` to `to` only when `to` does not exist. Returns true on
+// success; otherwise errno tells why (EEXIST when `to` exists).
+bool renameNoReplace(const char* from, const char* to) {
+  if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
+  if (!unsupported(errno)) return false;
   // No atomic no-replace rename here: a hard link also fails when the
   // target exists; then the old name goes.
   if (link(from, to) == 0) {
     unlink(from);
-    return 1;
+    return true;
   }
-  if (!unsupported(errno)) return 0;
+  if (!unsupported(errno)) return false;
   // A file system without either (FAT drives, some shares): look first.
   struct stat status;
-  if (lstat(to, &status) == 0 || errno != ENOENT) return 0;
-  return rename(from, to) == 0;
+  if (lstat(to, &status) == 0) {
+    errno = EEXIST;
+    return false;
+  }
+  return errno == ENOENT && rename(from, to) == 0;
 }
 
-int platformSyncFolder(const char* path) {
-  if (platformFaulted(kPlatformOpSyncFolder)) return 0;
-  int fd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return 0;
-  int ok = fsync(fd) == 0;
-  close(fd);
-  return ok;
-}
-
-// ---------------------------------------------------------------------------
-// Open files.
-
-struct PlatformFile {
-  int fd;
-  bool writeFailed;
-};
-
-namespace {
-
-PlatformFile* wrap(int fd) {
-  if (fd < 0) return nullptr;
-  return new PlatformFile{fd, false};
-}
+mode_t permissionsFor(PlatformStageMode mode) { return mode == kPlatformStageReplace ? 0600 : 0666; }
 
 }  // namespace
 
 PlatformFile* platformOpenRead(const char* path) {
   if (platformFaulted(kPlatformOpOpenRead)) return nullptr;
-  return wrap(open(path, O_RDONLY | O_CLOEXEC));
+  int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);  // a FIFO would wait for a writer
+  if (fd < 0) return nullptr;
+  struct stat status;
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || fcntl(fd, F_SETFL, 0) != 0) {
+    close(fd);
+    return nullptr;
+  }
+  return wrap(fd);
 }
 
 PlatformFile* platformCreate(const char* path, PlatformCreateMode mode) {
@@ -341,12 +292,138 @@ int platformFileTimes(PlatformFile* file, uint64_t* creationTime, uint64_t* last
 
 int platformSyncFile(PlatformFile* file) { return !platformFaulted(kPlatformOpSyncFile) && fsync(file->fd) == 0; }
 
+namespace {
+
+// Copies up to `size` bytes in the kernel, from the files' offsets on, and
+// adds them to `*done`. Stops early, leaving the rest to copyThroughBuffer,
+// when the kernel cannot copy between these files or reports an early end
+// (as some kernels do for files they cannot copy in place). Returns false
+// on a failure that a copy through user space would meet as well.
+bool copyInKernel(int in, int out, off_t size, off_t* done) {
+  while (*done < size) {
+    ssize_t n = copy_file_range(in, nullptr, out, nullptr, static_cast<size_t>(size - *done), 0);
+    if (n > 0) {
+      *done += n;
+    } else if (n == 0) {
+      return true;
+    } else if (errno != EINTR) {
+      return errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP;
+    }
+  }
+  return true;
+}
+
+// Copies from the files' offsets to the end of `in` through a buffer.
+bool copyThroughBuffer(int in, int out) {
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = read(in, buffer, sizeof buffer);
+    if (n == 0) return true;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    for (ssize_t written = 0; written < n;) {
+      ssize_t w = write(out, buffer + written, static_cast<size_t>(n - written));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) return false;
+      written += w;
+    }
+  }
+}
+
+}  // namespace
+
+int platformCopyInto(PlatformFile* source, PlatformFile* target) {
+  struct stat in;
+  struct stat out;
+  off_t done = 0;
+  bool ok = !platformFaulted(kPlatformOpCopy) && fstat(source->fd, &in) == 0 && fstat(target->fd, &out) == 0 &&
+            copyInKernel(source->fd, target->fd, in.st_size, &done) && copyThroughBuffer(source->fd, target->fd);
+  if (ok) {
+    struct timespec times[2] = {in.st_atim, in.st_mtim};
+    ok = futimens(target->fd, times) == 0 && fchmod(target->fd, in.st_mode & out.st_mode & 0777) == 0;
+  }
+  if (!ok) target->writeFailed = true;
+  return ok;
+}
+
 int platformClose(PlatformFile* file) {
   if (file == nullptr) return 1;
   bool fault = platformFaulted(kPlatformOpClose);
+  // Removed while still locked, so no other save takes the name for its own.
+  if (file->staged && !file->stagingPath.empty()) unlink(file->stagingPath.c_str());
   int ok = close(file->fd) == 0 && !file->writeFailed && !fault;
   delete file;
   return ok;
+}
+
+// ---------------------------------------------------------------------------
+// Staged files.
+
+PlatformFile* platformCreateUnnamed(const char* folder, PlatformStageMode mode) {
+  if (mode != kPlatformStageNew || platformFaulted(kPlatformOpCreateUnnamed)) return nullptr;
+  PlatformFile* file = wrap(open(folder, O_TMPFILE | O_WRONLY | O_CLOEXEC, permissionsFor(mode)));
+  if (file == nullptr) return nullptr;
+  file->staged = true;
+  if (access(procPath(file->fd).c_str(), F_OK) == 0) return file;
+  platformClose(file);  // no /proc to link it by: it could never be published
+  return nullptr;
+}
+
+PlatformFile* platformCreateNamed(const char* path, PlatformStageMode mode, PlatformError* error) {
+  *error = platformInjectedFault(kPlatformOpCreateNamed);
+  if (*error != kPlatformOk) return nullptr;
+  int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, permissionsFor(mode));
+  if (fd < 0) {
+    *error = errorFromErrno(errno);
+    return nullptr;
+  }
+  // Another save removing an abandoned file of this name may hold it, or
+  // may have removed it before the lock was taken: then the name is not
+  // ours to keep. A file system without locks leaves the file unmarked.
+  if ((flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) || !isOpenAs(path, fd)) {
+    close(fd);
+    *error = kPlatformFileExists;
+    return nullptr;
+  }
+  PlatformFile* file = wrap(fd);
+  file->staged = true;
+  file->replaces = mode == kPlatformStageReplace;
+  file->stagingPath = path;
+  return file;
+}
+
+int platformPublish(PlatformFile* file, const char* path, PlatformError* error) {
+  *error = platformInjectedFault(kPlatformOpPublish);
+  if (*error != kPlatformOk) return 0;
+  bool done = false;
+  if (!file->staged || file->writeFailed) {
+    errno = EIO;
+  } else if (file->stagingPath.empty()) {
+    done = linkat(AT_FDCWD, procPath(file->fd).c_str(), AT_FDCWD, path, AT_SYMLINK_FOLLOW) == 0;
+  } else {
+    const char* staging = file->stagingPath.c_str();
+    done = file->replaces ? rename(staging, path) == 0 : renameNoReplace(staging, path);
+  }
+  if (!done) {
+    *error = errorFromErrno(errno);
+    return 0;
+  }
+  file->staged = false;
+  return 1;
+}
+
+int platformRemoveAbandoned(const char* path) {
+  if (platformFaulted(kPlatformOpRemoveAbandoned)) return 0;
+  int fd = open(path, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  struct stat status;
+  // A lock that cannot be taken, or a file system without locks, leaves it.
+  bool removed = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                 isOpenAs(path, fd) && unlink(path) == 0;
+  close(fd);
+  return removed;
 }
 
 // ---------------------------------------------------------------------------

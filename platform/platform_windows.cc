@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/folder_listing.h"
@@ -85,34 +86,6 @@ PlatformError platformListMatches(const char* pattern, std::vector<PlatformFindD
 
 int platformDeleteFile(const char* path) { return !platformFaulted(kPlatformOpDelete) && DeleteFileA(path) != 0; }
 
-namespace {
-
-// Flushes the new copy `path` to stable storage. Returns false only when
-// the flush itself fails; a copy that cannot be opened for writing (it
-// kept the source's read-only attribute) is left as CopyFileA wrote it.
-bool flushCopy(const char* path) {
-  HANDLE handle = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return true;
-  bool flushed = FlushFileBuffers(handle) != 0;
-  CloseHandle(handle);
-  return flushed;
-}
-
-}  // namespace
-
-int platformCopyFile(const char* source, const char* target) {
-  if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES) return 0;  // never touch what exists
-  if (!CopyFileA(source, target, TRUE)) {
-    // The target did not exist a moment ago: what stands there now is a
-    // partial copy of ours, unless another program created it meanwhile.
-    if (GetLastError() != ERROR_FILE_EXISTS) DeleteFileA(target);
-    return 0;
-  }
-  if (!platformFaulted(kPlatformOpCopy) && flushCopy(target)) return 1;
-  DeleteFileA(target);
-  return 0;
-}
-
 int platformMakeDirectory(const char* path) {
   if (PlatformError error = platformInjectedFault(kPlatformOpMakeDirectory)) return platformErrnoOf(error);
   return _mkdir(path) == 0 ? 0 : errno;
@@ -125,48 +98,60 @@ int platformPathStatus(const char* path, int* isDirectory) {
   return 1;
 }
 
-int platformReplaceFile(const char* from, const char* to) {
-  if (platformFaulted(kPlatformOpReplace)) return 0;
-  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+// A published name is on disk already (MoveFileExA with
+// MOVEFILE_WRITE_THROUGH returns only then), and Win32 offers no flush of
+// a folder through an ANSI path.
+int platformSyncFolder(const char* /*path*/) {
+  PlatformError error = platformInjectedFault(kPlatformOpSyncFolder);
+  return error == kPlatformOk || error == kPlatformAccessDenied;
 }
-
-int platformRenameNoReplace(const char* from, const char* to) {
-  if (platformFaulted(kPlatformOpRenameNoReplace)) return 0;
-  return MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) != 0;
-}
-
-// MoveFileExA with MOVEFILE_WRITE_THROUGH returns only once the new name is
-// on disk, and Win32 offers no flush of a folder through an ANSI path.
-int platformSyncFolder(const char* /*path*/) { return !platformFaulted(kPlatformOpSyncFolder); }
 
 // ---------------------------------------------------------------------------
-// Open files.
+// Open files. A staged file always has its staging name, opened without
+// sharing so that no other save can remove it while it is written; it is
+// closed before it is moved to its published name.
 
 struct PlatformFile {
-  HANDLE handle;
+  HANDLE handle;  // INVALID_HANDLE_VALUE once closed for publishing
   bool writeFailed;
+  bool staged;              // not yet published: closing removes it
+  bool replaces;            // kPlatformStageReplace
+  std::string stagingPath;
 };
 
 namespace {
 
 // Largest amount handed to one ReadFile or WriteFile call.
 constexpr size_t kMaxTransfer = 1u << 30;
+// The buffer a copy goes through.
+constexpr DWORD kCopyBuffer = 1u << 20;
 
 PlatformFile* wrap(HANDLE handle) {
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  return new PlatformFile{handle, false};
+  return new PlatformFile{handle, false, false, false, ""};
 }
 
 DWORD transferSize(size_t remaining) {
   return static_cast<DWORD>(remaining < kMaxTransfer ? remaining : kMaxTransfer);
 }
 
+// Closes the file's handle, if still open. Returns false when closing fails.
+bool closeHandle(PlatformFile* file) {
+  if (file->handle == INVALID_HANDLE_VALUE) return true;
+  bool closed = CloseHandle(file->handle) != 0;
+  file->handle = INVALID_HANDLE_VALUE;
+  return closed;
+}
+
 }  // namespace
 
 PlatformFile* platformOpenRead(const char* path) {
   if (platformFaulted(kPlatformOpOpenRead)) return nullptr;
-  return wrap(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  PlatformFile* file = wrap(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file == nullptr || GetFileType(file->handle) == FILE_TYPE_DISK) return file;
+  platformClose(file);  // a pipe or a device: a read could wait for ever
+  return nullptr;
 }
 
 PlatformFile* platformCreate(const char* path, PlatformCreateMode mode) {
@@ -238,12 +223,84 @@ int platformSyncFile(PlatformFile* file) {
   return !platformFaulted(kPlatformOpSyncFile) && FlushFileBuffers(file->handle) != 0;
 }
 
+int platformCopyInto(PlatformFile* source, PlatformFile* target) {
+  if (platformFaulted(kPlatformOpCopy)) {
+    target->writeFailed = true;
+    return 0;
+  }
+  std::vector<char> buffer(kCopyBuffer);
+  bool ok = true;
+  for (;;) {
+    DWORD n = 0;
+    if (!ReadFile(source->handle, buffer.data(), kCopyBuffer, &n, nullptr)) ok = false;
+    if (!ok || n == 0) break;
+    size_t size = n;
+    platformWriteSome(target, buffer.data(), &size);
+    if (size != n) ok = false;
+  }
+  FILETIME written;
+  ok = ok && GetFileTime(source->handle, nullptr, nullptr, &written) &&
+       SetFileTime(target->handle, nullptr, nullptr, &written);
+  if (!ok) target->writeFailed = true;
+  return ok;
+}
+
 int platformClose(PlatformFile* file) {
   if (file == nullptr) return 1;
   bool fault = platformFaulted(kPlatformOpClose);
-  int ok = CloseHandle(file->handle) != 0 && !file->writeFailed && !fault;
+  int ok = closeHandle(file) && !file->writeFailed && !fault;
+  if (file->staged) DeleteFileA(file->stagingPath.c_str());
   delete file;
   return ok;
+}
+
+// ---------------------------------------------------------------------------
+// Staged files.
+
+// Win32 makes no file without a name.
+PlatformFile* platformCreateUnnamed(const char* /*folder*/, PlatformStageMode /*mode*/) { return nullptr; }
+
+PlatformFile* platformCreateNamed(const char* path, PlatformStageMode mode, PlatformError* error) {
+  *error = platformInjectedFault(kPlatformOpCreateNamed);
+  if (*error != kPlatformOk) return nullptr;
+  // CREATE_NEW fails on any entry of that name, a link among them. Others
+  // may read the file while it is written, but not delete it.
+  PlatformFile* file =
+      wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file == nullptr) {
+    *error = errorFromCode(GetLastError());
+    return nullptr;
+  }
+  file->staged = true;
+  file->replaces = mode == kPlatformStageReplace;
+  file->stagingPath = path;
+  return file;
+}
+
+int platformPublish(PlatformFile* file, const char* path, PlatformError* error) {
+  *error = platformInjectedFault(kPlatformOpPublish);
+  if (*error != kPlatformOk) return 0;
+  if (!file->staged || file->writeFailed || !closeHandle(file)) {
+    file->writeFailed = true;
+    *error = kPlatformIoError;
+    return 0;
+  }
+  DWORD flags = MOVEFILE_WRITE_THROUGH | (file->replaces ? MOVEFILE_REPLACE_EXISTING : 0);
+  if (!MoveFileExA(file->stagingPath.c_str(), path, flags)) {
+    *error = errorFromCode(GetLastError());
+    return 0;
+  }
+  file->staged = false;
+  return 1;
+}
+
+// The writer holds its staging file open without delete sharing: deleting it
+// fails until the writer has closed it, or was killed.
+int platformRemoveAbandoned(const char* path) {
+  if (platformFaulted(kPlatformOpRemoveAbandoned)) return 0;
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return 0;
+  return DeleteFileA(path) != 0;
 }
 
 // ---------------------------------------------------------------------------

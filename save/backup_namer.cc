@@ -5,8 +5,10 @@
 #include <string.h>
 
 #include <memory>
+#include <utility>
 
 #include "platform/platform.h"
+#include "platform/staged_file.h"
 #include "save/backup_list.h"
 #include "settings/panel_validation.h"
 
@@ -16,33 +18,33 @@ constexpr size_t kNameSize = 260;       // the name and the base, terminator inc
 constexpr size_t kGlobalNameMax = 255;  // leaves room for ".lwo" and the terminator
 constexpr uint32_t kSkippedAttributes = PLATFORM_ATTRIBUTE_DIRECTORY | PLATFORM_ATTRIBUTE_OFFLINE;
 
-// Holds the search pattern while the folder is listed, then the result.
-char resultBuffer[BACKUP_PATH_SIZE];
-
 // How one name format spells a backup's name.
 struct FormatShape {
-  bool wholeName;           // the base is the whole name, not its stem
-  char separator;           // between base and token
-  const char* extension;    // after the number; "" for none
-  const char* patternTail;  // what the search pattern puts after the base
+  bool wholeName;         // the base is the whole name, not its stem
+  char separator;         // between base and token
+  const char* extension;  // after the number; "" for none
+  bool dotAfterBase;      // only names with a '.' right after the base are taken
 };
 
 const FormatShape kFormats[] = {
-    {false, '_', ".lwo", "*.lwo"},  // 0 Name_001.lwo
-    {false, '.', "", ".*"},         // 1 Name.001
-    {true, '.', "", ".*"},          // 2 Name.lwo.001
-    {false, '.', ".lwo", "*.lwo"},  // 3 Name.001.lwo
-    {false, '_', ".zip", "*.zip"},  // 4 Name_001.zip
-    {false, '.', ".zip", "*.zip"},  // 5 Name.001.zip
-    {true, '.', ".zip", ".*.zip"},  // 6 Name.lwo.001.zip
-    {false, '_', ".7z", "*.7z"},    // 7 Name_001.7z
-    {false, '.', ".7z", "*.7z"},    // 8 Name.001.7z
-    {true, '.', ".7z", ".*.7z"},    // 9 Name.lwo.001.7z
+    {false, '_', ".lwo", false},  // 0 Name_001.lwo
+    {false, '.', "", true},       // 1 Name.001
+    {true, '.', "", true},        // 2 Name.lwo.001
+    {false, '.', ".lwo", false},  // 3 Name.001.lwo
+    {false, '_', ".zip", false},  // 4 Name_001.zip
+    {false, '.', ".zip", false},  // 5 Name.001.zip
+    {true, '.', ".zip", true},    // 6 Name.lwo.001.zip
+    {false, '_', ".7z", false},   // 7 Name_001.7z
+    {false, '.', ".7z", false},   // 8 Name.001.7z
+    {true, '.', ".7z", true},     // 9 Name.lwo.001.7z
 };
 constexpr int32_t kFormatCount = sizeof kFormats / sizeof kFormats[0];
 
 // The backups of one object under one profile: what their names look like.
+// The folder is searched for every name that begins with the stem, which
+// takes in the backups of every format and the object's staging files.
 struct Series {
+  char stem[kNameSize];  // the name up to its last '.', which staging names start with
   char base[kNameSize];
   ptrdiff_t baseLength;
   const char* token;  // "bak" or ""
@@ -99,10 +101,10 @@ bool formSeries(const char* objectFileName, const SaveProfile& profile, Series* 
   if (!chooseName(objectFileName, profile, series->base)) return false;
   if (profile.nameFormat < 0 || profile.nameFormat >= kFormatCount) return false;
   series->shape = &kFormats[profile.nameFormat];
-  if (!series->shape->wholeName) {
-    char* dot = strrchr(series->base, '.');
-    if (dot != nullptr) *dot = '\0';
-  }
+  memcpy(series->stem, series->base, strlen(series->base) + 1);
+  char* dot = strrchr(series->stem, '.');
+  if (dot != nullptr) *dot = '\0';
+  if (!series->shape->wholeName) memcpy(series->base, series->stem, strlen(series->stem) + 1);
   series->baseLength = static_cast<ptrdiff_t>(strlen(series->base));
   series->token = profile.isBak ? "bak" : "";
   series->tokenLength = static_cast<ptrdiff_t>(strlen(series->token));
@@ -122,16 +124,19 @@ int32_t readNumber(const char* digits) {
 
 // Returns true iff `found` is a backup of the series: the base, the
 // separator, the token in any case, one or more digits and the extension.
-// With no token the base's own last character may serve as the separator.
-// The base and the extension are compared here too (without regard to
-// case), so a base holding '*' cannot act as a wildcard and names a search
-// matched by their short aliases are not taken. Sets `*number`.
+// With no token the base's own last character may serve as the separator,
+// except in the formats that want a '.' right after the base. The search
+// matches the stem only, so the base and the extension are compared here
+// (without regard to case); a base holding '*' cannot act as a wildcard,
+// and names a search matched by their short aliases are not taken. Sets
+// `*number`.
 bool recognise(const char* found, const Series& s, int32_t* number) {
   const ptrdiff_t n = static_cast<ptrdiff_t>(strlen(found));
   const ptrdiff_t L = s.baseLength, t = s.tokenLength;
   const ptrdiff_t x = static_cast<ptrdiff_t>(strlen(s.shape->extension));
   if (n < L + t + 2 + x) return false;
-  if (!equalIgnoringCase(found, s.base, L) || !equalIgnoringCase(found + n - x, s.shape->extension, x))
+  if (!equalIgnoringCase(found, s.base, L) || !equalIgnoringCase(found + n - x, s.shape->extension, x) ||
+      (s.shape->dotAfterBase && found[L] != '.'))
     return false;
   ptrdiff_t p = n - 1 - x;
   while (p >= L && isDigit(found[p])) --p;
@@ -146,25 +151,30 @@ bool recognise(const char* found, const Series& s, int32_t* number) {
 
 using Search = std::unique_ptr<PlatformSearch, decltype(&platformFindClose)>;
 
-// Lists `folder` for the series, sets `*highest` to the highest number
-// recognised (0 when none) and, when `keep` is not null, adds every
-// recognised backup to it. Returns false when the search cannot start for
-// any reason but an empty result, or the pattern or a kept backup's path
-// does not fit a path buffer.
-bool listBackups(const char* folder, const Series& s, BackupList* keep, int32_t* highest) {
+// Lists `folder` for the series: sets `*highest` to the highest number
+// recognised (0 when none), adds every recognised backup to `keep` when it
+// is not null, and the names of the object's staging files to
+// `plan->leftovers`. Returns false when the search cannot start for any
+// reason but an empty result, or the pattern or a kept backup's path does
+// not fit a path buffer.
+bool listBackups(const char* folder, const Series& s, BackupList* keep, int32_t* highest, BackupPlan* plan) {
   *highest = 0;
-  if (!fits(snprintf(resultBuffer, sizeof resultBuffer, "%s%c%s%s", folder, PLATFORM_SEPARATOR, s.base,
-                     s.shape->patternTail),
-            sizeof resultBuffer))
+  char path[BACKUP_PATH_SIZE];
+  if (!fits(snprintf(path, sizeof path, "%s%c%.*s*", folder, PLATFORM_SEPARATOR, STAGING_PREFIX_MAX, s.stem),
+            sizeof path))
     return false;
   PlatformFindData entry;
   PlatformError error;
-  Search search(platformFindFirst(resultBuffer, &entry, &error), platformFindClose);
+  Search search(platformFindFirst(path, &entry, &error), platformFindClose);
   if (search == nullptr) return error == kPlatformFileNotFound;
-  char path[BACKUP_PATH_SIZE];
   do {
     int32_t number;
-    if ((entry.attributes & kSkippedAttributes) != 0 || !recognise(entry.name, s, &number)) continue;
+    if ((entry.attributes & kSkippedAttributes) != 0) continue;
+    if (isStagingName(entry.name, s.stem)) {
+      plan->leftovers.push_back(entry.name);
+      continue;
+    }
+    if (!recognise(entry.name, s, &number)) continue;
     if (number > *highest) *highest = number;
     if (keep == nullptr) continue;
     if (!joinPath(path, folder, entry.name)) return false;  // could not be pruned
@@ -173,41 +183,53 @@ bool listBackups(const char* folder, const Series& s, BackupList* keep, int32_t*
   return true;
 }
 
-// Deletes the oldest backups of `list` until it holds `maxFiles` - 1, so
-// that with the new one there are `maxFiles`. A failed deletion still
-// counts as removed.
-void pruneOldest(const char* folder, BackupList* list, uint32_t maxFiles) {
-  char path[BACKUP_PATH_SIZE];
-  while (list->count() > 0 && static_cast<uint32_t>(list->count()) >= maxFiles) {
-    std::unique_ptr<BackupEntry> oldest = list->takeFirst();
-    if (joinPath(path, folder, oldest->name.c_str())) platformDeleteFile(path);
-  }
+// Moves the oldest backups of `list` to `prune` until the list holds
+// `maxFiles` - 1, so that with the new one there are `maxFiles`.
+void chooseOldest(BackupList* list, uint32_t maxFiles, std::vector<std::string>* prune) {
+  while (list->count() > 0 && static_cast<uint32_t>(list->count()) >= maxFiles)
+    prune->push_back(list->takeFirst()->name);
 }
 
-// Writes the path of backup `number` into the result buffer; a width below
-// 1 pads as 1. Returns false when it does not fit.
-bool formResult(const char* folder, const Series& s, int32_t digits, int32_t number) {
+// Writes the path of backup `number` into `out`; a width below 1 pads as
+// 1. Returns false when it does not fit.
+bool formResult(char (&out)[BACKUP_PATH_SIZE], const char* folder, const Series& s, int32_t digits,
+                int32_t number) {
   int width = digits < 1 ? 1 : digits;
-  if (width >= static_cast<int>(sizeof resultBuffer)) return false;
-  return fits(snprintf(resultBuffer, sizeof resultBuffer, "%s%c%s%c%s%0*d%s", folder, PLATFORM_SEPARATOR,
-                       s.base, s.shape->separator, s.token, width, number, s.shape->extension),
-              sizeof resultBuffer);
+  if (width >= static_cast<int>(sizeof out)) return false;
+  return fits(snprintf(out, sizeof out, "%s%c%s%c%s%0*d%s", folder, PLATFORM_SEPARATOR, s.base,
+                       s.shape->separator, s.token, width, number, s.shape->extension),
+              sizeof out);
+}
+
+// Calls `act` with the path of each name in `names`, in order.
+template <typename Act>
+void forEachPath(const BackupPlan& plan, const std::vector<std::string>& names, Act act) {
+  char path[BACKUP_PATH_SIZE];
+  for (const std::string& name : names)
+    if (joinPath(path, plan.folder.c_str(), name.c_str())) act(path);
 }
 
 }  // namespace
 
-const char* nextBackupName(const char* folder, const char* objectFileName, const SaveProfile& profile) {
+bool planNextBackup(const char* folder, const char* objectFileName, const SaveProfile& profile,
+                    BackupPlan* plan) {
   Series series;
-  if (folder == nullptr || !formSeries(objectFileName, profile, &series)) return nullptr;
+  if (folder == nullptr || !formSeries(objectFileName, profile, &series)) return false;
+  BackupPlan next;
   BackupList list;
   int32_t highest;
-  if (!listBackups(folder, series, profile.maxFiles != 0 ? &list : nullptr, &highest)) return nullptr;
-  if (highest == INT32_MAX) return nullptr;  // no number is left above it
-  if (!formResult(folder, series, profile.digits, highest + 1)) return nullptr;
-  pruneOldest(folder, &list, profile.maxFiles);
-  return resultBuffer;
+  if (!listBackups(folder, series, profile.maxFiles != 0 ? &list : nullptr, &highest, &next)) return false;
+  if (highest == INT32_MAX) return false;  // no number is left above it
+  char path[BACKUP_PATH_SIZE];
+  if (!formResult(path, folder, series, profile.digits, highest + 1)) return false;
+  chooseOldest(&list, profile.maxFiles, &next.prune);
+  next.folder = folder;
+  next.path = path;
+  next.stagingPrefix = series.stem;
+  *plan = std::move(next);
+  return true;
 }
 
-const char* nextBakBackupName(const char* folder, const char* objectFileName) {
-  return nextBackupName(folder, objectFileName, bakProfile());
-}
+void pruneBackups(const BackupPlan& plan) { forEachPath(plan, plan.prune, platformDeleteFile); }
+
+void removeLeftovers(const BackupPlan& plan) { forEachPath(plan, plan.leftovers, platformRemoveAbandoned); }

@@ -1,33 +1,53 @@
-// The backup namer: decides the path of an object's next backup.
+// The backup namer: decides the path of an object's next backup, and which
+// earlier backups go once it stands.
 //
 // A backup's file name is a base (the object's file name or its stem, or a
 // global BAK name), a separator, the token "bak" for BAK backups, a
 // zero-padded number and an extension, as the profile's name format says.
 // The namer lists the backup folder, recognises the earlier backups of the
-// object by their names, deletes the oldest ones beyond the profile's limit
-// and forms the name numbered one above the highest it found. Every name it
-// forms it recognises again on later saves with the same settings, and it
-// never deletes a file it does not recognise.
+// object by their names, and plans the name numbered one above the highest
+// it found and the deletion of the oldest backups beyond the profile's
+// limit. Nothing is deleted until the save flow has the new backup on disk.
+// Every name it forms it recognises again on later saves with the same
+// settings, and it never deletes a file it does not recognise.
 #ifndef QK_SAVE_BACKUP_NAMER_H_
 #define QK_SAVE_BACKUP_NAMER_H_
 
+#include <string>
+#include <vector>
+
 #include "save/save_profile.h"
 
-// Bytes of the namer's result buffer, terminator included (two Windows paths).
+// Bytes of the longest backup path, search pattern or deletion path,
+// terminator included (two Windows paths).
 #define BACKUP_PATH_SIZE 520
 
-// Returns the path of the next backup of `objectFileName` (a bare file name
-// ending in ".lwo") in `folder` (no trailing separator), joined with the
-// platform's separator, in a static buffer that the next call overwrites.
-// Backups beyond `profile.maxFiles` have been deleted by then. Returns null,
-// having deleted nothing, when the name format is not 0..9, the folder
-// cannot be listed, a BAK profile's global name is in use but is not a bare
-// file name of 1 to 255 characters, the highest backup number is already
-// 2147483647, or a path would not fit the buffer.
-const char* nextBackupName(const char* folder, const char* objectFileName,
-                           const SaveProfile& profile);
+// What the namer decides for one save of an object.
+struct BackupPlan {
+  std::string folder;         // the backup folder, as given
+  std::string path;           // the new backup: folder, the platform's separator, name
+  std::string stagingPrefix;  // what the new backup's staging name starts with
+  std::vector<std::string> prune;      // backups to delete once the new one stands, oldest first
+  std::vector<std::string> leftovers;  // staging files of earlier saves of the object
+};
 
-// Returns nextBackupName with the process-wide BAK profile.
-const char* nextBakBackupName(const char* folder, const char* objectFileName);
+// Plans the next backup of `objectFileName` (a bare file name ending in
+// ".lwo") in `folder` (no trailing separator) and stores it in `*plan`:
+// the path numbered one above the highest backup found, and the backups
+// beyond `profile.maxFiles` to delete once it stands, so that the limit
+// then holds with the new one. Deletes nothing. Returns false, leaving
+// `*plan` as it was, when the name format is not 0..9, the folder cannot
+// be listed, a BAK profile's global name is in use but is not a bare file
+// name of 1 to 255 characters, the highest backup number is already
+// 2147483647, or a path would not fit BACKUP_PATH_SIZE.
+bool planNextBackup(const char* folder, const char* objectFileName, const SaveProfile& profile,
+                    BackupPlan* plan);
+
+// Deletes the backups `plan` chose to prune, oldest first. A deletion that
+// fails is passed over.
+void pruneBackups(const BackupPlan& plan);
+
+// Removes the leftovers of `plan` that no save is writing any more.
+void removeLeftovers(const BackupPlan& plan);
 
 #endif  // QK_SAVE_BACKUP_NAMER_H_

@@ -2,10 +2,10 @@
 
 #include <string.h>
 
-#include "archive/archive_file.h"
 #include "platform/platform.h"
 #include "plugin/host_services.h"
 #include "save/backup_namer.h"
+#include "save/backup_writer.h"
 #include "save/path_helpers.h"
 #include "save/save_profile.h"
 
@@ -104,22 +104,10 @@ const char* chooseBackupFolder(const char* folder, const SaveProfile& profile, c
   return nullptr;
 }
 
-// Copies or archives the object file `source` to `backupPath` (the copy
-// and the archive writers flush the file itself). Returns true when the
-// backup stands, false after reporting.
-bool storeBackup(const char* source, const char* backupPath, const SaveProfile& profile,
-                 const KindTexts& texts) {
-  if (isCompressedFormat(profile.nameFormat)) {
-    return archiveFile(source, backupPath, profile.compressionLevel) == 1 ||
-           fail(backupPath, texts.compressedSave);
-  }
-  return platformCopyFile(source, backupPath) == 1 || fail(backupPath, texts.makeSave);
-}
-
 // Flushes `backupFolder`, and every folder above it up to and including
 // `top`, to stable storage: the host is about to overwrite the object, so
 // the new backup's name, and the names of folders made for it, must be on
-// disk first. Returns true iff every flush succeeded.
+// disk first. Returns true unless a flush reported an error.
 bool syncBackupFolders(const char* backupFolder, const char* top) {
   char level[kComposedFolderSize];
   size_t length = strlen(backupFolder);
@@ -134,10 +122,12 @@ bool syncBackupFolders(const char* backupFolder, const char* top) {
   }
 }
 
-// Makes the backup of the object file `name`. Returns true when the host
-// may save: the backup stands, or the name has no folder part to back up
-// in. Returns false after reporting.
-bool backUpObject(const char* name, SaveKind kind) {
+// Makes the backup of the object file `name`, published and on disk, and
+// stores in `*plan` what the namer decided. Returns true when the host may
+// save: the backup stands, or the name has no folder part to back up in
+// (`*plan` then prunes nothing). Returns false after reporting, having
+// deleted no backup.
+bool backUpObject(const char* name, SaveKind kind, BackupPlan* plan) {
   const SaveProfile& profile = profileOf(kind);
   const KindTexts& texts = textsOf(kind);
   if (strlen(name) >= PATH_BUFFER_SIZE) return fail(texts.makeSave, nullptr);
@@ -149,12 +139,18 @@ bool backUpObject(const char* name, SaveKind kind) {
   bool created = false;  // the backup folder is new: its name must reach the disk too
   const char* backupFolder = chooseBackupFolder(folder, profile, texts, composed, &created);
   if (backupFolder == nullptr) return false;
-  const char* backupPath =
-      kind == BakSave ? nextBakBackupName(backupFolder, file) : nextBackupName(backupFolder, file, profile);
-  if (backupPath == nullptr) return fail(texts.makeSave, nullptr);
-  return storeBackup(name, backupPath, profile, texts) &&
-         (syncBackupFolders(backupFolder, created ? folder : backupFolder) ||
-          fail(backupPath, isCompressedFormat(profile.nameFormat) ? texts.compressedSave : texts.makeSave));
+  if (!planNextBackup(backupFolder, file, profile, plan)) return fail(texts.makeSave, nullptr);
+  removeLeftovers(*plan);
+  const char* failed = isCompressedFormat(profile.nameFormat) ? texts.compressedSave : texts.makeSave;
+  PlatformFile* staged = writeStagedBackup(name, *plan, profile);
+  if (staged == nullptr) return fail(plan->path.c_str(), failed);
+  bool published = publishStagedBackup(staged, file, profile, plan);
+  bool stands = platformClose(staged) == 1 && published &&
+                syncBackupFolders(backupFolder, created ? folder : backupFolder);
+  // A backup that may not be on disk is taken back, so the message and
+  // the folder agree.
+  if (published && !stands) platformDeleteFile(plan->path.c_str());
+  return stands || fail(plan->path.c_str(), failed);
 }
 
 }  // namespace
@@ -181,7 +177,9 @@ void runSaveFlow(SaveKind kind) {
     releaseHostServices();
     return;
   }
-  if (!backUpObject(name, kind)) return;
+  BackupPlan plan;
+  if (!backUpObject(name, kind, &plan)) return;
   if (executeHostSave() != 0) showError(name, "Failed to save file");
+  pruneBackups(plan);
   releaseHostServices();
 }

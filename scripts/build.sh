@@ -3,6 +3,7 @@
 # given targets after the flavour, only those (scripts/build.sh windows QK_RevKeeper).
 #   scripts/build.sh release     optimised, with debug information
 #   scripts/build.sh sanitize    AddressSanitizer and UndefinedBehaviorSanitizer
+#   scripts/build.sh tsan        ThreadSanitizer, optimised as it advises
 #   scripts/build.sh windows     the 64-bit Windows DLL build/windows/QK_RevKeeper.p,
 #                                qkhost.exe and the tests, cross-built with mingw-w64
 set -euo pipefail
@@ -14,6 +15,7 @@ targets=()
 case "$flavour" in
   release)  flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
   sanitize) flags=(-DCMAKE_BUILD_TYPE=Debug -DQK_SANITIZE=ON) ;;
+  tsan)     flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DQK_TSAN=ON) ;;
   windows)  flags=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake) ;;
   *) echo "build.sh: unknown flavour $flavour" >&2; exit 2 ;;
 esac

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "platform/platform.h"
+#include "platform/staged_file.h"
 #include "plugin/host_services.h"
 #include "save/save_profile.h"
 
@@ -31,10 +32,6 @@
 namespace {
 
 constexpr char kFileName[] = "qk_revkeeper.cfg";
-// The new file's name while it is written: as long as kFileName, so the
-// temporary path fits wherever the real one does.
-constexpr char kTemporaryName[] = "qk_revkeeper.tmp";
-static_assert(sizeof kTemporaryName == sizeof kFileName, "the names swap in place");
 
 constexpr size_t kPathSize = 260;          // one Windows path, terminator included
 constexpr size_t kMaxFolderLength = 240;   // leaves room for '/' and kFileName
@@ -169,12 +166,16 @@ const char* hostFolder(const char* kind) {
   return folder != nullptr && folder[0] != '\0' ? folder : nullptr;
 }
 
-// Writes the profiles to a new file `temporary`, flushed to stable storage.
-// Returns 1 iff every step succeeded.
-int writeNewFile(const char* temporary) {
-  PlatformFile* file = platformCreate(temporary, kPlatformCreateTruncate);
+// Writes the profiles to a new staged file in `folder`, flushed to stable
+// storage, and publishes it as `target`, replacing the previous file.
+// Returns 1 iff every step succeeded; on a failure before the new file took
+// the name, it is removed and the previous file stays as it was.
+int writeNewFile(const char* folder, const char* target) {
+  removeAbandonedStagingFiles(folder, kFileName);
+  PlatformFile* file = createStagedFile(folder, kFileName, kPlatformStageReplace);
   if (file == nullptr) return 0;
-  int written = writeSettings(file) && platformSyncFile(file);
+  PlatformError error = kPlatformOk;
+  int written = writeSettings(file) && platformSyncFile(file) && platformPublish(file, target, &error);
   return platformClose(file) && written;
 }
 
@@ -207,21 +208,14 @@ int loadSettings() {
 int saveSettings() {
   const char* path = settingsFilePath();
   if (path == nullptr) return 0;
-  char target[kPathSize];
-  char temporary[kPathSize];
-  size_t length = strlen(path);
-  memcpy(target, path, length + 1);
-  memcpy(temporary, path, length + 1);
-  size_t nameAt = length - strlen(kFileName);
-  memcpy(temporary + nameAt, kTemporaryName, sizeof kTemporaryName);
-  if (!writeNewFile(temporary) || !platformReplaceFile(temporary, target)) {
-    platformDeleteFile(temporary);
-    return 0;
-  }
+  char folder[kPathSize];
+  size_t nameAt = strlen(path) - strlen(kFileName);
+  memcpy(folder, path, nameAt);
+  folder[nameAt] = '\0';
+  if (!writeNewFile(folder, path)) return 0;
   // The new file is in place; making its name durable is best effort, since
   // the old file is gone whatever this answers.
-  target[nameAt] = '\0';
-  platformSyncFolder(target);
+  platformSyncFolder(folder);
   return 1;
 }
 

@@ -24,10 +24,12 @@ const char* settingsFilePath();
 // there is no path, the file cannot be opened or readSettings refuses it.
 int loadSettings();
 
-// Writes both profiles to the settings file. The new file is written and
-// flushed under a temporary name in the same folder, and replaces the old
-// one only when every write succeeded. Returns 1 on success; on any failure
-// returns 0, removes the temporary file and leaves the old file as it was.
+// Writes both profiles to the settings file, readable and writable by its
+// owner only. The new file is written and flushed as a staged file in the
+// same folder (platform/staged_file.h), and replaces the old one only when
+// every write succeeded; staging files of killed writers are removed first.
+// Returns 1 on success; on a failure before the replacement returns 0,
+// removes the new file and leaves the old file as it was.
 int saveSettings();
 
 // Reads `file` from its start into both profiles. Returns 1 on success.

@@ -10,8 +10,10 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "archive/lzma_streams.h"
+#include "platform/platform.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/test_platform.h"
 
@@ -19,7 +21,7 @@ namespace qktest {
 
 // A test with a scratch folder of its own, removed afterwards.
 class ScratchTest : public ::testing::Test {
- protected:
+ public:
   // The path of `name` in the scratch folder.
   std::string path(const std::string& name) const { return scratch() + kSeparator + name; }
   const std::string& scratch() const { return scratch_.path(); }
@@ -121,6 +123,22 @@ inline std::string zipComment(const std::string& archive) {
   return comment.output;
 }
 
+// An archive writer over open files: writeZip or writeSevenZip.
+using ArchiveWriter = int (*)(PlatformFile* source, const char* sourcePath, PlatformFile* archive,
+                              int32_t compressionLevel);
+
+// Runs `writer` from the file `source` into the file `archive`, created or
+// emptied. Returns its result; 0 when a file cannot be opened or closed.
+inline int writeArchiveFile(ArchiveWriter writer, const std::string& source, const std::string& archive,
+                            int32_t compressionLevel) {
+  PlatformFile* in = platformOpenRead(source.c_str());
+  PlatformFile* out = platformCreate(archive.c_str(), kPlatformCreateTruncate);
+  int written = in != nullptr && out != nullptr && writer(in, source.c_str(), out, compressionLevel);
+  written = platformClose(out) && written;
+  platformClose(in);
+  return written;
+}
+
 // An output stream into a string. Writes past `writeBudget` bytes in all
 // are cut short; `seekFails` makes every seek fail.
 struct MemoryOutStream {
@@ -158,17 +176,19 @@ struct MemoryOutStream {
 };
 
 // An input stream over a string that fails once `failAt` bytes have been
-// delivered (never, by default).
+// delivered (never, by default). Keeps the thread that read last.
 struct MemoryInStream {
   ISeqInStream s;
   std::string bytes;
   size_t position = 0;
   size_t failAt = static_cast<size_t>(-1);
+  std::thread::id lastReader;
 
   explicit MemoryInStream(std::string data) : bytes(std::move(data)) { s.Read = read; }
 
   static SRes read(ISeqInStreamPtr p, void* buf, size_t* size) {
     MemoryInStream* m = streamOf<MemoryInStream>(p);
+    m->lastReader = std::this_thread::get_id();
     size_t left = m->bytes.size() - m->position;
     size_t limit = m->failAt > m->position ? m->failAt - m->position : 0;
     size_t n = std::min(*size, std::min(left, limit));

@@ -56,8 +56,9 @@ class BackupNamerTest : public ::testing::Test {
     return folder;
   }
 
-  // Runs the namer on `folder` with a profile built from `setup`.
-  static const char* name(const std::string& folder, const char* object, const ProfileSetup& setup) {
+  // Runs the namer on `folder` with a profile built from `setup`, then
+  // prunes as it planned. Returns the new backup's path, or null.
+  const char* name(const std::string& folder, const char* object, const ProfileSetup& setup) {
     BakSaveProfile bak;
     SaveProfile incremental;
     SaveProfile& profile = setup.bak ? static_cast<SaveProfile&>(bak) : incremental;
@@ -66,7 +67,9 @@ class BackupNamerTest : public ::testing::Test {
     profile.maxFiles = setup.maxFiles;
     bak.useGlobalName = setup.useGlobal;
     bak.globalName.assign(setup.globalName);
-    return nextBackupName(folder.c_str(), object, profile);
+    if (!planNextBackup(folder.c_str(), object, profile, &plan_)) return nullptr;
+    pruneBackups(plan_);
+    return plan_.path.c_str();
   }
 
   // Runs each case on a fresh folder and checks the name and what is left.
@@ -87,6 +90,7 @@ class BackupNamerTest : public ::testing::Test {
     return text;
   }
 
+  BackupPlan plan_;
   ScratchFolder scratchFolder_{"qk_namer"};
   const std::string& scratch_ = scratchFolder_.path();
 };

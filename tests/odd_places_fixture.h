@@ -44,12 +44,13 @@ class OddPlacesTest : public ::testing::Test {
     return path;
   }
 
-  // One incremental save; returns the messages shown, "first | second".
-  std::vector<std::string> save(const std::string& nextState = "next state") {
+  // One save (incremental unless `kind` says); returns the messages shown,
+  // "first | second".
+  std::vector<std::string> save(const std::string& nextState = "next state", SaveKind kind = IncrementalSave) {
     host_.clearRecords();
     host_.setObjectBytes(nextState);
     EXPECT_EQ(acquireHostServices(host_.globalFunction(), host_.commandInterface(), 0), 1);
-    runSaveFlow(IncrementalSave);
+    runSaveFlow(kind);
     std::vector<std::string> shown;
     for (const qkhost::HostMessage& m : host_.messages())
       shown.push_back(m.firstLine + (m.secondLine ? " | " + *m.secondLine : ""));

@@ -1,8 +1,10 @@
 // Saves in odd places only POSIX offers: paths beyond 260 characters at
 // the buffer bounds, names beyond ASCII and with '*' or '?', a backup
 // folder that refuses writes (permissions, or the immutable flag for
-// root), and a backup folder on another file system.
+// root), a backup folder on another file system, symbolic links planted
+// at staging names, and an object that is a FIFO.
 #include <fcntl.h>
+#include <signal.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <stdlib.h>
@@ -12,10 +14,12 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "save/backup_namer.h"
+#include "settings/settings_file.h"
 #include "tests/odd_places_fixture.h"
 
 namespace qktest {
@@ -47,10 +51,12 @@ TEST_F(OddPlacesTest, BackupPathsAtTheNamersBound) {
   for (const auto& c : cases) {
     std::string folder = folderOfLength(scratch() + "/" + std::to_string(c.pathLength), c.pathLength - backup.size());
     writeFile(folder + "/Robot_001.lwo", "first");
-    const char* name = nextBackupName(folder.c_str(), "Robot.lwo", profile);
-    EXPECT_EQ(name != nullptr, c.formed) << c.pathLength;
-    EXPECT_EQ(std::string(name != nullptr ? name : ""), c.formed ? folder + backup : "") << c.pathLength;
-    EXPECT_EQ(fs::exists(folder + "/Robot_001.lwo"), !c.formed) << c.pathLength << ": pruned only when formed";
+    BackupPlan plan;
+    bool formed = planNextBackup(folder.c_str(), "Robot.lwo", profile, &plan);
+    EXPECT_EQ(formed, c.formed) << c.pathLength;
+    EXPECT_EQ(plan.path, c.formed ? folder + backup : "") << c.pathLength;
+    EXPECT_EQ(plan.prune, formed ? std::vector<std::string>{"Robot_001.lwo"} : std::vector<std::string>{})
+        << c.pathLength << ": pruned only when formed";
   }
 }
 
@@ -155,6 +161,83 @@ TEST_F(OddPlacesTest, BackupFolderOnAnotherFileSystem) {
   }
   EXPECT_EQ(listFolder(shmFolder).size(), 3u) << "no staging file left";
   fs::remove_all(shmFolder);
+}
+
+// Links planted in a shared folder where the plug-in once put its staging
+// files, to a file and to nothing: the plug-in writes through none of them,
+// and what it publishes is a file of its own.
+TEST_F(OddPlacesTest, LinksPlantedAtStagingNamesAreNeverFollowed) {
+  const std::string victim = scratch() + "/victim";
+  const std::string nowhere = scratch() + "/nowhere";
+  for (const std::string& target : {victim, nowhere}) {
+    writeFile(victim, "not to be touched");
+    struct {
+      std::string file;  // what the save makes
+      std::string link;  // planted beside it
+      std::function<void()> run;
+    } cases[] = {
+        {".incr_save/Robot_001.zip", ".incr_save/Robot_001.zip.partial", [&] {
+           configure(4, 0);
+           EXPECT_EQ(save(), std::vector<std::string>{});
+         }},
+        {".incr_save/Robot_001.7z", ".incr_save/Robot_001.7z.partial", [&] {
+           configure(7, 0);
+           EXPECT_EQ(save(), std::vector<std::string>{});
+         }},
+        {"settings/qk_revkeeper.cfg", "settings/qk_revkeeper.tmp", [&] {
+           host().setFolder(HOST_FOLDER_SETTINGS, scratch() + "/settings");
+           ASSERT_EQ(acquireHostServices(host().globalFunction(), host().commandInterface(), 1), 1);
+           EXPECT_EQ(saveSettings(), 1);
+           releaseHostServices();
+         }},
+    };
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.link + " -> " + target);
+      openObject("Robot.lwo", "state");
+      fs::remove_all(scratch() + "/.incr_save");
+      fs::remove_all(scratch() + "/settings");
+      fs::create_directories(fs::path(scratch() + "/" + c.link).parent_path());
+      fs::create_symlink(target, scratch() + "/" + c.link);
+      c.run();
+      EXPECT_EQ(readFile(victim), "not to be touched");
+      EXPECT_FALSE(fs::exists(nowhere));
+      EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(scratch() + "/" + c.file)));
+    }
+  }
+}
+
+bool alarmRang = false;
+void ringAlarm(int) { alarmRang = true; }
+
+// An object path that names a FIFO: the save fails at once with the kind's
+// message, where opening it to read would wait for a writer for ever.
+TEST_F(OddPlacesTest, AnObjectThatIsAFifoFailsWithoutWaiting) {
+  struct sigaction ring = {};
+  ring.sa_handler = ringAlarm;  // no SA_RESTART: a waiting open gives up
+  struct sigaction previous;
+  ASSERT_EQ(sigaction(SIGALRM, &ring, &previous), 0);
+  struct {
+    int32_t format;
+    const char* backup;
+    const char* message;
+  } cases[] = {{0, "Robot_001.lwo", kMakeSave}, {4, "Robot_001.zip", kCompressedSave},
+               {7, "Robot_001.7z", kCompressedSave}};
+  std::string object = scratch() + "/Robot.lwo";
+  ASSERT_EQ(mkfifo(object.c_str(), 0600), 0);
+  host().setObjectPath(object);
+  for (const auto& c : cases) {
+    configure(c.format, 0);
+    alarmRang = false;
+    alarm(2);
+    std::vector<std::string> shown = save();
+    alarm(0);
+    EXPECT_FALSE(alarmRang) << c.format << ": waited on the FIFO";
+    EXPECT_EQ(shown, std::vector<std::string>{scratch() + "/.incr_save/" + c.backup + " | " + c.message})
+        << c.format;
+    EXPECT_EQ(host().saveCount(), 0) << c.format;
+    EXPECT_TRUE(listFolder(scratch() + "/.incr_save").empty()) << c.format;
+  }
+  sigaction(SIGALRM, &previous, nullptr);
 }
 
 }  // namespace

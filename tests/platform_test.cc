@@ -1,6 +1,6 @@
-// The platform layer: directory search errors, the copy that backups rely
-// on, and folder creation (search order and matching of names only POSIX
-// allows in platform_posix_test.cc).
+// The platform layer: directory search errors, reading and copying, staged
+// files and folder creation (what only POSIX offers in
+// platform_posix_test.cc).
 #include <gtest/gtest.h>
 #include <errno.h>
 #include <stdlib.h>
@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/staged_file.h"
+#include "tests/platform_test_support.h"
+#include "tests/support/fault_plan.h"
 #include "tests/support/plugin_fixture.h"
 #include "tests/support/scratch_folder.h"
 
@@ -45,46 +48,57 @@ TEST_F(PlatformTest, SearchTellsNoMatchFromAFolderThatCannotBeRead) {
   }
 }
 
-TEST_F(PlatformTest, CopyMakesANewFileWithTheSourcesBytesAndTime) {
+TEST_F(PlatformTest, CopyGivesTheSourcesBytesAndTime) {
   std::string bytes;
   for (int i = 0; i < 300000; ++i) bytes += static_cast<char>(i * 7);  // more than one buffer
   std::string source = dir_ + "/source.lwo";
   writeFile(source, bytes);
   fs::last_write_time(source, fs::file_time_type::clock::now() - std::chrono::hours(30));
   std::string target = dir_ + "/copy.lwo";
-  ASSERT_EQ(platformCopyFile(source.c_str(), target.c_str()), 1);
+  ASSERT_EQ(copyFile(source, target), 1);
   EXPECT_EQ(readFile(target), bytes);
   EXPECT_EQ(fs::last_write_time(target), fs::last_write_time(source));
-
-  writeFile(target, "kept");
-  EXPECT_EQ(platformCopyFile(source.c_str(), target.c_str()), 0) << "never overwrites";
-  EXPECT_EQ(readFile(target), "kept");
 }
 
-TEST_F(PlatformTest, CopyThatCannotStartLeavesNoTarget) {
-  fs::create_directory(dir_ + "/folder");
-  writeFile(dir_ + "/source.lwo", "x");
-  struct {
-    std::string source, target;
-  } cases[] = {
-      {dir_ + "/missing.lwo", dir_ + "/a.lwo"},
-      {dir_ + "/folder", dir_ + "/b.lwo"},
-      {dir_ + "/source.lwo", dir_ + "/missing/c.lwo"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(platformCopyFile(c.source.c_str(), c.target.c_str()), 0) << c.source;
-    EXPECT_FALSE(fs::exists(c.target)) << c.source;
+// Staged files, unnamed and named: publishing a new file never replaces,
+// a settings-style file does, and a file closed unpublished leaves nothing.
+TEST_F(PlatformTest, StagedFilesPublishOrVanish) {
+  FaultPlan faults;
+  for (bool named : {false, true}) {
+    SCOPED_TRACE(named ? "named" : "unnamed");
+    faults.failAlways(kPlatformOpCreateUnnamed, named ? kPlatformIoError : kPlatformOk);
+    fs::remove_all(dir_ + "/d");
+    fs::create_directory(dir_ + "/d");
+    const std::string taken = dir_ + "/d/taken";
+    writeFile(taken, "old");
+    for (PlatformStageMode mode : {kPlatformStageNew, kPlatformStageReplace}) {
+      PlatformFile* file = createStagedFile((dir_ + "/d").c_str(), "taken", mode);
+      ASSERT_NE(file, nullptr);
+      size_t size = 3;
+      ASSERT_EQ(platformWrite(file, "new", &size), 1);
+      PlatformError error = kPlatformOk;
+      EXPECT_EQ(platformPublish(file, taken.c_str(), &error), mode == kPlatformStageReplace ? 1 : 0);
+      EXPECT_EQ(error, mode == kPlatformStageReplace ? kPlatformOk : kPlatformFileExists);
+      EXPECT_EQ(readFile(taken), mode == kPlatformStageReplace ? "new" : "old");
+      platformClose(file);
+      EXPECT_EQ(listFolder(dir_ + "/d"), std::vector<std::string>{"taken"});
+    }
   }
 }
 
-TEST_F(PlatformTest, OthersMayReadAFileWhileItIsWritten) {
-  std::string path = dir_ + kSeparator + "Robot_001.7z";
-  PlatformFile* file = platformCreate(path.c_str(), kPlatformCreateTruncate);
+// A backup's staging file, named, may be read while it is written, as an
+// archive being made may be.
+TEST_F(PlatformTest, OthersMayReadAStagedFileWhileItIsWritten) {
+  FaultPlan faults;
+  faults.failAlways(kPlatformOpCreateUnnamed, kPlatformIoError);
+  PlatformFile* file = createStagedFile(dir_.c_str(), "Robot_001", kPlatformStageNew);
   ASSERT_NE(file, nullptr);
   size_t size = 5;
   ASSERT_EQ(platformWrite(file, "7z...", &size), 1);
-  EXPECT_EQ(readFile(path), "7z...") << "a reader is refused while the archive is written";
-  EXPECT_EQ(platformClose(file), 1);
+  std::vector<std::string> names = listFolder(dir_);
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(readFile(dir_ + kSeparator + names[0]), "7z...") << "a reader is refused while the file is written";
+  platformClose(file);
 }
 
 TEST_F(PlatformTest, MakeDirectoryReportsTheErrorNumber) {

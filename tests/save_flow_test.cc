@@ -256,6 +256,35 @@ TEST_F(SaveFlowTest, AFailedHostSaveKeepsTheBackupAndNamesTheObject) {
   EXPECT_EQ(readFile(at(".bak_save/Robot.bak1.lwo")), "LWO state 0");
 }
 
+// With the BAK defaults (one backup kept), an object that cannot be backed
+// up leaves the one backup there is: nothing is pruned before a new
+// backup stands.
+TEST_F(SaveFlowTest, AFailedBackupDeletesNoBackup) {
+  struct {
+    int32_t format;
+    const char* kept;
+    const char* message;
+  } cases[] = {
+      {3, "Robot.bak1.lwo", "@/.bak_save/Robot.bak2.lwo | Failed to make BAK save, object not saved"},
+      {5, "Robot.bak1.zip", "@/.bak_save/Robot.bak2.zip | Failed to make compressed BAK save, object not saved"},
+      {8, "Robot.bak1.7z", "@/.bak_save/Robot.bak2.7z | Failed to make compressed BAK save, object not saved"},
+  };
+  for (const auto& c : cases) {
+    configure([&](SaveProfile&, BakSaveProfile& bak) { bak.nameFormat = c.format; });
+    reload();
+    fs::remove_all(at(".bak_save"));
+    fs::create_directories(at(".bak_save"));
+    writeFile(at(".bak_save/") + c.kept, "the only backup");
+    fs::create_directories(at("Robot.lwo"));  // no file to read
+    host().setObjectPath(at("Robot.lwo"));
+    activate(kBakServer);
+    EXPECT_EQ(shownMessages(), std::vector<std::string>{"error: " + expand(c.message, scratch())}) << c.format;
+    EXPECT_EQ(host().saveCount(), 0) << c.format;
+    EXPECT_EQ(listFolder(at(".bak_save")), std::vector<std::string>{c.kept}) << c.format;
+    EXPECT_EQ(readFile(at(".bak_save/") + c.kept), "the only backup") << c.format;
+  }
+}
+
 TEST_F(SaveFlowTest, ANameWithoutAFolderIsSavedWithoutBackupOrMessage) {
   const fs::path previous = fs::current_path();
   fs::current_path(scratch());

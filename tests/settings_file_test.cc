@@ -295,28 +295,6 @@ TEST_F(SettingsFileThroughPluginTest, ConfirmingTheDefaultsWritesThe176ByteFile)
   EXPECT_EQ(listFolder(settingsDir()), std::vector<std::string>{"qk_revkeeper.cfg"});
 }
 
-TEST_F(SettingsFileTest, AFailedSaveLeavesThePreviousFileAsItWas) {
-  const std::string previous = kHeader + intChunk("NDIG", 6) + textChunk("PATH", "kept");
-  struct Case {
-    const char* name;
-    void (*prepare)(const std::string& settingsDir);
-  } errors[] = {
-      {"the temporary name is taken by a folder",
-       [](const std::string& dir) { fs::create_directory(dir + "/qk_revkeeper.tmp"); }},
-  };
-  for (const Case& c : errors) {
-    fs::remove_all(settingsDir());
-    fs::create_directories(settingsDir());
-    writeFile(settingsFile(), previous);
-    if (c.prepare) c.prepare(settingsDir());
-    std::vector<std::string> namesBefore = listFolder(settingsDir());
-    apply(beforeLoad());
-    EXPECT_EQ(saveSettings(), 0) << c.name;
-    EXPECT_EQ(readFile(settingsFile()), previous) << c.name;
-    EXPECT_EQ(listFolder(settingsDir()), namesBefore) << c.name;
-  }
-}
-
 TEST_F(SettingsFileTest, AFolderInTheFilesPlaceIsNeverReplaced) {
   fs::create_directories(settingsFile() + "/inside");
   EXPECT_EQ(saveSettings(), 0);

@@ -67,7 +67,10 @@ void fillFolder(const std::string& folder, int files) {
 int runNamer(const char* folder, int limit) {
   SaveProfile profile;
   profile.maxFiles = static_cast<uint32_t>(limit);
-  return nextBackupName(folder, "Robot.lwo", profile) != nullptr ? 0 : 1;
+  BackupPlan plan;
+  if (!planNextBackup(folder, "Robot.lwo", profile, &plan)) return 1;
+  pruneBackups(plan);
+  return 0;
 }
 
 struct Samples {

@@ -8,9 +8,10 @@ namespace {
 FaultPlan* installed = nullptr;
 
 const char* const kNames[kPlatformOpCount] = {
-    "FindFirst", "FindNext", "Delete", "Copy",     "MakeDirectory", "PathStatus",  "Replace",
-    "RenameNoReplace", "SyncFolder", "OpenRead", "Create", "Read", "Write", "Seek", "FileLength",
-    "FileTimes", "SyncFile", "Close", "CurrentTime", "TimeToDos", "ProcessorCount",
+    "FindFirst",     "FindNext",    "Delete",        "MakeDirectory",   "PathStatus", "SyncFolder",
+    "OpenRead",      "Create",      "Copy",          "CreateUnnamed",   "CreateNamed", "Publish",
+    "RemoveAbandoned", "Read",      "Write",         "Seek",            "FileLength", "FileTimes",
+    "SyncFile",      "Close",       "CurrentTime",   "TimeToDos",       "ProcessorCount",
 };
 
 }  // namespace
@@ -42,6 +43,7 @@ PlatformError FaultPlan::hook(PlatformOperation operation) { return installed->d
 
 PlatformError FaultPlan::decide(PlatformOperation operation) {
   int call = ++counts_[operation];
+  if (operation == alwaysOperation_ && alwaysError_ != kPlatformOk) return alwaysError_;
   if (operation != operation_ || call != call_) return kPlatformOk;
   fired_ = true;
   return error_;

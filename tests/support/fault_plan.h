@@ -1,5 +1,8 @@
 // FaultPlan: counts the calls the plug-in's code makes of the platform
 // layer and makes one chosen call fail, through the platform's fault hook.
+// The hook may run on the 7z encoder's reading thread while the command
+// thread writes: the counts and the fired flag are atomic, and the chosen
+// call is set only while no save runs.
 #ifndef QK_TESTS_SUPPORT_FAULT_PLAN_H_
 #define QK_TESTS_SUPPORT_FAULT_PLAN_H_
 
@@ -26,6 +29,13 @@ class FaultPlan {
   // `operation` fails with `error`; every other call runs.
   void failCall(PlatformOperation operation, int call, PlatformError error);
 
+  // From now on every call of `operation` fails with `error` as well (a
+  // file system that cannot do it); kPlatformOk ends that.
+  void failAlways(PlatformOperation operation, PlatformError error) {
+    alwaysOperation_ = operation;
+    alwaysError_ = error;
+  }
+
   // The calls of `operation` counted so far.
   int calls(PlatformOperation operation) const { return counts_[operation]; }
 
@@ -41,6 +51,8 @@ class FaultPlan {
   PlatformOperation operation_ = kPlatformOpCount;  // none
   int call_ = 0;
   PlatformError error_ = kPlatformOk;
+  PlatformOperation alwaysOperation_ = kPlatformOpCount;
+  PlatformError alwaysError_ = kPlatformOk;
 };
 
 }  // namespace qktest

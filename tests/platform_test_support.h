@@ -1,6 +1,7 @@
-// A directory search through the platform layer, as a list of names.
-#ifndef QK_TESTS_PLATFORM_SEARCH_H_
-#define QK_TESTS_PLATFORM_SEARCH_H_
+// Helpers of the platform layer's tests: a directory search as a list of
+// names, and a copy between two files by path.
+#ifndef QK_TESTS_PLATFORM_TEST_SUPPORT_H_
+#define QK_TESTS_PLATFORM_TEST_SUPPORT_H_
 
 #include <string>
 #include <vector>
@@ -23,6 +24,15 @@ inline std::vector<std::string> searchNames(const std::string& pattern, Platform
   return names;
 }
 
+// Copies the file `source` into a new file `target`; returns the result.
+inline int copyFile(const std::string& source, const std::string& target) {
+  PlatformFile* in = platformOpenRead(source.c_str());
+  PlatformFile* out = platformCreate(target.c_str(), kPlatformCreateExclusive);
+  int copied = in != nullptr && out != nullptr && platformCopyInto(in, out);
+  platformClose(in);
+  return platformClose(out) && copied;
+}
+
 }  // namespace qktest
 
-#endif  // QK_TESTS_PLATFORM_SEARCH_H_
+#endif  // QK_TESTS_PLATFORM_TEST_SUPPORT_H_

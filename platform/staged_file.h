@@ -1,0 +1,32 @@
+// Staged files: how the plug-in makes every backup and its settings file.
+//
+// The new file is created where no other program writes, written, flushed
+// and only then published under its name (platform.h), so that a name
+// never stands for an incomplete file, and a save that fails or is killed
+// leaves nothing that counts. Where the file system allows, the file has
+// no name at all until it is published. Elsewhere it has a staging name
+// unique to this save: a prefix (the start of the backups' names), ".qk",
+// eight random letters and digits, and ".part", at most 255 bytes. Such a
+// name never ends in a digit nor in ".lwo", ".zip" or ".7z", so no backup
+// name format takes it for a backup.
+#ifndef QK_PLATFORM_STAGED_FILE_H_
+#define QK_PLATFORM_STAGED_FILE_H_
+
+#include "platform/platform.h"
+
+// The most bytes of a prefix a staging name keeps; the rest is cut off.
+#define STAGING_PREFIX_MAX 239
+
+// Creates a staged file for writing, to be published in `folder`: unnamed
+// where the file system allows and `mode` is kPlatformStageNew, else under
+// a new staging name made from `prefix`. Returns the file, or null.
+PlatformFile* createStagedFile(const char* folder, const char* prefix, PlatformStageMode mode);
+
+// Returns true iff `name` is a staging name made from `prefix`.
+bool isStagingName(const char* name, const char* prefix);
+
+// Removes from `folder` the files with staging names made from `prefix`
+// that their writers left behind when they were killed.
+void removeAbandonedStagingFiles(const char* folder, const char* prefix);
+
+#endif  // QK_PLATFORM_STAGED_FILE_H_

@@ -1,0 +1,124 @@
+// Backups written as staged files, with the file system making unnamed
+// files and without (every name staged): a failed backup leaves nothing, a
+// staging file is never taken for a backup and is removed only once its
+// writer is gone, and publishing never replaces what another save made.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/staged_file.h"
+#include "save/backup_namer.h"
+#include "save/backup_writer.h"
+#include "save/save_profile.h"
+#include "tests/archive_test_support.h"
+#include "tests/backup_writer_fixture.h"
+#include "tests/support/fault_plan.h"
+#include "tests/support/plugin_fixture.h"
+
+namespace qktest {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The contents of backup `path` in `format`: the file, or its archive's entry.
+std::string backupHolds(const std::string& path, int32_t format) {
+  if (format < 4) return readFile(path);
+  if (format < 7) return unzipMember(path, "*");
+  return sevenZipContent(path);
+}
+
+TEST_F(BackupWriterTest, AFailedBackupLeavesNothing) {
+  struct Case {
+    const char* label;
+    std::function<void(const std::string& scratch)> prepare;
+    const char* folder;
+  } cases[] = {
+      {"source is a folder", [](const std::string& s) { fs::create_directory(s + "/Box.lwo"); }, ""},
+      {"source missing", [](const std::string&) {}, ""},
+      {"backup folder missing", [](const std::string& s) { writeFile(s + "/Box.lwo", "box"); }, "/missing"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    expectFailedBackupsLeaveNothing(*this, c.prepare, c.folder);
+  }
+}
+
+TEST_F(BackupWriterTest, StagingFilesAreNoBackupsAndOnlyAbandonedOnesAreRemoved) {
+  FaultPlan faults;
+  stageNamed(&faults, true);
+  const std::string abandoned = "Robot.qk0a1b2c3d.part";
+  const std::string others = "RobotArm.qk0a1b2c3d.part";  // another object's
+  SaveProfile incremental;
+  BakSaveProfile bak;
+  for (SaveProfile* profile : {&incremental, static_cast<SaveProfile*>(&bak)})
+    for (int32_t format = 0; format <= 9; ++format) {
+      SCOPED_TRACE("format " + std::to_string(format) + (profile->isBak ? ", BAK" : ""));
+      profile->nameFormat = format;
+      profile->maxFiles = 1;
+      BackupPlan empty;
+      ASSERT_TRUE(planNextBackup(scratch().c_str(), "Robot.lwo", *profile, &empty));
+      writeFile(path(abandoned), "left by a killed save");
+      writeFile(path(others), "left by a killed save");
+      PlatformFile* live = createStagedFile(scratch().c_str(), "Robot", kPlatformStageNew);
+      ASSERT_NE(live, nullptr);
+      std::vector<std::string> staged = listFolder(scratch());
+      ASSERT_EQ(staged.size(), 3u);
+
+      BackupPlan plan;
+      ASSERT_TRUE(planNextBackup(scratch().c_str(), "Robot.lwo", *profile, &plan));
+      EXPECT_EQ(plan.path, empty.path) << "a staging file was counted";
+      EXPECT_TRUE(plan.prune.empty());
+      std::sort(plan.leftovers.begin(), plan.leftovers.end());
+      staged.erase(std::find(staged.begin(), staged.end(), others));
+      EXPECT_EQ(plan.leftovers, staged);
+      removeLeftovers(plan);
+      staged.erase(std::find(staged.begin(), staged.end(), abandoned));
+      staged.push_back(others);
+      std::sort(staged.begin(), staged.end());
+      EXPECT_EQ(listFolder(scratch()), staged) << "the live one stays";
+      platformClose(live);
+      EXPECT_EQ(listFolder(scratch()), std::vector<std::string>{others});
+    }
+}
+
+TEST_F(BackupWriterTest, ANameTakenMeanwhileIsKeptAndTheNextOneTaken) {
+  FaultPlan faults;
+  for (bool named : {false, true})
+    for (int32_t format : {0, 4, 7}) {
+      SCOPED_TRACE("format " + std::to_string(format) + (named ? ", named" : ""));
+      stageNamed(&faults, named);
+      fs::remove_all(path("backups"));
+      fs::create_directory(path("backups"));
+      writeFile(path("Box.lwo"), textBytes(100000));
+      SaveProfile profile;
+      profile.nameFormat = format;
+      profile.digits = 3;
+      BackupPlan plan;
+      ASSERT_TRUE(planNextBackup(path("backups").c_str(), "Box.lwo", profile, &plan));
+      PlatformFile* staged = writeStagedBackup(path("Box.lwo").c_str(), plan, profile);
+      ASSERT_NE(staged, nullptr);
+      const std::string first = plan.path;
+      writeFile(first, "another host's backup");
+      ASSERT_TRUE(publishStagedBackup(staged, "Box.lwo", profile, &plan));
+      EXPECT_EQ(platformClose(staged), 1);
+      EXPECT_EQ(readFile(first), "another host's backup");
+      EXPECT_EQ(fs::path(plan.path).stem().string(), "Box_002");
+      EXPECT_TRUE(backupHolds(plan.path, format) == textBytes(100000));
+      EXPECT_EQ(listFolder(path("backups")).size(), 2u);
+
+      // A name the namer never counts (a folder's) stays taken: no backup.
+      fs::remove(plan.path);
+      fs::create_directory(plan.path);
+      staged = writeStagedBackup(path("Box.lwo").c_str(), plan, profile);
+      EXPECT_FALSE(publishStagedBackup(staged, "Box.lwo", profile, &plan));
+      platformClose(staged);
+      EXPECT_EQ(listFolder(path("backups")).size(), 2u);
+    }
+}
+
+}  // namespace
+}  // namespace qktest
