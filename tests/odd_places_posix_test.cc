@@ -2,12 +2,14 @@
 // the buffer bounds, names beyond ASCII and with '*' or '?', a backup
 // folder that refuses writes (permissions, or the immutable flag for
 // root), a backup folder on another file system, symbolic links planted
-// at staging names, and an object that is a FIFO.
+// at staging names, an object that is a FIFO, and backup names of 255
+// bytes (beyond 260 characters with their folder).
 #include <fcntl.h>
 #include <signal.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -21,6 +23,7 @@
 #include "save/backup_namer.h"
 #include "settings/settings_file.h"
 #include "tests/odd_places_fixture.h"
+#include "tests/support/fault_plan.h"
 
 namespace qktest {
 namespace {
@@ -238,6 +241,33 @@ TEST_F(OddPlacesTest, AnObjectThatIsAFifoFailsWithoutWaiting) {
     EXPECT_TRUE(listFolder(scratch() + "/.incr_save").empty()) << c.format;
   }
   sigaction(SIGALRM, &previous, nullptr);
+}
+
+// A backup name of 255 bytes, the most a file system allows, is made in
+// every kind: staging takes no longer name than that.
+TEST_F(OddPlacesTest, BackupNamesOfTheLongestLength) {
+  struct {
+    int32_t format;
+    const char* tail;  // after the global name
+  } cases[] = {{3, ".bak1.lwo"}, {5, ".bak1.zip"}, {8, ".bak1.7z"}};
+  FaultPlan faults;
+  for (bool named : {false, true})
+    for (const auto& c : cases) {
+      SCOPED_TRACE("format " + std::to_string(c.format) + (named ? ", staging names" : ""));
+      faults.failAlways(kPlatformOpCreateUnnamed, named ? kPlatformIoError : kPlatformOk);
+      BakSaveProfile& bak = bakProfile();
+      bak.reset();
+      bak.nameFormat = c.format;
+      bak.useGlobalName = 1;
+      std::string global(255 - strlen(c.tail), 'g');
+      bak.globalName.assign(global.c_str());
+      fs::remove_all(inScratch(".bak_save"));
+      openObject("Robot.lwo", "state");
+      ASSERT_EQ(save("next state", BakSave), std::vector<std::string>{});
+      std::string backup = global + c.tail;
+      EXPECT_EQ(listFolder(inScratch(".bak_save")), std::vector<std::string>{backup});
+      expectBackupHolds(inScratch(".bak_save") + kSeparator + backup, c.format, "state");
+    }
 }
 
 }  // namespace

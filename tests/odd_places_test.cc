@@ -1,9 +1,7 @@
 // Saves with odd object names and in odd backup folders, driven in-process:
-// spaces, leading dots and glob characters in names, a folder crowded with
-// other files, and backup names of the most bytes a name may have.
+// spaces, leading dots and glob characters in names, and a folder crowded
+// with other files.
 #include <gtest/gtest.h>
-
-#include <string.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -12,7 +10,6 @@
 
 #include "save/backup_namer.h"
 #include "tests/odd_places_fixture.h"
-#include "tests/support/fault_plan.h"
 
 namespace qktest {
 namespace {
@@ -56,33 +53,6 @@ TEST_F(OddPlacesTest, BackupsAmongThousandsOfOtherFiles) {
   EXPECT_EQ(left.size(), 3000u + 3);
   EXPECT_FALSE(fs::exists(backups + "/Robot_007.lwo")) << "the oldest is pruned";
   EXPECT_EQ(readFile(backups + "/Robot_101.lwo"), "state");
-}
-
-// A backup name of 255 bytes, the most a file system allows, is made in
-// every kind: staging takes no longer name than that.
-TEST_F(OddPlacesTest, BackupNamesOfTheLongestLength) {
-  struct {
-    int32_t format;
-    const char* tail;  // after the global name
-  } cases[] = {{3, ".bak1.lwo"}, {5, ".bak1.zip"}, {8, ".bak1.7z"}};
-  FaultPlan faults;
-  for (bool named : {false, true})
-    for (const auto& c : cases) {
-      SCOPED_TRACE("format " + std::to_string(c.format) + (named ? ", staging names" : ""));
-      faults.failAlways(kPlatformOpCreateUnnamed, named ? kPlatformIoError : kPlatformOk);
-      BakSaveProfile& bak = bakProfile();
-      bak.reset();
-      bak.nameFormat = c.format;
-      bak.useGlobalName = 1;
-      std::string global(255 - strlen(c.tail), 'g');
-      bak.globalName.assign(global.c_str());
-      fs::remove_all(inScratch(".bak_save"));
-      openObject("Robot.lwo", "state");
-      ASSERT_EQ(save("next state", BakSave), std::vector<std::string>{});
-      std::string backup = global + c.tail;
-      EXPECT_EQ(listFolder(inScratch(".bak_save")), std::vector<std::string>{backup});
-      expectBackupHolds(inScratch(".bak_save") + kSeparator + backup, c.format, "state");
-    }
 }
 
 }  // namespace

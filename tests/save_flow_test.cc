@@ -263,11 +263,13 @@ TEST_F(SaveFlowTest, AFailedBackupDeletesNoBackup) {
   struct {
     int32_t format;
     const char* kept;
-    const char* message;
+    std::string message;
   } cases[] = {
-      {3, "Robot.bak1.lwo", "@/.bak_save/Robot.bak2.lwo | Failed to make BAK save, object not saved"},
-      {5, "Robot.bak1.zip", "@/.bak_save/Robot.bak2.zip | Failed to make compressed BAK save, object not saved"},
-      {8, "Robot.bak1.7z", "@/.bak_save/Robot.bak2.7z | Failed to make compressed BAK save, object not saved"},
+      {3, "Robot.bak1.lwo", "@/.bak_save" + kSeparator + "Robot.bak2.lwo | Failed to make BAK save, object not saved"},
+      {5, "Robot.bak1.zip",
+       "@/.bak_save" + kSeparator + "Robot.bak2.zip | Failed to make compressed BAK save, object not saved"},
+      {8, "Robot.bak1.7z",
+       "@/.bak_save" + kSeparator + "Robot.bak2.7z | Failed to make compressed BAK save, object not saved"},
   };
   for (const auto& c : cases) {
     configure([&](SaveProfile&, BakSaveProfile& bak) { bak.nameFormat = c.format; });

@@ -51,6 +51,10 @@ uint64_t creationTime(const std::string& path);
 // which starts with its drive.
 std::string absoluteFolder(const std::string& path);
 
+// Whether the file system here makes files without a name (the staged
+// files of platform/staged_file.h): Linux does, Win32 never.
+extern const bool kUnnamedFiles;
+
 // The file name of a library that every process here can load and that
 // is no plug-in.
 extern const char kSystemLibrary[];

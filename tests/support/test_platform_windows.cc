@@ -132,6 +132,8 @@ uint64_t creationTime(const std::string& path) {
 
 std::string absoluteFolder(const std::string& path) { return path; }
 
+const bool kUnnamedFiles = false;
+
 const char kSystemLibrary[] = "kernel32.dll";
 
 bool underWine() {
