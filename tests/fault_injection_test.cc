@@ -335,5 +335,40 @@ TEST(DurableBackupTest, OnlyAFailedFlushOfTheFolderFailsTheSave) {
   }
 }
 
+// With "Skip Unchanged Saves" and one BAK backup kept, a save without an
+// edit whose comparison fails at a call of the platform prunes as usual;
+// no failure counts as a match, and a failed removal deletes nothing.
+TEST(SkipUnchangedFaultTest, ACheckThatCannotBeMadePrunesAsUsual) {
+  const SaveCase bak = {BakSave, 3, 0, false};
+  const std::string first = "Robot.bak1.lwo: state 0", second = "Robot.bak2.lwo: state 1";
+  struct {
+    PlatformOperation failing;  // from the host's save on; kPlatformOpCount: none
+    std::vector<std::string> kept;
+  } cases[] = {
+      {kPlatformOpCount, {first}},       {kPlatformOpOpenRead, {second}}, {kPlatformOpFileLength, {second}},
+      {kPlatformOpRead, {second}},       {kPlatformOpDelete, {first, second}},
+  };
+  for (const auto& c : cases) {
+    const std::string name = c.failing == kPlatformOpCount ? "no fault" : operationName(c.failing);
+    configureProfiles(bak);
+    bakProfile().maxFiles = 1;
+    bakProfile().skipUnchanged = 1;
+    World world(bak, "");
+    world.save(1);
+    FaultPlan plan;
+    world.host().setAfterSave([&] { plan.failAlways(c.failing, kPlatformIoError); });
+    world.save(1);  // the host writes the same bytes again
+    plan.failAlways(c.failing, kPlatformOk);
+    std::vector<std::string> kept;
+    for (const std::string& file : listFolder(world.backupFolder())) {
+      const std::string bytes = readFile(world.backupFolder() + "/" + file);
+      kept.push_back(file + (bytes == state(0) ? ": state 0" : bytes == state(1) ? ": state 1" : ": other"));
+    }
+    EXPECT_EQ(kept, c.kept) << name;
+    EXPECT_EQ(world.host().messages().size(), 0u) << name;
+  }
+  bakProfile().skipUnchanged = 0;
+}
+
 }  // namespace
 }  // namespace qktest
