@@ -2,8 +2,6 @@
 //
 // Loads QK_RevKeeper.p as the modeling host does and runs its commands on
 // an object file, so the plug-in can be used and watched without the host.
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <cstring>
@@ -11,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host/host_platform.h"
 #include "host/lwo_edit.h"
 #include "host/plugin_module.h"
 #include "host/stand_in_host.h"
@@ -36,7 +35,8 @@ const char kUsage[] =
     "options:\n"
     "  --plugin FILE       the plug-in file (default: QK_RevKeeper.p beside qkhost)\n"
     "  --settings DIR      the host's Settings folder (default: $XDG_CONFIG_HOME/qkhost\n"
-    "                      or ~/.config/qkhost); --settings '' answers an empty folder\n"
+    "                      or ~/.config/qkhost; on Windows %APPDATA%\\qkhost);\n"
+    "                      --settings '' answers an empty folder\n"
     "  --content DIR       the host's Content folder (default: none)\n"
     "  --answer yes|no     answer the next question (repeatable); unanswered\n"
     "                      questions are asked on the terminal, or declined\n"
@@ -72,21 +72,6 @@ struct Options {
   std::vector<std::vector<std::string>> commands;  // each: name and its arguments
 };
 
-std::string defaultPluginPath(const char* argv0) {
-  char self[4096];
-  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  std::string path = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string(argv0);
-  size_t slash = path.rfind('/');
-  return (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "/QK_RevKeeper.p";
-}
-
-std::string defaultSettingsFolder() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  const char* home = std::getenv("HOME");
-  std::string base = config && *config ? config : std::string(home ? home : ".") + "/.config";
-  return base + "/qkhost";
-}
-
 bool usageError(const std::string& message) {
   std::cerr << "qkhost: " << message << "\nTry 'qkhost --help'.\n";
   return false;
@@ -115,7 +100,7 @@ bool addPanelLine(const std::string& line, Options& o) {
 
 // Parses the command line into `o`. Returns false after a usage error.
 bool parse(int argc, char** argv, Options& o) {
-  o.plugin = defaultPluginPath(argv[0]);
+  o.plugin = qkhost::pathBesideProgram(argv[0], "QK_RevKeeper.p");
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     auto value = [&](std::string& out) {
@@ -249,7 +234,7 @@ int main(int argc, char** argv) {
 
   qkhost::StandInHost host;
   if (!o.settings) {
-    o.settings = defaultSettingsFolder();
+    o.settings = qkhost::defaultSettingsFolder();
     std::error_code ignored;  // a folder that cannot be made leaves settings unsaved
     std::filesystem::create_directories(*o.settings, ignored);
   }
@@ -259,7 +244,7 @@ int main(int argc, char** argv) {
   for (const qkhost::PanelSession& session : o.panelSessions) host.queuePanelSession(session);
   host.setSaveCommandAvailable(o.saveCommand);
   host.setSaveResult(o.saveResult);
-  host.setInteractive(isatty(0) != 0, &std::cin, &std::cout);
+  host.setInteractive(qkhost::standardInputIsTerminal(), &std::cin, &std::cout);
   if (!o.quiet) host.setEcho(&std::cout);
 
   bool ran = true;

@@ -1,8 +1,8 @@
 #include "host/plugin_module.h"
 
-#include <dlfcn.h>
-
 #include <cstdio>
+
+#include "host/host_platform.h"
 
 namespace qkhost {
 
@@ -31,16 +31,17 @@ std::string checkDescriptor(const HostModuleDescriptor& d) {
 }  // namespace
 
 std::unique_ptr<PluginModule> PluginModule::load(const std::string& path, std::string* error) {
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  std::string reason;
+  void* handle = loadLibrary(path, &reason);
   if (handle == nullptr) {
-    *error = path + ": cannot load: " + dlerror();
+    *error = path + ": cannot load: " + reason;
     return nullptr;
   }
-  auto* descriptor = static_cast<const HostModuleDescriptor*>(dlsym(handle, HOST_MODULE_SYMBOL));
+  auto* descriptor = static_cast<const HostModuleDescriptor*>(librarySymbol(handle, HOST_MODULE_SYMBOL));
   std::string problem = descriptor == nullptr ? std::string("no ") + HOST_MODULE_SYMBOL + " symbol"
                                               : checkDescriptor(*descriptor);
   if (!problem.empty()) {
-    dlclose(handle);
+    unloadLibrary(handle);
     *error = path + ": not a plug-in: " + problem;
     return nullptr;
   }
@@ -53,7 +54,7 @@ std::unique_ptr<PluginModule> PluginModule::load(const std::string& path, std::s
 
 PluginModule::~PluginModule() {
   shutdown();
-  dlclose(handle_);
+  unloadLibrary(handle_);
 }
 
 std::vector<ServerInfo> PluginModule::servers() const {

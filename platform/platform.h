@@ -111,7 +111,8 @@ enum PlatformCreateMode {
 PlatformFile* platformOpenRead(const char* path);
 
 // Creates a file for writing, readable and writable by its owner (and, on
-// POSIX, as the umask allows). Returns the file, or null.
+// POSIX, as the umask allows); others may read it while it is written.
+// Returns the file, or null.
 PlatformFile* platformCreate(const char* path, PlatformCreateMode mode);
 
 // Reads up to `*size` bytes; sets `*size` to the bytes read, which is less

@@ -33,6 +33,7 @@ PlatformError errorFromCode(DWORD code) {
   switch (code) {
     case ERROR_FILE_NOT_FOUND: return kPlatformFileNotFound;
     case ERROR_PATH_NOT_FOUND: return kPlatformPathNotFound;
+    case ERROR_DIRECTORY: return kPlatformPathNotFound;  // a file where a folder should be
     case ERROR_ACCESS_DENIED: return kPlatformAccessDenied;
     case ERROR_NO_MORE_FILES: return kPlatformNoMoreFiles;
     case ERROR_FILE_EXISTS: return kPlatformFileExists;
@@ -156,7 +157,8 @@ PlatformFile* platformOpenRead(const char* path) {
 PlatformFile* platformCreate(const char* path, PlatformCreateMode mode) {
   if (platformFaulted(kPlatformOpCreate)) return nullptr;
   DWORD disposition = mode == kPlatformCreateExclusive ? CREATE_NEW : CREATE_ALWAYS;
-  return wrap(CreateFileA(path, GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                          nullptr));
 }
 
 int platformReadSome(PlatformFile* file, void* buffer, size_t* size) {
@@ -262,8 +264,10 @@ PlatformFile* platformCreateUnnamed(const char* /*folder*/, PlatformStageMode /*
 PlatformFile* platformCreateNamed(const char* path, PlatformStageMode mode, PlatformError* error) {
   *error = platformInjectedFault(kPlatformOpCreateNamed);
   if (*error != kPlatformOk) return nullptr;
-  // CREATE_NEW fails on any entry of that name, a link among them.
-  PlatformFile* file = wrap(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // CREATE_NEW fails on any entry of that name, a link among them. Others
+  // may read the file while it is written, but not delete it.
+  PlatformFile* file =
+      wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file == nullptr) {
     *error = errorFromCode(GetLastError());
     return nullptr;
@@ -291,7 +295,7 @@ int platformPublish(PlatformFile* file, const char* path, PlatformError* error) 
   return 1;
 }
 
-// The writer holds its staging file open without sharing: deleting it
+// The writer holds its staging file open without delete sharing: deleting it
 // fails until the writer has closed it, or was killed.
 int platformRemoveAbandoned(const char* path) {
   if (platformFaulted(kPlatformOpRemoveAbandoned)) return 0;

@@ -14,6 +14,8 @@ packages=(
   googletest libgtest-dev            # tests
   7zip unzip zip                     # independent archive readers; benchmark baselines
   clang libclang-rt-14-dev           # fuzzing
+  mingw-w64 libz-mingw-w64-dev       # the Windows build
+  wine64                             # the test suite under Windows
 )
 
 missing=()
@@ -29,5 +31,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# Sources compiled into the plug-in: the LZMA SDK from 7zip.
+# Sources compiled into the plug-in: the LZMA SDK from 7zip; for the
+# Windows build also minizip from zlib.
 scripts/fetch_source.sh 7zip >/dev/null
+scripts/fetch_source.sh zlib >/dev/null

@@ -1,24 +1,51 @@
 #!/usr/bin/env bash
-# Builds and runs the whole test suite twice: a normal build, then one
-# with AddressSanitizer and UndefinedBehaviorSanitizer (halting at the
-# first report); then the 7z writer's tests, its rows of the fault table
-# and the unchanged saves (whose digest is taken on the reading thread) in a
+# Builds and runs the whole test suite: in a normal build; in one with
+# AddressSanitizer and UndefinedBehaviorSanitizer (halting at the first
+# report); the 7z writer's tests, its rows of the fault table and the
+# unchanged saves (whose digest is taken on the reading thread) in a
 # ThreadSanitizer build, where the encoder reads the object on a thread of
 # its own (any report fails them; tests/tsan_suppressions.txt lists the
-# races inside the LZMA SDK that are harmless); then runs each fuzz target
-# for 30 seconds on its corpus.
+# races inside the LZMA SDK that are harmless); and in the Windows build
+# under wine, which also shows that the plug-in file and its package are
+# reproducible. Then runs each fuzz target for 30 seconds on its corpus.
+# Each stage says how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
-for flavour in release sanitize; do
-  echo "== $flavour build"
-  scripts/build.sh "$flavour"
+
+# Runs one stage: its name, then the command; prints the time it took.
+stage() {
+  local name=$1 start=$SECONDS
+  shift
+  echo "== $name"
+  "$@"
+  echo "== $name: $((SECONDS - start)) s"
+}
+
+linux_suite() {
+  scripts/build.sh "$1"
   ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1 \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-    ctest --test-dir "build/$flavour" --output-on-failure -j"$jobs"
-done
-echo "== tsan build"
-scripts/build.sh tsan
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan_suppressions.txt" \
-  ctest --test-dir build/tsan --output-on-failure -j"$jobs" -R '^SevenZip|^FaultInjectionTest\.EverySevenZip|^SaveFlowTest\.ASaveWithoutAnEdit'
-scripts/fuzz.sh 30
+    ctest --test-dir "build/$1" --output-on-failure -j"$jobs"
+}
+
+tsan_suite() {
+  scripts/build.sh tsan
+  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan_suppressions.txt" \
+    ctest --test-dir build/tsan --output-on-failure -j"$jobs" -R '^SevenZip|^FaultInjectionTest\.EverySevenZip|^SaveFlowTest\.ASaveWithoutAnEdit'
+}
+
+windows_suite() {
+  scripts/build.sh windows
+  ctest --test-dir build/windows --output-on-failure -j"$jobs"
+}
+
+trap 'scripts/wine.sh --stop' EXIT  # no wine server left behind
+total=$SECONDS
+stage "release build and tests" linux_suite release
+stage "sanitize build and tests" linux_suite sanitize
+stage "tsan build and 7z tests" tsan_suite
+stage "windows build and tests under wine" windows_suite
+stage "windows package, built twice" scripts/check_package.sh
+stage "fuzzing" scripts/fuzz.sh 30
+echo "== all stages: $((SECONDS - total)) s"

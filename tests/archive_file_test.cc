@@ -1,6 +1,7 @@
 // archiveFile: the choice of container by the archive's name.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,7 @@ TEST_F(ArchiveFileTest, OnlyAnExactSevenZipExtensionGivesA7zArchive) {
     } else {
       expectZipTests(archive);
     }
+    std::filesystem::remove(archive);  // before the next: on Windows "Box_001.7Z" is "Box_001.7z"
   }
 }
 

@@ -1,16 +1,11 @@
 // Helpers for the archive tests: a scratch folder, the independent archive
-// readers (7zz, unzip, zipinfo) run as programs, and an in-memory output
-// stream that can be told to fail.
+// readers (7zz, unzip, zipinfo) run as programs (tests/support/test_platform.h),
+// and an in-memory output stream that can be told to fail.
 #ifndef QK_TESTS_ARCHIVE_TEST_SUPPORT_H_
 #define QK_TESTS_ARCHIVE_TEST_SUPPORT_H_
 
 #include <gtest/gtest.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <filesystem>
 #include <map>
 #include <random>
 #include <sstream>
@@ -19,27 +14,20 @@
 
 #include "archive/lzma_streams.h"
 #include "platform/platform.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/support/test_platform.h"
 
 namespace qktest {
 
 // A test with a scratch folder of its own, removed afterwards.
 class ScratchTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qk_archive.XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    scratch_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(scratch_, ignored);
-  }
+ public:
   // The path of `name` in the scratch folder.
-  std::string path(const std::string& name) const { return scratch_ + "/" + name; }
-  const std::string& scratch() const { return scratch_; }
+  std::string path(const std::string& name) const { return scratch() + kSeparator + name; }
+  const std::string& scratch() const { return scratch_.path(); }
 
  private:
-  std::string scratch_;
+  ScratchFolder scratch_{"qk_archive"};
 };
 
 // `count` bytes that do not compress.
@@ -59,35 +47,14 @@ inline std::string textBytes(size_t count) {
   return bytes;
 }
 
-inline std::string shellQuote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-struct CommandResult {
-  int status;          // the exit status; -1 when the program did not exit normally
-  std::string output;  // standard output and standard error together
-};
-
-// Runs `command` with /bin/sh.
-inline CommandResult runCommand(const std::string& command) {
-  CommandResult result{-1, ""};
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-  int status = pclose(pipe);
-  if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
-  return result;
-}
+// `path` as one word of a reader's command line.
+inline std::string readerArgument(const std::string& path) { return shellQuote(commandPath(path)); }
 
 // The properties of the one file in a 7z archive, as `7zz l -slt` lists
 // them in UTC ("Path", "Size", "CRC", "Attributes", "Modified", "Created",
 // "Method", ...). Fails the test when the archive does not list.
 inline std::map<std::string, std::string> sevenZipEntry(const std::string& archive) {
-  CommandResult listing = runCommand("TZ=UTC 7zz l -slt " + shellQuote(archive));
+  CommandResult listing = runCommand("TZ=UTC 7zz l -slt " + readerArgument(archive));
   EXPECT_EQ(listing.status, 0) << listing.output;
   std::map<std::string, std::string> entry;
   std::istringstream lines(listing.output);
@@ -104,28 +71,33 @@ inline std::map<std::string, std::string> sevenZipEntry(const std::string& archi
 
 // Expects `7zz t` to accept the archive.
 inline void expectSevenZipTests(const std::string& archive) {
-  CommandResult test = runCommand("7zz t " + shellQuote(archive));
+  CommandResult test = runCommand("7zz t " + readerArgument(archive));
   EXPECT_EQ(test.status, 0) << test.output;
   EXPECT_NE(test.output.find("Everything is Ok"), std::string::npos) << test.output;
 }
 
 // Expects `unzip -tq` to accept the archive.
 inline void expectZipTests(const std::string& archive) {
-  CommandResult test = runCommand("unzip -tq " + shellQuote(archive));
+  CommandResult test = runCommand("unzip -tq " + readerArgument(archive));
   EXPECT_EQ(test.status, 0) << test.output;
   EXPECT_NE(test.output.find("No errors detected"), std::string::npos) << test.output;
 }
 
+// The bytes of the one file in a 7z archive, as 7zz extracts them.
+inline std::string sevenZipContent(const std::string& archive) {
+  return runCommand("7zz e -so -bso0 -bse0 -bsp0 " + readerArgument(archive)).output;
+}
+
 // The bytes of `member` extracted from a zip archive by unzip.
 inline std::string unzipMember(const std::string& archive, const std::string& member) {
-  return runCommand("unzip -p " + shellQuote(archive) + " " + shellQuote(member)).output;
+  return runCommand("unzip -p " + readerArgument(archive) + " " + shellQuote(member)).output;
 }
 
 // The line zipinfo gives the archive's one entry, with its time stamp in
 // the form yyyymmdd.hhmmss, e.g. "-rw----  2.0 fat  65536 b- defN
 // 20210615.102030 Box.lwo".
 inline std::string zipinfoEntryLine(const std::string& archive) {
-  CommandResult info = runCommand("zipinfo -T " + shellQuote(archive));
+  CommandResult info = runCommand("zipinfo -T " + readerArgument(archive));
   EXPECT_EQ(info.status, 0) << info.output;
   std::istringstream lines(info.output);
   std::string line;
@@ -135,9 +107,17 @@ inline std::string zipinfoEntryLine(const std::string& archive) {
   return line;
 }
 
+// Returns the word at `index` (from 0) of a line, e.g. of zipinfo's.
+inline std::string wordOf(const std::string& line, int index) {
+  std::istringstream words(line);
+  std::string w;
+  for (int i = 0; i <= index; ++i) words >> w;
+  return w;
+}
+
 // The archive comment, as unzip prints it (less the line end it adds).
 inline std::string zipComment(const std::string& archive) {
-  CommandResult comment = runCommand("unzip -zq " + shellQuote(archive));
+  CommandResult comment = runCommand("unzip -zq " + readerArgument(archive));
   EXPECT_EQ(comment.status, 0) << comment.output;
   if (!comment.output.empty() && comment.output.back() == '\n') comment.output.pop_back();
   return comment.output;

@@ -11,90 +11,13 @@
 #include "save/backup_list.h"
 #include "save/backup_namer.h"
 #include "save/save_profile.h"
+#include "tests/backup_namer_fixture.h"
 #include "tests/support/plugin_fixture.h"
-#include "tests/support/scratch_folder.h"
 
 namespace qktest {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A profile as one test wants it; useGlobal with a null globalName holds none.
-struct ProfileSetup {
-  int32_t format, digits;
-  uint32_t maxFiles;
-  bool bak;
-  bool useGlobal = false;
-  const char* globalName = "qkincr-lwo-bak";
-};
-
-const ProfileSetup kIncrementalDefaults = {0, 3, 0, false};
-const ProfileSetup kBakDefaults = {3, 1, 1, true};
-
-struct Case {
-  const char* label;
-  ProfileSetup setup;
-  const char* object;
-  std::vector<std::string> files;      // a trailing '/' makes a folder
-  const char* result;                  // the file name formed
-  std::vector<std::string> remaining;  // the folder afterwards, sorted
-};
-
-class BackupNamerTest : public ::testing::Test {
- protected:
-  // Makes a fresh backup folder holding `files`, and returns it.
-  std::string makeFolder(const std::vector<std::string>& files, const std::string& name = "backups") {
-    std::string folder = scratch_ + "/" + name;
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    for (const std::string& f : files) {
-      if (f.back() == '/') {
-        fs::create_directory(folder + "/" + f);
-      } else {
-        std::ofstream(folder + "/" + f) << f;
-      }
-    }
-    return folder;
-  }
-
-  // Runs the namer on `folder` with a profile built from `setup`, then
-  // prunes as it planned. Returns the new backup's path, or null.
-  const char* name(const std::string& folder, const char* object, const ProfileSetup& setup) {
-    BakSaveProfile bak;
-    SaveProfile incremental;
-    SaveProfile& profile = setup.bak ? static_cast<SaveProfile&>(bak) : incremental;
-    profile.nameFormat = setup.format;
-    profile.digits = setup.digits;
-    profile.maxFiles = setup.maxFiles;
-    bak.useGlobalName = setup.useGlobal;
-    bak.globalName.assign(setup.globalName);
-    if (!planNextBackup(folder.c_str(), object, profile, &plan_)) return nullptr;
-    pruneBackups(plan_);
-    return plan_.path.c_str();
-  }
-
-  // Runs each case on a fresh folder and checks the name and what is left.
-  void runCases(const std::vector<Case>& cases) {
-    for (const Case& c : cases) {
-      std::string folder = makeFolder(c.files);
-      const char* result = name(folder, c.object, c.setup);
-      ASSERT_NE(result, nullptr) << describe(c);
-      EXPECT_EQ(std::string(result), folder + "/" + c.result) << describe(c);
-      EXPECT_EQ(listFolder(folder), c.remaining) << describe(c);
-    }
-  }
-
-  static std::string describe(const Case& c) {
-    std::string text = std::string(c.label) + ": object " + c.object + ", format " +
-                       std::to_string(c.setup.format) + ", listing";
-    for (const std::string& f : c.files) text += " " + f;
-    return text;
-  }
-
-  BackupPlan plan_;
-  ScratchFolder scratchFolder_{"qk_namer"};
-  const std::string& scratch_ = scratchFolder_.path();
-};
 
 const std::vector<std::string> kExampleListing = {
     "Robot.lwo",      "Robot_001.lwo", "Robot_002.lwo",    "robot_010.LWO", "Robot_0005.lwo",
@@ -152,10 +75,6 @@ TEST_F(BackupNamerTest, EdgeCases) {
       {"base compared without case", {0, 3, 1, false}, "ROBOT.lwo", {"robot_004.lwo"}, "ROBOT_005.lwo", {}},
       {"empty stem", {0, 3, 1, false}, ".lwo", {"_004.lwo", "001.lwo", "Robot_002.lwo"}, "_005.lwo",
        {"001.lwo", "Robot_002.lwo"}},
-      {"'*' in the base is no wildcard", {0, 3, 1, false}, "Ro*t.lwo",
-       {"Ro*t_001.lwo", "Robot_005.lwo", "RoXt_007.lwo"}, "Ro*t_002.lwo", {"RoXt_007.lwo", "Robot_005.lwo"}},
-      {"'?' in the base is no wildcard", {0, 3, 1, false}, "R?t.lwo", {"R?t_001.lwo", "Rot_004.lwo"},
-       "R?t_002.lwo", {"Rot_004.lwo"}},
       {"'[' in the base is no wildcard", {0, 3, 1, false}, "[ab].lwo", {"[ab]_003.lwo", "a_009.lwo"},
        "[ab]_004.lwo", {"a_009.lwo"}},
   };
@@ -216,37 +135,8 @@ TEST_F(BackupNamerTest, RefusalsListWriteAndDeleteNothing) {
   }
 }
 
-TEST_F(BackupNamerTest, GlobalNameLengthLimitIs255) {
-  std::string longest(255, 'g');
-  std::string folder = makeFolder({});
-  const char* result = name(folder, "Robot.lwo", {3, 1, 1, true, true, longest.c_str()});
-  ASSERT_NE(result, nullptr);
-  EXPECT_EQ(fs::path(result).filename().string(), longest + ".bak1.lwo");
-  std::string tooLong(256, 'g');
-  EXPECT_EQ(name(folder, "Robot.lwo", {3, 1, 1, true, true, tooLong.c_str()}), nullptr);
-}
-
 TEST_F(BackupNamerTest, MissingFolderFails) {
-  EXPECT_EQ(name(scratch_ + "/missing", "Robot.lwo", kIncrementalDefaults), nullptr);
-}
-
-TEST_F(BackupNamerTest, PathsThatDoNotFitFailBeforeAnyDeletion) {
-  // A real folder whose path leaves no room for the result.
-  std::string deep = "backups";
-  while (scratch_.size() + deep.size() < BACKUP_PATH_SIZE) deep += "/" + std::string(100, 'd');
-  std::string folder = makeFolder({"Robot_001.lwo"}, deep);
-  EXPECT_EQ(name(folder, "Robot.lwo", {0, 3, 1, false}), nullptr);
-  EXPECT_EQ(listFolder(folder), std::vector<std::string>{"Robot_001.lwo"});
-
-  // The result fits, but the path of a backup to prune does not.
-  std::string middle = "backups";
-  while (scratch_.size() + middle.size() < 300) middle += "/" + std::string(50, 'm');
-  std::string longBackup = "R_" + std::string(220, '0') + "1.lwo";
-  folder = makeFolder({longBackup}, middle);
-  EXPECT_EQ(name(folder, "R.lwo", {0, 3, 1, false}), nullptr);
-  EXPECT_EQ(listFolder(folder), std::vector<std::string>{longBackup});
-  // Without a limit nothing is pruned, so the name is formed.
-  EXPECT_NE(name(folder, "R.lwo", {0, 3, 0, false}), nullptr);
+  EXPECT_EQ(name(scratch_ + kSeparator + "missing", "Robot.lwo", kIncrementalDefaults), nullptr);
 }
 
 // --- BackupList ---------------------------------------------------------------

@@ -3,8 +3,6 @@
 // staging file is never taken for a backup and is removed only once its
 // writer is gone, and publishing never replaces what another save made.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -17,6 +15,7 @@
 #include "save/backup_writer.h"
 #include "save/save_profile.h"
 #include "tests/archive_test_support.h"
+#include "tests/backup_writer_fixture.h"
 #include "tests/support/fault_plan.h"
 #include "tests/support/plugin_fixture.h"
 
@@ -25,19 +24,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// With `named`, the file system makes no unnamed files.
-void stageNamed(FaultPlan* faults, bool named) {
-  faults->failAlways(kPlatformOpCreateUnnamed, named ? kPlatformIoError : kPlatformOk);
-}
-
 // The contents of backup `path` in `format`: the file, or its archive's entry.
 std::string backupHolds(const std::string& path, int32_t format) {
   if (format < 4) return readFile(path);
-  if (format < 7) return runCommand("unzip -p " + shellQuote(path)).output;
-  return runCommand("7zz e -so -bso0 -bse0 -bsp0 " + shellQuote(path)).output;
+  if (format < 7) return unzipMember(path, "*");
+  return sevenZipContent(path);
 }
-
-using BackupWriterTest = ScratchTest;
 
 TEST_F(BackupWriterTest, AFailedBackupLeavesNothing) {
   struct Case {
@@ -48,35 +40,11 @@ TEST_F(BackupWriterTest, AFailedBackupLeavesNothing) {
       {"source is a folder", [](const std::string& s) { fs::create_directory(s + "/Box.lwo"); }, ""},
       {"source missing", [](const std::string&) {}, ""},
       {"backup folder missing", [](const std::string& s) { writeFile(s + "/Box.lwo", "box"); }, "/missing"},
-      {"writes past 64 KiB fail", [](const std::string& s) { writeFile(s + "/Box.lwo", randomBytes(1 << 20)); },
-       ""},
   };
-  struct rlimit saved;
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  void (*previous)(int) = signal(SIGXFSZ, SIG_IGN);
-  FaultPlan faults;
-  for (bool named : {false, true})
-    for (int32_t format : {0, 4, 7})
-      for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.label) + ", format " + std::to_string(format) + (named ? ", named" : ""));
-        fs::remove_all(path("Box.lwo"));
-        c.prepare(scratch());
-        const std::vector<std::string> before = listFolder(scratch());
-        stageNamed(&faults, named);
-        std::string folder = scratch() + c.folder;
-        BackupPlan plan = {folder, folder + "/Box_001.x", "Box", {}, {}};
-        struct rlimit small = saved;
-        small.rlim_cur = 65536;
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-        SaveProfile profile;
-        profile.nameFormat = format;
-        PlatformFile* staged = writeStagedBackup(path("Box.lwo").c_str(), plan, profile, nullptr);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        EXPECT_EQ(staged, nullptr);
-        platformClose(staged);
-        EXPECT_EQ(listFolder(scratch()), before);
-      }
-  signal(SIGXFSZ, previous);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    expectFailedBackupsLeaveNothing(*this, c.prepare, c.folder);
+  }
 }
 
 TEST_F(BackupWriterTest, StagingFilesAreNoBackupsAndOnlyAbandonedOnesAreRemoved) {

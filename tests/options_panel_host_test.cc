@@ -168,8 +168,8 @@ TEST_F(OptionsPanelHostTest, EachTabsSkipSwitchOpensAsStoredAndIsStoredWithItsTa
 }
 
 TEST_F(OptionsPanelHostTest, WhatThePanelStoresTheNextHostProcessSavesWith) {
-  const std::string everyObject = "/" + scratch() + "/all";  // "//tmp/...": an absolute folder
-  std::filesystem::create_directory(scratch() + "/all");
+  const std::string everyObject = absoluteFolder(inScratch("all"));
+  std::filesystem::create_directory(inScratch("all"));
   host().queuePanelSession({PanelAction::enter(0x8006, "Name_001.zip"), PanelAction::enter(0x8007, "5"),
                             PanelAction::enter(0x8009, " backups/zips// "),
                             PanelAction::enter(0x8012, "Name_bak001.lwo"),

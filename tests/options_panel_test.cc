@@ -90,9 +90,9 @@ TEST_F(OptionsPanelTest, DirectoriesAreCheckedBeforeAnythingIsStored) {
   const std::string folder = scratch() + "/abs:dir";
   const std::string file = scratch() + "/abs:file";
   const std::string missing = scratch() + "/abs:none";
-  const std::string network = "/" + scratch() + "/net";  // "//tmp/...": a network path
+  const std::string network = "/" + scratch() + "/net";  // "//tmp/...": a network path on POSIX
   fs::create_directories(folder);
-  fs::create_directories(network.substr(1));
+  fs::create_directories(scratch() + "/net");
   writeFile(file, "x");
   const std::string longText(300, 'd');
 
@@ -142,6 +142,7 @@ TEST_F(OptionsPanelTest, DirectoriesAreCheckedBeforeAnythingIsStored) {
        {true, true}, {kAskIncremental, kAskBak}, Stored{folder, 2}, Stored{folder, 2}},
   };
   for (const Case& c : cases) {
+    if (c.name == "network path" && kSeparator != "/") continue;  // "//C:..." is no folder on Windows
     useDefaults();
     PanelSession confirm = c.edits;
     confirm.push_back(PanelAction::ok());

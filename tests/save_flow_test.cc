@@ -1,7 +1,6 @@
 // The two save commands through the real plug-in in the stand-in host:
 // backups, rotation, folders, the host's save, and every message.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -50,7 +49,7 @@ class SaveFlowTest : public PluginTest {
   // The host's in-memory object changes, as an edit by the artist would.
   void edit() { host().setObjectBytes(qkhost::appendEditChunk(host().objectBytes())); }
 
-  std::string at(const std::string& relative) const { return scratch() + "/" + relative; }
+  std::string at(const std::string& relative) const { return inScratch(relative); }
 };
 
 TEST_F(SaveFlowTest, ThreeIncrementalSavesKeepThePreviousStates) {
@@ -101,7 +100,7 @@ TEST_F(SaveFlowTest, ALimitKeepsExactlyThatMany) {
 }
 
 TEST_F(SaveFlowTest, FoldersAndNamesFollowEachProfile) {
-  const std::string absolute = "/" + scratch() + "/all";  // two leading separators: absolute here
+  const std::string absolute = absoluteFolder(inScratch("all"));
   fs::create_directory(at("all"));
   struct {
     const char* label;
@@ -167,7 +166,7 @@ void bothDirectories(SaveProfile& p, BakSaveProfile& b, const char* directory) {
 void bothFormats(SaveProfile& p, BakSaveProfile& b, int32_t format) { p.nameFormat = b.nameFormat = format; }
 
 TEST_F(SaveFlowTest, EveryFailureBeforeTheHostSaveIsReportedAndSavesNothing) {
-  const std::string missing = "/" + scratch() + "/missing";  // absolute, and not there
+  const std::string missing = absoluteFolder(inScratch("missing"));  // and not there
   const MessageCase cases[] = {
       {"relative folder below a file", [](SaveProfile& p, BakSaveProfile& b) { bothDirectories(p, b, "file/sub"); },
        [](const std::string& s) { writeFile(s + "/file", "x"); },
@@ -178,8 +177,8 @@ TEST_F(SaveFlowTest, EveryFailureBeforeTheHostSaveIsReportedAndSavesNothing) {
        "error: Failed to make incremental save, object not saved",
        "error: Failed to make BAK save, object not saved"},
       {"missing absolute folder", [&](SaveProfile& p, BakSaveProfile& b) { bothDirectories(p, b, missing.c_str()); },
-       nullptr, "error: /@/missing | Incremental saves directory does not exist, object not saved",
-       "error: /@/missing | BAK saves directory does not exist, object not saved"},
+       nullptr, "error: " + missing + " | Incremental saves directory does not exist, object not saved",
+       "error: " + missing + " | BAK saves directory does not exist, object not saved"},
       {"absolute folder with a colon", [](SaveProfile& p, BakSaveProfile& b) { bothDirectories(p, b, "Q:\\none"); },
        nullptr, "error: Q:\\none | Incremental saves directory does not exist, object not saved",
        "error: Q:\\none | BAK saves directory does not exist, object not saved"},
@@ -197,15 +196,15 @@ TEST_F(SaveFlowTest, EveryFailureBeforeTheHostSaveIsReportedAndSavesNothing) {
          fs::create_directories(s + "/.incr_save/Robot_001.lwo");
          fs::create_directories(s + "/.bak_save/Robot.bak1.lwo");
        },
-       "error: @/.incr_save/Robot_001.lwo | Failed to make incremental save, object not saved",
-       "error: @/.bak_save/Robot.bak1.lwo | Failed to make BAK save, object not saved"},
+       "error: @/.incr_save" + kSeparator + "Robot_001.lwo | Failed to make incremental save, object not saved",
+       "error: @/.bak_save" + kSeparator + "Robot.bak1.lwo | Failed to make BAK save, object not saved"},
       {"archive cannot be written", [](SaveProfile& p, BakSaveProfile& b) { bothFormats(p, b, 4); },
        [](const std::string& s) {
          fs::create_directories(s + "/.incr_save/Robot_001.zip");
          fs::create_directories(s + "/.bak_save/Robot_bak1.zip");
        },
-       "error: @/.incr_save/Robot_001.zip | Failed to make compressed incremental save, object not saved",
-       "error: @/.bak_save/Robot_bak1.zip | Failed to make compressed BAK save, object not saved"},
+       "error: @/.incr_save" + kSeparator + "Robot_001.zip | Failed to make compressed incremental save, object not saved",
+       "error: @/.bak_save" + kSeparator + "Robot_bak1.zip | Failed to make compressed BAK save, object not saved"},
   };
   for (const MessageCase& c : cases) {
     for (const char* server : {kIncrementalServer, kBakServer}) {
@@ -265,11 +264,13 @@ TEST_F(SaveFlowTest, AFailedBackupDeletesNoBackup) {
   struct {
     int32_t format;
     const char* kept;
-    const char* message;
+    std::string message;
   } cases[] = {
-      {3, "Robot.bak1.lwo", "@/.bak_save/Robot.bak2.lwo | Failed to make BAK save, object not saved"},
-      {5, "Robot.bak1.zip", "@/.bak_save/Robot.bak2.zip | Failed to make compressed BAK save, object not saved"},
-      {8, "Robot.bak1.7z", "@/.bak_save/Robot.bak2.7z | Failed to make compressed BAK save, object not saved"},
+      {3, "Robot.bak1.lwo", "@/.bak_save" + kSeparator + "Robot.bak2.lwo | Failed to make BAK save, object not saved"},
+      {5, "Robot.bak1.zip",
+       "@/.bak_save" + kSeparator + "Robot.bak2.zip | Failed to make compressed BAK save, object not saved"},
+      {8, "Robot.bak1.7z",
+       "@/.bak_save" + kSeparator + "Robot.bak2.7z | Failed to make compressed BAK save, object not saved"},
   };
   for (const auto& c : cases) {
     configure([&](SaveProfile&, BakSaveProfile& bak) { bak.nameFormat = c.format; });
@@ -362,21 +363,23 @@ TEST_F(SaveFlowTest, BreakSaveSaveAgainKeepsTheBakOfTheGoodObject) {
 }
 
 TEST_F(SaveFlowTest, ANameWithoutAFolderIsSavedWithoutBackupOrMessage) {
-  char previous[4096];
-  ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-  ASSERT_EQ(chdir(scratch().c_str()), 0);
-  // On POSIX both are names in the current folder, where the host saves them.
-  for (const char* name : {"Car.lwo", "\\Car.lwo"}) {
+  const fs::path previous = fs::current_path();
+  fs::current_path(scratch());
+  // Names in the current folder, where the host saves them; on POSIX a
+  // backslash is part of a name (on Windows it would start at the root).
+  std::vector<std::string> names = {"Car.lwo"};
+  if (kSeparator == "/") names.push_back("\\Car.lwo");
+  for (const std::string& name : names) {
     host().clearRecords();
-    host().setObjectPath(std::string(name));
+    host().setObjectPath(name);
     host().setObjectBytes(name);
     activate(kIncrementalServer);
     EXPECT_TRUE(shownMessages().empty()) << name;
     EXPECT_EQ(readFile(at(name)), name);
   }
   EXPECT_FALSE(fs::exists(at(".incr_save")));
-  EXPECT_EQ(host().saveCount(), 2);
-  ASSERT_EQ(chdir(previous), 0);
+  EXPECT_EQ(host().saveCount(), static_cast<int>(names.size()));
+  fs::current_path(previous);
 }
 
 TEST_F(SaveFlowTest, AnObjectPathTooLongForOnePathSavesNothing) {

@@ -4,9 +4,6 @@
 // These tests drive the settings code linked into the test binary (its own
 // profiles and host services), bound to the fixture's stand-in host.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <optional>
@@ -275,17 +272,6 @@ TEST_F(SettingsFileTest, WhatASaveWritesALoadReadsBack) {
   EXPECT_EQ(describe(capture()), describe(odd));
 }
 
-TEST_F(SettingsFileTest, TheFileIsItsOwnersAlone) {
-  for (bool previous : {false, true}) {
-    fs::remove_all(settingsFile());
-    if (previous) writeFile(settingsFile(), "an older file, as the umask left it");
-    ASSERT_EQ(saveSettings(), 1) << previous;
-    struct stat status;
-    ASSERT_EQ(stat(settingsFile().c_str(), &status), 0) << previous;
-    EXPECT_EQ(status.st_mode & 0777, 0600u) << previous;
-  }
-}
-
 // Bytes as "49 4E ..." for readable comparisons.
 std::string hex(const std::string& bytes) {
   static const char digits[] = "0123456789ABCDEF";
@@ -338,56 +324,6 @@ TEST_F(SettingsFileTest, SkipSwitchesFollowTheTwelveChunksOnlyWhenOn) {
     EXPECT_EQ(bakProfile().skipUnchanged, c.bak) << name;
   }
   incrementalProfile().skipUnchanged = bakProfile().skipUnchanged = 0;
-}
-
-// Caps the size of every file this process writes, for the guard's lifetime;
-// a write past the cap fails instead of raising SIGXFSZ.
-class FileSizeCap {
- public:
-  explicit FileSizeCap(rlim_t bytes) {
-    previousHandler_ = signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &previous_);
-    rlimit cap = previous_;
-    cap.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &cap);
-  }
-  ~FileSizeCap() {
-    setrlimit(RLIMIT_FSIZE, &previous_);
-    signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit previous_;
-  void (*previousHandler_)(int);
-};
-
-TEST_F(SettingsFileTest, AFailedSaveLeavesThePreviousFileAsItWas) {
-  const std::string previous = kHeader + intChunk("NDIG", 6) + textChunk("PATH", "kept");
-  struct Case {
-    const char* name;
-    void (*prepare)(const std::string& settingsDir);
-    rlim_t sizeCap;  // 0: none
-  } errors[] = {
-      {"the disk fills up part-way", nullptr, 100},
-      {"the file system fills up at once", nullptr, 1},
-  };
-  for (const Case& c : errors) {
-    fs::remove_all(settingsDir());
-    fs::create_directories(settingsDir());
-    writeFile(settingsFile(), previous);
-    if (c.prepare) c.prepare(settingsDir());
-    std::vector<std::string> namesBefore = listFolder(settingsDir());
-    apply(beforeLoad());
-    int saved;
-    {
-      std::optional<FileSizeCap> cap;
-      if (c.sizeCap) cap.emplace(c.sizeCap);
-      saved = saveSettings();
-    }
-    EXPECT_EQ(saved, 0) << c.name;
-    EXPECT_EQ(readFile(settingsFile()), previous) << c.name;
-    EXPECT_EQ(listFolder(settingsDir()), namesBefore) << c.name;
-  }
 }
 
 TEST_F(SettingsFileTest, AFolderInTheFilesPlaceIsNeverReplaced) {

@@ -31,7 +31,7 @@ std::string sampleObject(const std::string& name) {
 std::vector<std::string> listFolder(const std::string& folder) {
   std::vector<std::string> names;
   std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error)) names.push_back(entry.path().filename());
+  for (const auto& entry : fs::directory_iterator(folder, error)) names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -55,7 +55,7 @@ void PluginTest::reload() {
   expectNoProtocolErrors();
   host_ = std::make_unique<qkhost::StandInHost>();
   host_->setFolder(HOST_FOLDER_SETTINGS, settingsDir());
-  std::string copy = scratch_ + "/QK_RevKeeper." + std::to_string(++loads_) + ".p";
+  std::string copy = inScratch("QK_RevKeeper." + std::to_string(++loads_) + ".p");
   fs::copy_file(QK_PLUGIN_PATH, copy, fs::copy_options::overwrite_existing);
   std::string error;
   module_ = qkhost::PluginModule::load(copy, &error);
@@ -74,7 +74,7 @@ int32_t PluginTest::activate(const std::string& server, int32_t version) {
 }
 
 std::string PluginTest::openObject(const std::string& name, const std::string& bytes) {
-  std::string path = scratch_ + "/" + name;
+  std::string path = inScratch(name);
   fs::create_directories(fs::path(path).parent_path());
   writeFile(path, bytes);
   host_->setObjectPath(path);

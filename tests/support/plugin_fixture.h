@@ -16,6 +16,7 @@
 #include "host/plugin_module.h"
 #include "host/stand_in_host.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/test_platform.h"
 
 namespace qktest {
 
@@ -54,7 +55,9 @@ class PluginTest : public ::testing::Test {
   std::vector<std::string> shownMessages() const;
 
   const std::string& scratch() const { return scratch_; }
-  std::string settingsDir() const { return scratch_ + "/settings"; }
+  std::string settingsDir() const { return inScratch("settings"); }
+  // The path of `name` in the scratch folder.
+  std::string inScratch(const std::string& name) const { return scratch_ + kSeparator + name; }
   qkhost::StandInHost& host() { return *host_; }
   qkhost::PluginModule& module() { return *module_; }
 
