@@ -9,7 +9,7 @@ namespace {
 
 SRes fileRead(ISeqInStreamPtr p, void* buf, size_t* size) {
   FileInStream* stream = streamOf<FileInStream>(p);
-  return platformRead(stream->file, buf, size) ? SZ_OK : SZ_ERROR_READ;
+  return digestingRead(stream->file, buf, size, stream->digest) ? SZ_OK : SZ_ERROR_READ;
 }
 
 size_t fileWrite(ISeqOutStreamPtr p, const void* buf, size_t size) {
@@ -32,6 +32,7 @@ SRes fileSeek(const ISeekOutStream* p, Int64* pos, ESzSeek origin) {
 void FileInStream_Init(FileInStream* p, PlatformFile* file) {
   p->s.Read = fileRead;
   p->file = file;
+  p->digest = nullptr;
 }
 
 void FileOutStream_Init(FileOutStream* p, PlatformFile* file) {

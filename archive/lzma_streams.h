@@ -8,6 +8,7 @@
 #define QK_ARCHIVE_LZMA_STREAMS_H_
 
 #include "7zTypes.h"
+#include "archive/content_digest.h"
 #include "platform/platform.h"
 
 // A sequential output stream that can also move its position, as the 7z
@@ -30,6 +31,7 @@ Stream* streamOf(const Interface* vtable) {
 typedef struct {
   ISeqInStream s;
   PlatformFile* file;
+  DigestState* digest;  // takes in every byte read; null (as Init leaves it) for none
 } FileInStream;
 
 // Writes and seeks an open platform file.

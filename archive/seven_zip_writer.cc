@@ -69,7 +69,7 @@ SRes encodeWith(CLzmaEncHandle encoder, ISeekOutStream* out, ISeqInStream* in,
 // The steps after both files are open, up to the archive written; opens
 // the progress monitor. Returns the status.
 SRes writeOpenFiles(PlatformFile* sourceFile, PlatformFile* archiveFile, const char* source,
-                    int32_t compressionLevel) {
+                    int32_t compressionLevel, DigestState* digest) {
   SevenZipEntry entry = {entryNameOf(source), 0, 0, 0, 0};
   if (!platformFileTimes(sourceFile, &entry.creationTime, &entry.lastWriteTime))
     entry.creationTime = entry.lastWriteTime = platformCurrentFileTime();
@@ -79,6 +79,7 @@ SRes writeOpenFiles(PlatformFile* sourceFile, PlatformFile* archiveFile, const c
   FileInStream in;
   FileOutStream out;
   FileInStream_Init(&in, sourceFile);
+  in.digest = digest;
   FileOutStream_Init(&out, archiveFile);
   openProgressMonitor(length);
   return encodeSevenZip(&out.s, &in.s, &entry, compressionLevel);
@@ -108,8 +109,9 @@ SRes encodeSevenZip(ISeekOutStream* out, ISeqInStream* in, SevenZipEntry* entry,
   return res;
 }
 
-int writeSevenZip(PlatformFile* source, const char* sourcePath, PlatformFile* archive, int32_t compressionLevel) {
-  SRes res = writeOpenFiles(source, archive, sourcePath, compressionLevel);
+int writeSevenZip(PlatformFile* source, const char* sourcePath, PlatformFile* archive, int32_t compressionLevel,
+                  DigestState* digest) {
+  SRes res = writeOpenFiles(source, archive, sourcePath, compressionLevel, digest);
   closeProgressMonitor();
   return res == SZ_OK;
 }

@@ -22,10 +22,12 @@
 // Writes a 7z archive into the open, empty file `archive`, holding the
 // open file `source` (read from its position to its end) under the file
 // name of `sourcePath` without folders. A `compressionLevel` of 0 is
-// "Normal" (64 KiB dictionary), any other value "High" (16 MiB). Returns 1
+// "Normal" (64 KiB dictionary), any other value "High" (16 MiB). Every
+// byte read from `source` is added to `digest` unless it is null. Returns 1
 // when the archive was written completely, 0 on any failure. Neither
 // flushes nor closes the files.
-int writeSevenZip(PlatformFile* source, const char* sourcePath, PlatformFile* archive, int32_t compressionLevel);
+int writeSevenZip(PlatformFile* source, const char* sourcePath, PlatformFile* archive, int32_t compressionLevel,
+                  DigestState* digest);
 
 // Writes the whole archive to `out`, which must stand at offset 0, with
 // the bytes of `in` as the file `entry->name` with `entry`'s times. Stores

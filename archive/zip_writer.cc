@@ -28,13 +28,14 @@ int needsZip64(PlatformFile* source) {
   return bound >= kZip32Limit;
 }
 
-// Copies the rest of `source` into the open entry, one buffer at a time.
-// Returns 1 when all of it went in. Any result of minizip's but ZIP_OK is a
-// failure: taking a positive one for the end would cut the backup short.
-int copyIntoEntry(zipFile zip, PlatformFile* source, char* buffer) {
+// Copies the rest of `source` into the open entry, one buffer at a time,
+// adding what it reads to `digest` (unless null). Returns 1 when all of it
+// went in. Any result of minizip's but ZIP_OK is a failure: taking a
+// positive one for the end would cut the backup short.
+int copyIntoEntry(zipFile zip, PlatformFile* source, char* buffer, DigestState* digest) {
   for (;;) {
     size_t n = kTransferSize;
-    if (!platformRead(source, buffer, &n)) return 0;
+    if (!digestingRead(source, buffer, &n, digest)) return 0;
     if (n == 0) return 1;
     if (zipWriteInFileInZip(zip, buffer, static_cast<unsigned>(n)) != ZIP_OK) return 0;
     if (n < kTransferSize) return 1;  // a short read is the end of the file
@@ -44,7 +45,7 @@ int copyIntoEntry(zipFile zip, PlatformFile* source, char* buffer) {
 // Writes the archive with `buffer` as the transfer buffer. Returns 1 when
 // it was closed complete.
 int zipSource(PlatformFile* sourceFile, const char* source, PlatformFile* archive, int32_t compressionLevel,
-              char* buffer) {
+              char* buffer, DigestState* digest) {
   zlib_filefunc64_def io;
   fillPlatformFileFuncs(&io);
   zipFile zip = zipOpen2_64(archive, APPEND_STATUS_CREATE, nullptr, &io);
@@ -58,7 +59,7 @@ int zipSource(PlatformFile* sourceFile, const char* source, PlatformFile* archiv
   int level = compressionLevel != 0 ? 9 : Z_DEFAULT_COMPRESSION;
   int entryDone = zipOpenNewFileInZip64(zip, entryNameOf(source), &info, nullptr, 0, nullptr, 0, nullptr,
                                         Z_DEFLATED, level, needsZip64(sourceFile)) == ZIP_OK &&
-                  copyIntoEntry(zip, sourceFile, buffer) && zipCloseFileInZip(zip) == ZIP_OK;
+                  copyIntoEntry(zip, sourceFile, buffer, digest) && zipCloseFileInZip(zip) == ZIP_OK;
   if (!entryDone) {
     zipClose(zip, nullptr);
     return 0;
@@ -69,9 +70,10 @@ int zipSource(PlatformFile* sourceFile, const char* source, PlatformFile* archiv
 
 }  // namespace
 
-int writeZip(PlatformFile* source, const char* sourcePath, PlatformFile* archive, int32_t compressionLevel) {
+int writeZip(PlatformFile* source, const char* sourcePath, PlatformFile* archive, int32_t compressionLevel,
+             DigestState* digest) {
   char* buffer = static_cast<char*>(malloc(kTransferSize));
-  int ok = buffer != nullptr && zipSource(source, sourcePath, archive, compressionLevel, buffer);
+  int ok = buffer != nullptr && zipSource(source, sourcePath, archive, compressionLevel, buffer, digest);
   free(buffer);
   return ok;
 }

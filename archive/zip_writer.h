@@ -4,6 +4,7 @@
 
 #include <stdint.h>
 
+#include "archive/content_digest.h"
 #include "platform/platform.h"
 
 // Writes a zip archive into the open, empty file `archive`, holding the
@@ -12,9 +13,11 @@
 // last-write time in local time; the archive's comment is "Original path
 // name: " and `sourcePath`. A `compressionLevel` of 0 deflates at zlib's
 // default level, any other value at level 9. An entry that may reach 4 GiB
-// gets zip64 records. Returns 1 when the archive was written completely, 0
+// gets zip64 records. Every byte read from `source` is added to `digest`
+// unless it is null. Returns 1 when the archive was written completely, 0
 // on any failure. Neither flushes nor closes the files.
-int writeZip(PlatformFile* source, const char* sourcePath, PlatformFile* archive, int32_t compressionLevel);
+int writeZip(PlatformFile* source, const char* sourcePath, PlatformFile* archive, int32_t compressionLevel,
+             DigestState* digest);
 
 // Stores the last-write time of the open `file`, in local time, as a DOS
 // date (high 16 bits) and time (low 16 bits) in `*dosDateTime`. Returns 1

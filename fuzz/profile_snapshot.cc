@@ -37,6 +37,7 @@ std::string describeCommon(const char* prefix, const SaveProfile& p) {
   line("maxFiles", std::to_string(p.maxFiles));
   line("directoryMode", std::to_string(p.directoryMode));
   line("isBak", std::to_string(p.isBak));
+  line("skipUnchanged", std::to_string(p.skipUnchanged));
   return out;
 }
 

@@ -288,6 +288,7 @@ int32_t StandInHost::executeCommand(int32_t code, int32_t /*count*/,
   if (!file) return -3;
   ++saveCount_;
   if (echo_) *echo_ << "[host] saved " << *objectPath_ << " (" << objectBytes_.size() << " bytes)\n";
+  if (afterSave_) afterSave_();
   return 0;
 }
 

@@ -93,6 +93,9 @@ class StandInHost {
   void setSaveResult(int32_t code) { saveResult_ = code; }
   // Number of times "SAVE" wrote the object.
   int saveCount() const { return saveCount_; }
+  // Called each time "SAVE" has written the object, just before it returns
+  // to the plug-in: benchmarks time what the plug-in does after the save.
+  void setAfterSave(std::function<void()> hook) { afterSave_ = std::move(hook); }
 
   // --- The user ------------------------------------------------------------
 
@@ -170,6 +173,7 @@ class StandInHost {
   bool saveAvailable_ = true;
   int32_t saveResult_ = 0;
   int saveCount_ = 0;
+  std::function<void()> afterSave_;
   std::deque<bool> answers_;
   std::deque<PanelSession> panelSessions_;
   bool interactive_ = false;

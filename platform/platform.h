@@ -141,10 +141,19 @@ int platformFileTimes(PlatformFile* file, uint64_t* creationTime, uint64_t* last
 // Flushes the file's data to stable storage. Returns 1 on success.
 int platformSyncFile(PlatformFile* file);
 
+// Sees every run of bytes a copy reads, in order: `see` is called with
+// `context` and the bytes.
+struct PlatformReadTap {
+  void (*see)(void* context, const void* bytes, size_t size);
+  void* context;
+};
+
 // Copies `source` from its position to its end into `target`, then gives
 // `target` the source's last-write time (and, on POSIX, no permission the
-// source lacks). Does not flush. Returns 1 on success.
-int platformCopyInto(PlatformFile* source, PlatformFile* target);
+// source lacks). With a `tap` (null for none) the bytes pass through the
+// process, and the tap sees each run of them as it is read. Does not
+// flush. Returns 1 on success.
+int platformCopyInto(PlatformFile* source, PlatformFile* target, const PlatformReadTap* tap);
 
 // Closes the file and frees it; a staged file that was not published is
 // removed. Returns 1 when every earlier write reached the file system.

@@ -223,7 +223,7 @@ int platformSyncFile(PlatformFile* file) {
   return !platformFaulted(kPlatformOpSyncFile) && FlushFileBuffers(file->handle) != 0;
 }
 
-int platformCopyInto(PlatformFile* source, PlatformFile* target) {
+int platformCopyInto(PlatformFile* source, PlatformFile* target, const PlatformReadTap* tap) {
   if (platformFaulted(kPlatformOpCopy)) {
     target->writeFailed = true;
     return 0;
@@ -234,6 +234,7 @@ int platformCopyInto(PlatformFile* source, PlatformFile* target) {
     DWORD n = 0;
     if (!ReadFile(source->handle, buffer.data(), kCopyBuffer, &n, nullptr)) ok = false;
     if (!ok || n == 0) break;
+    if (tap != nullptr) tap->see(tap->context, buffer.data(), n);
     size_t size = n;
     platformWriteSome(target, buffer.data(), &size);
     if (size != n) ok = false;

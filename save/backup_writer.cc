@@ -12,14 +12,16 @@ constexpr int kPublishAttempts = 8;
 
 }  // namespace
 
-PlatformFile* writeStagedBackup(const char* source, const BackupPlan& plan, const SaveProfile& profile) {
+PlatformFile* writeStagedBackup(const char* source, const BackupPlan& plan, const SaveProfile& profile,
+                                DigestState* digest) {
   PlatformFile* in = platformOpenRead(source);
   if (in == nullptr) return nullptr;
   PlatformFile* staged = createStagedFile(plan.folder.c_str(), plan.stagingPrefix.c_str(), kPlatformStageNew);
+  PlatformReadTap tap = digestTap(digest);
   int written = staged != nullptr &&
                 (isCompressedFormat(profile.nameFormat)
-                     ? archiveFile(in, source, staged, plan.path.c_str(), profile.compressionLevel)
-                     : platformCopyInto(in, staged)) &&
+                     ? archiveFile(in, source, staged, plan.path.c_str(), profile.compressionLevel, digest)
+                     : platformCopyInto(in, staged, digest != nullptr ? &tap : nullptr)) &&
                 platformSyncFile(staged);
   platformClose(in);  // read to its end, so closing it changes nothing
   if (written) return staged;

@@ -3,6 +3,7 @@
 #ifndef QK_SAVE_BACKUP_WRITER_H_
 #define QK_SAVE_BACKUP_WRITER_H_
 
+#include "archive/content_digest.h"
 #include "platform/platform.h"
 #include "save/backup_namer.h"
 #include "save/save_profile.h"
@@ -12,9 +13,12 @@
 // copy for name formats 0 to 3, else a zip or 7z archive as the plan's path
 // says, at the profile's compression level; then flushes it to stable
 // storage. The source must be a regular file: anything else fails at once,
-// without waiting on it. Returns the staged file, for the caller to publish
-// and close; null after any failure, with nothing left behind.
-PlatformFile* writeStagedBackup(const char* source, const BackupPlan& plan, const SaveProfile& profile);
+// without waiting on it. Every byte read from the source is added to
+// `digest` unless it is null (a plain copy then goes through the process
+// rather than the kernel alone). Returns the staged file, for the caller to
+// publish and close; null after any failure, with nothing left behind.
+PlatformFile* writeStagedBackup(const char* source, const BackupPlan& plan, const SaveProfile& profile,
+                                DigestState* digest);
 
 // Publishes the staged backup `staged` under the plan's path. When the name
 // was taken meanwhile (another host saved the same object), plans again

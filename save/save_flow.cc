@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "archive/content_digest.h"
 #include "platform/platform.h"
 #include "plugin/host_services.h"
 #include "save/backup_namer.h"
@@ -123,11 +124,12 @@ bool syncBackupFolders(const char* backupFolder, const char* top) {
 }
 
 // Makes the backup of the object file `name`, published and on disk, and
-// stores in `*plan` what the namer decided. Returns true when the host may
-// save: the backup stands, or the name has no folder part to back up in
-// (`*plan` then prunes nothing). Returns false after reporting, having
-// deleted no backup.
-bool backUpObject(const char* name, SaveKind kind, BackupPlan* plan) {
+// stores in `*plan` what the namer decided; adds the bytes the backup read
+// to `reading` unless it is null. Returns true when the host may save: the
+// backup stands, or the name has no folder part to back up in (`*plan`
+// then names no backup and prunes nothing). Returns false after reporting,
+// having deleted no backup.
+bool backUpObject(const char* name, SaveKind kind, BackupPlan* plan, DigestState* reading) {
   const SaveProfile& profile = profileOf(kind);
   const KindTexts& texts = textsOf(kind);
   if (strlen(name) >= PATH_BUFFER_SIZE) return fail(texts.makeSave, nullptr);
@@ -142,7 +144,7 @@ bool backUpObject(const char* name, SaveKind kind, BackupPlan* plan) {
   if (!planNextBackup(backupFolder, file, profile, plan)) return fail(texts.makeSave, nullptr);
   removeLeftovers(*plan);
   const char* failed = isCompressedFormat(profile.nameFormat) ? texts.compressedSave : texts.makeSave;
-  PlatformFile* staged = writeStagedBackup(name, *plan, profile);
+  PlatformFile* staged = writeStagedBackup(name, *plan, profile, reading);
   if (staged == nullptr) return fail(plan->path.c_str(), failed);
   bool published = publishStagedBackup(staged, file, profile, plan);
   bool stands = platformClose(staged) == 1 && published &&
@@ -151,6 +153,18 @@ bool backUpObject(const char* name, SaveKind kind, BackupPlan* plan) {
   // the folder agree.
   if (published && !stands) platformDeleteFile(plan->path.c_str());
   return stands || fail(plan->path.c_str(), failed);
+}
+
+// Called after the host saved the object `name`: when its file now holds
+// exactly the bytes that its new backup took (`reading`), the save changed
+// nothing and the backup only repeats the object, so it is removed.
+// Returns true when it was; false when there is no backup, the bytes
+// differ or cannot be compared, or the removal fails.
+bool removeBackupOfUnchangedObject(const char* name, const BackupPlan& plan, DigestState* reading) {
+  if (plan.path.empty()) return false;
+  ContentDigest taken;
+  digestFinish(reading, &taken);
+  return fileHasContent(name, taken) && platformDeleteFile(plan.path.c_str());
 }
 
 }  // namespace
@@ -177,9 +191,16 @@ void runSaveFlow(SaveKind kind) {
     releaseHostServices();
     return;
   }
+  // With "Skip Unchanged Saves" the backup's reading is digested, and the
+  // pruning waits until the host's save shows whether anything changed.
+  bool skipUnchanged = profileOf(kind).skipUnchanged != 0;
+  DigestState reading;
+  if (skipUnchanged) digestStart(&reading);
   BackupPlan plan;
-  if (!backUpObject(name, kind, &plan)) return;
-  if (executeHostSave() != 0) showError(name, "Failed to save file");
-  pruneBackups(plan);
+  if (!backUpObject(name, kind, &plan, skipUnchanged ? &reading : nullptr)) return;
+  int32_t saved = executeHostSave();
+  if (saved != 0) showError(name, "Failed to save file");
+  bool unchanged = skipUnchanged && saved == 0 && removeBackupOfUnchangedObject(name, plan, &reading);
+  if (!unchanged) pruneBackups(plan);  // an unchanged save leaves the folder as it found it
   releaseHostServices();
 }

@@ -3,7 +3,9 @@
 //
 // A save that cannot make its backup does not let the host save: it stops
 // with a message ending "object not saved", so the file on disk stays as
-// it was. Every way out releases the host services.
+// it was, and deletes no backup. The backups beyond the profile's limit are
+// deleted last, after the new backup stands and the host has saved. Every
+// way out releases the host services.
 #ifndef QK_SAVE_SAVE_FLOW_H_
 #define QK_SAVE_SAVE_FLOW_H_
 

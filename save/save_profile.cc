@@ -26,6 +26,7 @@ void SaveProfile::reset() {
   directory.assign(".incr_save");
   maxFiles = 0;
   directoryMode = RelativeFolder;  // set directly: the default is known to be relative
+  skipUnchanged = 0;
 }
 
 BakSaveProfile::BakSaveProfile() {

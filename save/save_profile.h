@@ -50,7 +50,8 @@ class SaveProfile {
   // Frees the owned strings and leaves them holding none.
   virtual void release();
   // Applies the reset defaults (format 0, 3 digits, ".incr_save", no limit,
-  // relative mode). Leaves compressionLevel and isBak alone.
+  // relative mode, unchanged saves kept). Leaves compressionLevel and isBak
+  // alone.
   virtual void reset();
 
   int32_t nameFormat = 0;        // a NameFormat; other values make the namer fail
@@ -60,6 +61,8 @@ class SaveProfile {
   uint32_t maxFiles = 0;         // backups kept; 0 is no limit
   int32_t directoryMode = ObjectFolder;  // classifyDirectory(directory); never stored
   int32_t isBak = 0;             // 1 for a BAK profile: token "bak", global name allowed
+  int32_t skipUnchanged = 0;     // nonzero: a save that leaves the object's bytes as they
+                                 // were removes its new backup and prunes nothing
 };
 
 class BakSaveProfile : public SaveProfile {

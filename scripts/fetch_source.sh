@@ -55,13 +55,13 @@ versions=$(apt-cache "${apt_opts[@]}" showsrc "$package" 2>/dev/null |
 
 download="$apt_dir/download/$package"
 fetched=""
-for spec in "$package" $(printf "$package=%s\n" $versions); do
+for request in "$package" $(printf "$package=%s\n" $versions); do
   rm -rf "$download" && mkdir -p "$download"
-  if (cd "$download" && apt-get "${apt_opts[@]}" -qq source --download-only "$spec" >&2); then
-    fetched=$spec
+  if (cd "$download" && apt-get "${apt_opts[@]}" -qq source --download-only "$request" >&2); then
+    fetched=$request
     break
   fi
-  echo "fetch_source: $spec could not be downloaded; trying the next version" >&2
+  echo "fetch_source: $request could not be downloaded; trying the next version" >&2
 done
 [ -n "$fetched" ] || fail "no version of $package could be downloaded"
 

@@ -62,11 +62,13 @@ void showProfiles(HostPanel panel) {
   setInteger(panel, kIncrementalLimit, incremental.maxFiles != 0);
   setInteger(panel, kIncrementalMaxFiles,
              incremental.maxFiles != 0 ? static_cast<int32_t>(incremental.maxFiles) : 10);
+  setInteger(panel, kIncrementalSkipUnchanged, incremental.skipUnchanged != 0);
   setInteger(panel, kIncrementalCompressed, isCompressedFormat(incremental.nameFormat));
 
   const BakSaveProfile& bak = bakProfile();
   showCommonValues(panel, kBakIds, bak);
   setInteger(panel, kBakMaxFiles, bak.maxFiles != 0 ? static_cast<int32_t>(bak.maxFiles) : 1);
+  setInteger(panel, kBakSkipUnchanged, bak.skipUnchanged != 0);
   setInteger(panel, kUseGlobalName, bak.useGlobalName);
   setText(panel, kGlobalName, bak.globalName.get());
   setInteger(panel, kBakCompressed, isCompressedFormat(bak.nameFormat));
@@ -116,12 +118,14 @@ void storeInput(HostPanel panel, const AcceptedTexts& accepted) {
   incremental.maxFiles = integerValue(panel, kIncrementalLimit) != 0
                              ? static_cast<uint32_t>(integerValue(panel, kIncrementalMaxFiles))
                              : 0;
+  incremental.skipUnchanged = integerValue(panel, kIncrementalSkipUnchanged) != 0;
 
   BakSaveProfile& bak = bakProfile();
   storeCommonValues(panel, kBakIds, accepted.bakDirectory, bak);
   bak.useGlobalName = integerValue(panel, kUseGlobalName);
   uint32_t bakMaxFiles = static_cast<uint32_t>(integerValue(panel, kBakMaxFiles));
   bak.maxFiles = bakMaxFiles != 0 ? bakMaxFiles : 1;
+  bak.skipUnchanged = integerValue(panel, kBakSkipUnchanged) != 0;
   if (accepted.globalName != nullptr) bak.globalName.assign(accepted.globalName);
 }
 

@@ -21,7 +21,7 @@ enum PanelId : uint32_t {
   kIncrementalTab = 0x8002,          // tab "Incremental": a group of the three groups below
   kIncrementalFormatGroup = 0x8003,  // format, digits, compression level
   kIncrementalDirectoryGroup = 0x8004,
-  kIncrementalLimitGroup = 0x8005,   // limit switch and maximum
+  kIncrementalLimitGroup = 0x8005,   // limit switch, maximum, skip-unchanged switch
   kIncrementalFormat = 0x8006,       // "Filename Format", a NameFormat
   kIncrementalDigits = 0x8007,       // "Number of Digits", 1..8
   kIncrementalCompression = 0x8008,  // "Compression Level": 0 "Normal", 1 "High"
@@ -32,7 +32,7 @@ enum PanelId : uint32_t {
   kBakTab = 0x800D,                  // tab "BAK": a group of the four groups below
   kBakFormatGroup = 0x800E,
   kBakDirectoryGroup = 0x800F,
-  kBakLimitGroup = 0x8010,
+  kBakLimitGroup = 0x8010,           // maximum, skip-unchanged switch
   kBakGlobalNameGroup = 0x8011,
   kBakFormat = 0x8012,
   kBakDigits = 0x8013,
@@ -42,6 +42,8 @@ enum PanelId : uint32_t {
   kBakCompressed = 0x8017,           // hidden: 1 while the BAK format is an archive format
   kUseGlobalName = 0x8018,           // "Use Global File Name"
   kGlobalName = 0x8019,              // "Global File Name"
+  kIncrementalSkipUnchanged = 0x801A,  // "Skip Unchanged Saves" of the incremental tab
+  kBakSkipUnchanged = 0x801B,          // "Skip Unchanged Saves" of the BAK tab
 };
 
 // The visible controls, in panel order; ends with {0, null, null}.

@@ -23,11 +23,14 @@
 // zero (length = characters + 1); a string holding none is length 0 with
 // no payload, an empty string is length 1.
 //
-// The writer emits the twelve chunks of storedFields() in order: 176 bytes
-// for the defaults. The reader takes chunks in any order, lets the last of
-// a tag win, and skips tags it does not know (up to 0x100000 bytes each,
-// within the file). Not stored: each profile's directoryMode, which is
-// derived from its directory after a complete read, and isBak.
+// The writer emits the chunks of storedFields() in order: twelve always
+// (176 bytes for the defaults), then the integer chunks "NSKP" and "BSKP",
+// each profile's switch to skip unchanged saves, only when it is on. Absent,
+// a switch stays off (the reset's value); a reader that does not know them
+// skips them. The reader takes chunks in any order, lets the last of a tag
+// win, and skips tags it does not know (up to 0x100000 bytes each, within
+// the file). Not stored: each profile's directoryMode, which is derived
+// from its directory after a complete read, and isBak.
 
 namespace {
 
@@ -49,9 +52,10 @@ struct StoredField {
   const char* tag;     // four letters
   void* integer;       // a 32-bit field (int32_t or uint32_t), or null
   OwnedString* text;   // a string field, or null
+  bool onlyWhenSet = false;  // an integer field written only when nonzero
 };
 
-constexpr size_t kStoredFieldCount = 12;
+constexpr size_t kStoredFieldCount = 14;
 
 // The stored fields of the two process-wide profiles, in the writer's order.
 const StoredField* storedFields() {
@@ -72,6 +76,8 @@ const StoredField* storedFields() {
       {"BUGN", &bak.useGlobalName, nullptr},
       {"BPAT", nullptr, &bak.directory},
       {"BGNM", nullptr, &bak.globalName},
+      {"NSKP", &incremental.skipUnchanged, nullptr, true},
+      {"BSKP", &bak.skipUnchanged, nullptr, true},
   };
   return fields;
 }
@@ -149,6 +155,7 @@ int writeField(PlatformFile* file, const StoredField& field) {
   if (field.integer != nullptr) {
     uint32_t value;
     memcpy(&value, field.integer, sizeof value);
+    if (field.onlyWhenSet && value == 0) return 1;
     encode32(sizeof value, chunk + 4);
     encode32(value, chunk + kChunkHeadSize);
     return writeExactly(file, chunk, sizeof chunk);

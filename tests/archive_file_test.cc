@@ -34,7 +34,7 @@ TEST_F(ArchiveFileTest, OnlyAnExactSevenZipExtensionGivesA7zArchive) {
     std::string archive = path(c.archive);
     PlatformFile* in = platformOpenRead(path("Box.lwo").c_str());
     PlatformFile* out = platformCreate(archive.c_str(), kPlatformCreateExclusive);
-    ASSERT_EQ(archiveFile(in, path("Box.lwo").c_str(), out, archive.c_str(), 0), 1) << c.archive;
+    ASSERT_EQ(archiveFile(in, path("Box.lwo").c_str(), out, archive.c_str(), 0, nullptr), 1) << c.archive;
     platformClose(in);
     ASSERT_EQ(platformClose(out), 1) << c.archive;
     EXPECT_EQ(readFile(archive).substr(0, c.magic.size()), c.magic) << c.archive;

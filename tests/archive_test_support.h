@@ -125,7 +125,7 @@ inline std::string zipComment(const std::string& archive) {
 
 // An archive writer over open files: writeZip or writeSevenZip.
 using ArchiveWriter = int (*)(PlatformFile* source, const char* sourcePath, PlatformFile* archive,
-                              int32_t compressionLevel);
+                              int32_t compressionLevel, DigestState* digest);
 
 // Runs `writer` from the file `source` into the file `archive`, created or
 // emptied. Returns its result; 0 when a file cannot be opened or closed.
@@ -133,7 +133,7 @@ inline int writeArchiveFile(ArchiveWriter writer, const std::string& source, con
                             int32_t compressionLevel) {
   PlatformFile* in = platformOpenRead(source.c_str());
   PlatformFile* out = platformCreate(archive.c_str(), kPlatformCreateTruncate);
-  int written = in != nullptr && out != nullptr && writer(in, source.c_str(), out, compressionLevel);
+  int written = in != nullptr && out != nullptr && writer(in, source.c_str(), out, compressionLevel, nullptr);
   written = platformClose(out) && written;
   platformClose(in);
   return written;

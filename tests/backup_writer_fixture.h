@@ -47,7 +47,7 @@ inline void expectFailedBackupsLeaveNothing(ScratchTest& test, const std::functi
       SaveProfile profile;
       profile.nameFormat = format;
       std::shared_ptr<void> held = during ? during() : nullptr;
-      PlatformFile* staged = writeStagedBackup(test.path("Box.lwo").c_str(), plan, profile);
+      PlatformFile* staged = writeStagedBackup(test.path("Box.lwo").c_str(), plan, profile, nullptr);
       held.reset();
       EXPECT_EQ(staged, nullptr);
       platformClose(staged);

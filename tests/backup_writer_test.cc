@@ -99,7 +99,7 @@ TEST_F(BackupWriterTest, ANameTakenMeanwhileIsKeptAndTheNextOneTaken) {
       profile.digits = 3;
       BackupPlan plan;
       ASSERT_TRUE(planNextBackup(path("backups").c_str(), "Box.lwo", profile, &plan));
-      PlatformFile* staged = writeStagedBackup(path("Box.lwo").c_str(), plan, profile);
+      PlatformFile* staged = writeStagedBackup(path("Box.lwo").c_str(), plan, profile, nullptr);
       ASSERT_NE(staged, nullptr);
       const std::string first = plan.path;
       writeFile(first, "another host's backup");
@@ -113,7 +113,7 @@ TEST_F(BackupWriterTest, ANameTakenMeanwhileIsKeptAndTheNextOneTaken) {
       // A name the namer never counts (a folder's) stays taken: no backup.
       fs::remove(plan.path);
       fs::create_directory(plan.path);
-      staged = writeStagedBackup(path("Box.lwo").c_str(), plan, profile);
+      staged = writeStagedBackup(path("Box.lwo").c_str(), plan, profile, nullptr);
       EXPECT_FALSE(publishStagedBackup(staged, "Box.lwo", profile, &plan));
       platformClose(staged);
       EXPECT_EQ(listFolder(path("backups")).size(), 2u);

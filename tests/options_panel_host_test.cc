@@ -38,17 +38,20 @@ TEST_F(OptionsPanelHostTest, PanelIsBuiltFromTheControlDataAndHintLists) {
                           "32774 Filename Format iPopChoice", "32775 Number of Digits integer",
                           "32776 Compression Level iChoice", "32777 Incremental Directory string",
                           "32778 Limit Incremental Files iBoolean", "32779 Max Number of Files integer",
+                          "32794 Skip Unchanged Saves iBoolean",
                           "32786 Filename Format iPopChoice", "32787 Number of Digits integer",
                           "32788 Compression Level iChoice", "32789 BAK Directory string",
-                          "32790 Max Number of Files integer", "32792 Use Global File Name iBoolean",
-                          "32793 Global File Name string"}));
+                          "32790 Max Number of Files integer", "32795 Skip Unchanged Saves iBoolean",
+                          "32792 Use Global File Name iBoolean", "32793 Global File Name string"}));
   EXPECT_EQ(listed(panel.data(), &qkhost::PanelDatum::name), (std::vector<std::string>{
                       "32774 Filename Format integer", "32775 Number of Digits integer",
                       "32776 Compression Level integer", "32777 Incremental Directory string",
                       "32778 Limit Incremental Files integer", "32779 Max Number of Files integer",
+                      "32794 Skip Unchanged Saves integer",
                       "32780 --hidden-- integer", "32786 Filename Format integer",
                       "32787 Number of Digits integer", "32788 Compression Level integer",
                       "32789 BAK Directory string", "32790 Max Number of Files integer",
+                      "32795 Skip Unchanged Saves integer",
                       "32792 Use Global File Name integer", "32793 Global File Name string",
                       "32791 --hidden-- integer"}));
 
@@ -76,11 +79,11 @@ TEST_F(OptionsPanelHostTest, PanelIsBuiltFromTheControlDataAndHintLists) {
                                 {0x8002, {0x8003, 0x8004, 0x8005}},
                                 {0x8003, {0x8006, 0x8007, 0x8008}},
                                 {0x8004, {0x8009}},
-                                {0x8005, {0x800A, 0x800B}},
+                                {0x8005, {0x800A, 0x800B, 0x801A}},
                                 {0x800D, {0x800E, 0x800F, 0x8010, 0x8011}},
                                 {0x800E, {0x8012, 0x8013, 0x8014}},
                                 {0x800F, {0x8015}},
-                                {0x8010, {0x8016}},
+                                {0x8010, {0x8016, 0x801B}},
                                 {0x8011, {0x8018, 0x8019}}}));
   EXPECT_EQ(panel.labels(), (std::map<uint32_t, std::string>{{0x8002, "Incremental"}, {0x800D, "BAK"}}));
   EXPECT_EQ(panel.tabs(), (std::map<uint32_t, std::vector<uint32_t>>{{0x8001, {0x8002, 0x800D}}}));
@@ -93,9 +96,10 @@ TEST_F(OptionsPanelHostTest, CallsComeInTheHostsOrder) {
       "LWXPanel.create(2)",       "LWXPanel.describe((null), (null))", "LWXPanel.hint(0)",
       "LWXPanel.formSet(32774)",  "LWXPanel.formSet(32775)", "LWXPanel.formSet(32776)",
       "LWXPanel.formSet(32777)",  "LWXPanel.formSet(32778)", "LWXPanel.formSet(32779)",
-      "LWXPanel.formSet(32780)",  "LWXPanel.formSet(32786)", "LWXPanel.formSet(32787)",
-      "LWXPanel.formSet(32788)",  "LWXPanel.formSet(32789)", "LWXPanel.formSet(32790)",
-      "LWXPanel.formSet(32792)",  "LWXPanel.formSet(32793)", "LWXPanel.formSet(32791)",
+      "LWXPanel.formSet(32794)",  "LWXPanel.formSet(32780)", "LWXPanel.formSet(32786)",
+      "LWXPanel.formSet(32787)",  "LWXPanel.formSet(32788)", "LWXPanel.formSet(32789)",
+      "LWXPanel.formSet(32790)",  "LWXPanel.formSet(32795)", "LWXPanel.formSet(32792)",
+      "LWXPanel.formSet(32793)",  "LWXPanel.formSet(32791)",
       "LWXPanel.post()"};
   host().queuePanelSession({PanelAction::cancel()});
   activate(kConfigureServer);
@@ -134,6 +138,33 @@ TEST_F(OptionsPanelHostTest, TheFirstActivationLoadsTheSettingsBeforeThePanelOpe
   EXPECT_EQ(panel.text(0x8019), "shared");
   EXPECT_EQ(panel.text(0x8009), "");
   EXPECT_EQ(panel.integer(0x8006), 0);
+}
+
+TEST_F(OptionsPanelHostTest, EachTabsSkipSwitchOpensAsStoredAndIsStoredWithItsTab) {
+  struct Case {
+    uint32_t on, off;  // the switch turned on, the other tab's
+    const char* chunk;
+  } cases[] = {{0x801A, 0x801B, "NSKP"}, {0x801B, 0x801A, "BSKP"}};
+  const std::string file = settingsDir() + "/qk_revkeeper.cfg";
+  for (const Case& c : cases) {
+    const std::string name = "switch " + std::to_string(c.on);
+    host().queuePanelSession({PanelAction::enter(c.on, "on"), PanelAction::ok()});
+    activate(kConfigureServer);
+    std::string written = readFile(file);
+    ASSERT_EQ(written.size(), 188u) << name;
+    EXPECT_EQ(written.substr(176, 4), c.chunk) << name;
+
+    reload();  // a new host process reads the file
+    host().queuePanelSession({PanelAction::cancel()});
+    activate(kConfigureServer);
+    const qkhost::StandInPanel& opened = *host().panels().at(0);
+    EXPECT_EQ(opened.integer(c.on), 1) << name;
+    EXPECT_EQ(opened.integer(c.off), 0) << name;
+
+    host().queuePanelSession({PanelAction::enter(c.on, "off"), PanelAction::ok()});
+    activate(kConfigureServer);
+    EXPECT_EQ(readFile(file).size(), 176u) << name;
+  }
 }
 
 TEST_F(OptionsPanelHostTest, WhatThePanelStoresTheNextHostProcessSavesWith) {

@@ -54,10 +54,20 @@ TEST_F(PlatformTest, CopyGivesTheSourcesBytesAndTime) {
   std::string source = dir_ + "/source.lwo";
   writeFile(source, bytes);
   fs::last_write_time(source, fs::file_time_type::clock::now() - std::chrono::hours(30));
-  std::string target = dir_ + "/copy.lwo";
-  ASSERT_EQ(copyFile(source, target), 1);
-  EXPECT_EQ(readFile(target), bytes);
-  EXPECT_EQ(fs::last_write_time(target), fs::last_write_time(source));
+  std::string seen;
+  PlatformReadTap tap = {[](void* context, const void* run, size_t size) {
+                           static_cast<std::string*>(context)->append(static_cast<const char*>(run), size);
+                         },
+                         &seen};
+  const PlatformReadTap* taps[] = {nullptr, &tap};
+  for (const PlatformReadTap* withTap : taps) {
+    const char* name = withTap ? "with a tap" : "without";
+    std::string target = dir_ + "/copy " + name + ".lwo";
+    ASSERT_EQ(copyFile(source, target, withTap), 1) << name;
+    EXPECT_EQ(readFile(target), bytes) << name;
+    EXPECT_EQ(fs::last_write_time(target), fs::last_write_time(source)) << name;
+  }
+  EXPECT_EQ(seen, bytes) << "the tap sees every byte, in order";
 }
 
 // Staged files, unnamed and named: publishing a new file never replaces,

@@ -24,11 +24,13 @@ inline std::vector<std::string> searchNames(const std::string& pattern, Platform
   return names;
 }
 
-// Copies the file `source` into a new file `target`; returns the result.
-inline int copyFile(const std::string& source, const std::string& target) {
+// Copies the file `source` into a new file `target`, through `tap` when
+// given; returns the result.
+inline int copyFile(const std::string& source, const std::string& target,
+                    const PlatformReadTap* tap = nullptr) {
   PlatformFile* in = platformOpenRead(source.c_str());
   PlatformFile* out = platformCreate(target.c_str(), kPlatformCreateExclusive);
-  int copied = in != nullptr && out != nullptr && platformCopyInto(in, out);
+  int copied = in != nullptr && out != nullptr && platformCopyInto(in, out, tap);
   platformClose(in);
   return platformClose(out) && copied;
 }

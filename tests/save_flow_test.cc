@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -284,6 +285,80 @@ TEST_F(SaveFlowTest, AFailedBackupDeletesNoBackup) {
     EXPECT_EQ(host().saveCount(), 0) << c.format;
     EXPECT_EQ(listFolder(at(".bak_save")), std::vector<std::string>{c.kept}) << c.format;
     EXPECT_EQ(readFile(at(".bak_save/") + c.kept), "the only backup") << c.format;
+  }
+}
+
+// --- Skip Unchanged Saves ----------------------------------------------------------
+
+// Returns each file of `folder` by name with its bytes.
+std::map<std::string, std::string> contentsOf(const std::string& folder) {
+  std::map<std::string, std::string> contents;
+  for (const std::string& name : listFolder(folder)) contents[name] = readFile(folder + "/" + name);
+  return contents;
+}
+
+// The names and sizes of `contents`, for failure messages.
+std::string describe(const std::map<std::string, std::string>& contents) {
+  std::string text;
+  for (const auto& [name, bytes] : contents) text += " " + name + " (" + std::to_string(bytes.size()) + " bytes)";
+  return text;
+}
+
+TEST_F(SaveFlowTest, ASaveWithoutAnEditLeavesTheFolderAsTheFirstSaveLeftIt) {
+  const std::string sample = sampleObject();
+  for (int32_t format = 0; format <= 9; ++format) {
+    // A limit of one: a second backup kept, or the first pruned, shows.
+    configure([format](SaveProfile& incremental, BakSaveProfile& bak) {
+      incremental.nameFormat = bak.nameFormat = format;
+      incremental.maxFiles = bak.maxFiles = 1;
+      incremental.skipUnchanged = bak.skipUnchanged = 1;
+    });
+    reload();
+    for (const auto& [server, backups] : {std::pair{kIncrementalServer, ".incr_save"}, {kBakServer, ".bak_save"}}) {
+      const std::string where = "format" + std::to_string(format) + "/" + server;
+      openObject(where + "/Robot.lwo", sample);
+      edit();
+      activate(server);
+      const std::map<std::string, std::string> first = contentsOf(at(where + "/" + backups));
+      ASSERT_EQ(first.size(), 1u) << where;
+      activate(server);
+      const std::map<std::string, std::string> second = contentsOf(at(where + "/" + backups));
+      EXPECT_TRUE(second == first) << where << ": first" << describe(first) << ", then" << describe(second);
+    }
+    EXPECT_EQ(shownMessages(), std::vector<std::string>{}) << "format " << format;
+    EXPECT_EQ(host().saveCount(), 4) << "format " << format;
+  }
+}
+
+TEST_F(SaveFlowTest, BreakSaveSaveAgainKeepsTheBakOfTheGoodObject) {
+  configure([](SaveProfile&, BakSaveProfile& bak) { bak.skipUnchanged = 1; });
+  const std::string good = "LWO good", broken = "LWO broken";
+  struct Case {
+    const char* name;
+    std::string second;       // the object the host holds at the second save
+    int32_t hostResult;       // of the second save
+    bool objectGoneAfterSave;  // the comparison cannot be made
+    std::string kept;         // the one BAK file left, as "name: bytes"
+  } cases[] = {
+      {"save again", broken, 0, false, "Robot.bak1.lwo: " + good},
+      {"edited again", "LWO edited", 0, false, "Robot.bak2.lwo: " + broken},
+      {"host save fails", broken, 5, false, "Robot.bak2.lwo: " + broken},
+      {"object gone after the save", broken, 0, true, "Robot.bak2.lwo: " + broken},
+  };
+  for (const Case& c : cases) {
+    const std::string folder = std::string(c.name) + "/.bak_save";
+    std::string object = openObject(std::string(c.name) + "/Robot.lwo", good);
+    host().setObjectBytes(broken);
+    activate(kBakServer);
+    host().setObjectBytes(c.second);
+    host().setSaveResult(c.hostResult);
+    if (c.objectGoneAfterSave) host().setAfterSave([object] { fs::remove(object); });
+    activate(kBakServer);
+    host().setSaveResult(0);
+    host().setAfterSave(nullptr);
+    std::vector<std::string> kept;
+    for (const auto& [name, bytes] : contentsOf(at(folder))) kept.push_back(name + ": " + bytes);
+    EXPECT_EQ(kept, std::vector<std::string>{c.kept}) << c.name;
   }
 }
 

@@ -42,6 +42,13 @@ std::string textChunk(const std::string& tag, const std::string& text) {
   return chunk(tag, text + std::string(1, '\0'));
 }
 
+// The file a save writes from the values in force after the first activation.
+const std::string kDefaultsFile =
+    kHeader + intChunk("NMFM", 0) + intChunk("NDIG", 3) + intChunk("COMP", 0) +
+    intChunk("FLIM", 0) + textChunk("PATH", ".incr_save") + intChunk("BFMT", 3) +
+    intChunk("BDIG", 1) + intChunk("BCMP", 0) + intChunk("BLIM", 1) + intChunk("BUGN", 0) +
+    textChunk("BPAT", ".bak_save") + textChunk("BGNM", "qkincr-lwo-bak");
+
 // --- Profiles as values --------------------------------------------------------
 
 struct Fields {
@@ -271,17 +278,41 @@ using SettingsFileThroughPluginTest = PluginTest;
 TEST_F(SettingsFileThroughPluginTest, ConfirmingTheDefaultsWritesThe176ByteFile) {
   host().queuePanelSession({qkhost::PanelAction::ok()});
   activate(kConfigureServer);
-  const std::string expected =
-      kHeader + intChunk("NMFM", 0) + intChunk("NDIG", 3) + intChunk("COMP", 0) +
-      intChunk("FLIM", 0) + textChunk("PATH", ".incr_save") + intChunk("BFMT", 3) +
-      intChunk("BDIG", 1) + intChunk("BCMP", 0) + intChunk("BLIM", 1) + intChunk("BUGN", 0) +
-      textChunk("BPAT", ".bak_save") + textChunk("BGNM", "qkincr-lwo-bak");
   const std::string written = readFile(settingsDir() + "/qk_revkeeper.cfg");
   EXPECT_EQ(written.size(), 176u);
   EXPECT_EQ(hex(written.substr(0, 20)),
             "49 4E 53 56 01 00 00 00 4E 4D 46 4D 04 00 00 00 00 00 00 00");
-  EXPECT_EQ(hex(written), hex(expected));
+  EXPECT_EQ(hex(written), hex(kDefaultsFile));
   EXPECT_EQ(listFolder(settingsDir()), std::vector<std::string>{"qk_revkeeper.cfg"});
+}
+
+TEST_F(SettingsFileTest, SkipSwitchesFollowTheTwelveChunksOnlyWhenOn) {
+  const Profiles defaults = {{0, 3, 0, ".incr_save", 0, 1}, {3, 1, 0, ".bak_save", 1, 1}, 0,
+                             "qkincr-lwo-bak"};
+  struct Case {
+    int32_t incremental, bak;  // the switches saved
+    std::string tail;          // what follows the twelve chunks
+  } cases[] = {
+      {0, 0, ""},
+      {1, 0, intChunk("NSKP", 1)},
+      {0, 1, intChunk("BSKP", 1)},
+      {1, 1, intChunk("NSKP", 1) + intChunk("BSKP", 1)},
+  };
+  for (const Case& c : cases) {
+    const std::string name = "switches " + std::to_string(c.incremental) + std::to_string(c.bak);
+    apply(defaults);
+    incrementalProfile().skipUnchanged = c.incremental;
+    bakProfile().skipUnchanged = c.bak;
+    ASSERT_EQ(saveSettings(), 1) << name;
+    EXPECT_EQ(hex(readFile(settingsFile())), hex(kDefaultsFile + c.tail)) << name;
+    // Each switch starts the load the other way round: an absent chunk must turn it off.
+    incrementalProfile().skipUnchanged = !c.incremental;
+    bakProfile().skipUnchanged = !c.bak;
+    ASSERT_EQ(loadSettings(), 1) << name;
+    EXPECT_EQ(incrementalProfile().skipUnchanged, c.incremental) << name;
+    EXPECT_EQ(bakProfile().skipUnchanged, c.bak) << name;
+  }
+  incrementalProfile().skipUnchanged = bakProfile().skipUnchanged = 0;
 }
 
 TEST_F(SettingsFileTest, AFolderInTheFilesPlaceIsNeverReplaced) {

@@ -288,7 +288,7 @@ TEST_F(SevenZipFileTest, MissingSourceCreatesNoArchiveAndNoMonitor) {
   SaveProfile profile;
   profile.nameFormat = 7;
   BackupPlan plan = {scratch(), path("None_001.7z"), "None", {}, {}};
-  EXPECT_EQ(writeStagedBackup(path("None.lwo").c_str(), plan, profile), nullptr);
+  EXPECT_EQ(writeStagedBackup(path("None.lwo").c_str(), plan, profile, nullptr), nullptr);
   EXPECT_TRUE(listFolder(scratch()).empty());
   EXPECT_TRUE(host_.monitorEvents().empty());
 }
