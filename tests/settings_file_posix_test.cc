@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/host_services.h"
 #include "settings/settings_file.h"
+#include "tests/settings_file_fixture.h"
 #include "tests/support/file_size_cap.h"
 #include "tests/support/plugin_fixture.h"
 
@@ -17,21 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The settings code linked into the test binary, bound to the host.
-class SettingsFilePosixTest : public PluginTest {
- protected:
-  void SetUp() override {
-    PluginTest::SetUp();
-    ASSERT_EQ(acquireHostServices(host().globalFunction(), host().commandInterface(), 0), 1);
-  }
-  void TearDown() override {
-    releaseHostServices();
-    PluginTest::TearDown();
-  }
-  std::string settingsFile() const { return settingsDir() + "/qk_revkeeper.cfg"; }
-};
-
-TEST_F(SettingsFilePosixTest, AFailedSaveLeavesThePreviousFileAsItWas) {
+TEST_F(SettingsFileTest, AFailedSaveLeavesThePreviousFileAsItWas) {
   const std::string previous(40, 'p');  // any bytes: the save must not touch them
   struct {
     const char* name;
@@ -55,7 +41,7 @@ TEST_F(SettingsFilePosixTest, AFailedSaveLeavesThePreviousFileAsItWas) {
   }
 }
 
-TEST_F(SettingsFilePosixTest, TheFileIsItsOwnersAlone) {
+TEST_F(SettingsFileTest, TheFileIsItsOwnersAlone) {
   for (bool previous : {false, true}) {
     fs::remove_all(settingsFile());
     if (previous) writeFile(settingsFile(), "an older file, as the umask left it");

@@ -14,6 +14,7 @@
 #include "plugin/host_services.h"
 #include "save/save_profile.h"
 #include "settings/settings_file.h"
+#include "tests/settings_file_fixture.h"
 #include "tests/support/plugin_fixture.h"
 
 namespace qktest {
@@ -121,19 +122,7 @@ Profiles resetOf(Profiles p) {
 
 // --- The fixture ----------------------------------------------------------------
 
-// Binds the test binary's host services to the fixture's stand-in host.
-class SettingsFileTest : public PluginTest {
- protected:
-  void SetUp() override {
-    PluginTest::SetUp();
-    ASSERT_EQ(acquireHostServices(host().globalFunction(), host().commandInterface(), 0), 1);
-  }
-  void TearDown() override {
-    releaseHostServices();
-    PluginTest::TearDown();
-  }
-  std::string settingsFile() const { return settingsDir() + "/qk_revkeeper.cfg"; }
-};
+// SettingsFileTest: tests/settings_file_fixture.h.
 
 // --- Where the file lives -----------------------------------------------------
 
