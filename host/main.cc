@@ -46,6 +46,8 @@ const char kUsage[] =
     "                      ends that showing; later showings take later lines,\n"
     "                      and without lines a panel is shown on the terminal\n"
     "                      (cancelled when there is none)\n"
+    "  --abort-after N     the user presses abort on a progress monitor at its\n"
+    "                      N-th step (N >= 1)\n"
     "  --save-fails CODE   the host's SAVE fails with CODE (non-zero)\n"
     "  --no-save-command   a host without the SAVE command\n"
     "  --version N         activate with interface version N (default 3)\n"
@@ -65,6 +67,7 @@ struct Options {
   std::vector<bool> answers;
   std::vector<qkhost::PanelSession> panelSessions;  // one per showing of a panel
   int32_t saveResult = 0;
+  int abortAfter = 0;
   bool saveCommand = true;
   int32_t version = HOST_ACTIVATION_VERSION;
   bool trace = false;
@@ -130,6 +133,10 @@ bool parse(int argc, char** argv, Options& o) {
       if (!value(v)) return false;
       o.saveResult = std::atoi(v.c_str());
       if (o.saveResult == 0) return usageError("--save-fails needs a non-zero code");
+    } else if (a == "--abort-after") {
+      if (!value(v)) return false;
+      o.abortAfter = std::atoi(v.c_str());
+      if (o.abortAfter < 1) return usageError("--abort-after needs a step number of 1 or more");
     } else if (a == "--no-save-command") {
       o.saveCommand = false;
     } else if (a == "--version") {
@@ -244,6 +251,7 @@ int main(int argc, char** argv) {
   for (const qkhost::PanelSession& session : o.panelSessions) host.queuePanelSession(session);
   host.setSaveCommandAvailable(o.saveCommand);
   host.setSaveResult(o.saveResult);
+  host.setAbortAfterSteps(o.abortAfter);
   host.setInteractive(qkhost::standardInputIsTerminal(), &std::cin, &std::cout);
   if (!o.quiet) host.setEcho(&std::cout);
 

@@ -82,8 +82,7 @@ void monitorInit(void* /*data*/, uint32_t total) {
 
 int32_t monitorStep(void* /*data*/, uint32_t amount) {
   host().record("monitor", "step", {std::to_string(amount)});
-  host().monitorEvent({MonitorEvent::Step, "", "", amount});
-  return 0;
+  return host().stepMonitor(amount);
 }
 
 void monitorDone(void* /*data*/) {
@@ -300,10 +299,26 @@ HostMonitor* StandInHost::createMonitor(const char* title, const char* textLine)
 }
 
 void StandInHost::monitorEvent(MonitorEvent event) {
-  if (event.kind == MonitorEvent::Init) lastProgress_ = event.value;
-  if (echo_ && event.kind == MonitorEvent::Step) drawProgress(*echo_, event.value, lastProgress_);
+  if (event.kind == MonitorEvent::Init) {
+    progressTotal_ = event.value;
+    progressDone_ = 0;
+    progressSteps_ = 0;
+  }
   if (echo_ && event.kind == MonitorEvent::Done) *echo_ << '\n';
   monitorEvents_.push_back(std::move(event));
+}
+
+int32_t StandInHost::stepMonitor(uint32_t amount) {
+  progressDone_ += amount;
+  ++progressSteps_;
+  if (progressDone_ > progressTotal_ && progressDone_ - amount <= progressTotal_)  // once
+    protocolError("monitor.step: the steps add up to " + std::to_string(progressDone_) +
+                  ", more than the total " + std::to_string(progressTotal_));
+  if (echo_) drawProgress(*echo_, progressDone_, progressTotal_);
+  monitorEvent({MonitorEvent::Step, "", "", amount});
+  bool aborted = abortAfterSteps_ > 0 && progressSteps_ >= abortAfterSteps_;
+  if (aborted && echo_) *echo_ << " [abort pressed]";
+  return aborted ? 1 : 0;
 }
 
 void StandInHost::destroyMonitor(HostMonitor* monitor) {

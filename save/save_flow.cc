@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "archive/content_digest.h"
+#include "archive/progress_monitor.h"
 #include "platform/platform.h"
 #include "plugin/host_services.h"
 #include "save/backup_namer.h"
@@ -39,6 +40,9 @@ const KindTexts kBakTexts = {
     "Failed to make BAK save, object not saved",
     "Failed to make compressed BAK save, object not saved",
 };
+
+// The second line when the user pressed abort on the progress monitor.
+const char kCancelled[] = "Backup cancelled, object not saved";
 
 const KindTexts& textsOf(SaveKind kind) { return kind == BakSave ? kBakTexts : kIncrementalTexts; }
 
@@ -145,7 +149,7 @@ bool backUpObject(const char* name, SaveKind kind, BackupPlan* plan, DigestState
   removeLeftovers(*plan);
   const char* failed = isCompressedFormat(profile.nameFormat) ? texts.compressedSave : texts.makeSave;
   PlatformFile* staged = writeStagedBackup(name, *plan, profile, reading);
-  if (staged == nullptr) return fail(plan->path.c_str(), failed);
+  if (staged == nullptr) return fail(plan->path.c_str(), takeProgressAbort() ? kCancelled : failed);
   bool published = publishStagedBackup(staged, file, profile, plan);
   bool stands = platformClose(staged) == 1 && published &&
                 syncBackupFolders(backupFolder, created ? folder : backupFolder);

@@ -13,7 +13,9 @@
 
 #include "plugin/command.h"
 
-// Runs the incremental or the BAK save of the host's current object.
+// Runs the incremental or the BAK save of the host's current object. When
+// the user aborts a 7z backup at the progress monitor, the backup fails
+// with the second line "Backup cancelled, object not saved".
 void runSaveFlow(SaveKind kind);
 
 // Shows the error `firstLine` / `secondLine` (which may be null), then
