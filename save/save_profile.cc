@@ -8,6 +8,9 @@ namespace {
 SaveProfile theIncrementalProfile;
 BakSaveProfile theBakProfile;
 
+constexpr int32_t kMinDigits = 1;
+constexpr int32_t kMaxDigits = 8;
+
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
 }  // namespace
@@ -49,6 +52,17 @@ void BakSaveProfile::reset() {
   digits = 1;
   directory.assign(".bak_save");
   maxFiles = 1;
+}
+
+int32_t digitsInRange(int32_t digits) {
+  return digits < kMinDigits ? kMinDigits : digits > kMaxDigits ? kMaxDigits : digits;
+}
+
+uint32_t limitInRange(int32_t limit) { return limit < 1 ? 1 : static_cast<uint32_t>(limit); }
+
+void keepValuesInRange(SaveProfile& profile) {
+  profile.digits = digitsInRange(profile.digits);
+  if (profile.isBak || profile.maxFiles != 0) profile.maxFiles = limitInRange(static_cast<int32_t>(profile.maxFiles));
 }
 
 int isUncPath(const char* text, size_t length) {
