@@ -10,12 +10,14 @@
 #include "platform/platform.h"
 #include "platform/staged_file.h"
 #include "save/backup_list.h"
-#include "settings/panel_validation.h"
 
 namespace {
 
 constexpr size_t kNameSize = 260;       // the name and the base, terminator included
 constexpr size_t kGlobalNameMax = 255;  // leaves room for ".lwo" and the terminator
+// What no file name may hold: separators, a drive colon, and the characters
+// a folder search takes as wildcards or that Windows refuses in a name.
+constexpr char kNotInFileName[] = "/\\:*?\"<>|";
 constexpr uint32_t kSkippedAttributes = PLATFORM_ATTRIBUTE_DIRECTORY | PLATFORM_ATTRIBUTE_OFFLINE;
 
 // How one name format spells a backup's name.
@@ -73,13 +75,14 @@ bool joinPath(char (&out)[BACKUP_PATH_SIZE], const char* folder, const char* nam
 }
 
 // Returns true iff `name` can stand for an object's name in a backup folder:
-// 1 to 255 characters, none of them a separator, a drive colon, a wildcard,
-// a control character or another character the options panel refuses.
+// 1 to 255 characters, none of them a control character or one of
+// kNotInFileName. Other characters the options panel refuses ("my+name")
+// still make a file name, as one from a settings file may hold them.
 bool isBareFileName(const char* name) {
   if (name == nullptr || name[0] == '\0' || strlen(name) > kGlobalNameMax) return false;
   for (const char* c = name; *c != '\0'; ++c)
     if (static_cast<unsigned char>(*c) < 0x20) return false;
-  return hasIllegalNameChars(name) == 0;
+  return strpbrk(name, kNotInFileName) == nullptr;
 }
 
 // Writes the name the backups are named after into `name`: the global BAK
