@@ -11,6 +11,7 @@
 #include "host/plugin_module.h"
 #include "host/stand_in_host.h"
 #include "platform/platform.h"
+#include "platform/staged_file.h"
 
 namespace qkbench {
 
@@ -31,8 +32,11 @@ int runPluginBackup(const char* plugin, const char* settingsFolder, const char* 
 }
 
 int runBareEncoder(int32_t compressionLevel, const char* source, const char* output) {
+  const std::string target = output;
+  const size_t separator = target.find_last_of("/\\");
+  const std::string folder = separator == std::string::npos ? "." : target.substr(0, separator);
   PlatformFile* in = platformOpenRead(source);
-  PlatformFile* out = platformCreate(output, kPlatformCreateTruncate);
+  PlatformFile* out = createStagedFile(folder.c_str(), "bare", kPlatformStageReplace);
   SRes res = SZ_ERROR_READ;
   CLzmaEncHandle encoder = LzmaEnc_Create(&encoderAllocator);
   if (in != nullptr && out != nullptr && encoder != nullptr) {
@@ -47,7 +51,9 @@ int runBareEncoder(int32_t compressionLevel, const char* source, const char* out
                            &encoderAllocator);
   }
   if (encoder != nullptr) LzmaEnc_Destroy(encoder, &encoderAllocator, &encoderAllocator);
-  int closed = platformClose(out);
+  PlatformError error = kPlatformOk;
+  int closed = res == SZ_OK && platformPublish(out, output, &error);
+  closed = platformClose(out) && closed;
   platformClose(in);
   return res == SZ_OK && closed ? 0 : 1;
 }

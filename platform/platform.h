@@ -30,7 +30,6 @@ enum PlatformError : int32_t {
   kPlatformFileNotFound = 2,   // no such file; a search with no matching entry
   kPlatformPathNotFound = 3,   // the folder of a path does not exist
   kPlatformAccessDenied = 5,
-  kPlatformNoMoreFiles = 18,   // a search has delivered every entry
   kPlatformFileExists = 80,    // the target of an exclusive create exists
   kPlatformIoError = 1117,     // any other failure of the device or system
 };
@@ -41,7 +40,6 @@ enum PlatformError : int32_t {
 // File attributes, with their Win32 values.
 #define PLATFORM_ATTRIBUTE_DIRECTORY 0x10u
 #define PLATFORM_ATTRIBUTE_ARCHIVE 0x20u
-#define PLATFORM_ATTRIBUTE_NORMAL 0x80u
 #define PLATFORM_ATTRIBUTE_OFFLINE 0x1000u
 
 #define PLATFORM_MAX_NAME 260  // bytes of a found name, terminator included
@@ -49,7 +47,6 @@ enum PlatformError : int32_t {
 struct PlatformFindData {
   char name[PLATFORM_MAX_NAME];  // the entry's name, without folder
   uint32_t attributes;           // PLATFORM_ATTRIBUTE_* bits
-  uint64_t lastWriteTime;        // FILETIME (100 ns since 1601-01-01, UTC)
 };
 
 struct PlatformSearch;
@@ -100,20 +97,10 @@ int platformSyncFolder(const char* path);
 
 struct PlatformFile;
 
-enum PlatformCreateMode {
-  kPlatformCreateExclusive,  // fail when the file exists
-  kPlatformCreateTruncate,   // create, or empty the existing file
-};
-
 // Opens an existing regular file for reading (others may read it
 // meanwhile). Never waits: a FIFO, a device or a folder is refused at
 // once. Returns the file, or null.
 PlatformFile* platformOpenRead(const char* path);
-
-// Creates a file for writing, readable and writable by its owner (and, on
-// POSIX, as the umask allows); others may read it while it is written.
-// Returns the file, or null.
-PlatformFile* platformCreate(const char* path, PlatformCreateMode mode);
 
 // Reads up to `*size` bytes; sets `*size` to the bytes read, which is less
 // only at end of file. Returns 1, or 0 on a read error (`*size` then holds

@@ -20,7 +20,6 @@ enum PlatformOperation : int {
   kPlatformOpPathStatus,
   kPlatformOpSyncFolder,   // access denied: it cannot be opened; else the flush fails
   kPlatformOpOpenRead,
-  kPlatformOpCreate,
   kPlatformOpCopy,
   kPlatformOpCreateUnnamed,  // the file system makes no unnamed files
   kPlatformOpCreateNamed,

@@ -95,7 +95,6 @@ bool describeEntry(const std::string& folder, const char* name, PlatformFindData
   if (stat(path.c_str(), &status) != 0) return false;
   memcpy(data->name, name, length + 1);
   data->attributes = S_ISDIR(status.st_mode) ? PLATFORM_ATTRIBUTE_DIRECTORY : PLATFORM_ATTRIBUTE_ARCHIVE;
-  data->lastWriteTime = toFileTime(status.st_mtim);
   return true;
 }
 
@@ -219,12 +218,6 @@ PlatformFile* platformOpenRead(const char* path) {
     return nullptr;
   }
   return wrap(fd);
-}
-
-PlatformFile* platformCreate(const char* path, PlatformCreateMode mode) {
-  if (platformFaulted(kPlatformOpCreate)) return nullptr;
-  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == kPlatformCreateExclusive ? O_EXCL : O_TRUNC);
-  return wrap(open(path, flags, 0666));
 }
 
 int platformReadSome(PlatformFile* file, void* buffer, size_t* size) {

@@ -35,7 +35,6 @@ PlatformError errorFromCode(DWORD code) {
     case ERROR_PATH_NOT_FOUND: return kPlatformPathNotFound;
     case ERROR_DIRECTORY: return kPlatformPathNotFound;  // a file where a folder should be
     case ERROR_ACCESS_DENIED: return kPlatformAccessDenied;
-    case ERROR_NO_MORE_FILES: return kPlatformNoMoreFiles;
     case ERROR_FILE_EXISTS: return kPlatformFileExists;
     case ERROR_ALREADY_EXISTS: return kPlatformFileExists;
     default: return kPlatformIoError;
@@ -74,7 +73,6 @@ PlatformError platformListMatches(const char* pattern, std::vector<PlatformFindD
     if (isDotEntry(found.cFileName)) continue;
     memcpy(data.name, found.cFileName, sizeof data.name);
     data.attributes = found.dwFileAttributes;
-    data.lastWriteTime = fromFileTime(found.ftLastWriteTime);
     entries->push_back(data);
   } while (FindNextFileA(handle, &found));  // any failure ends the listing
   FindClose(handle);
@@ -152,13 +150,6 @@ PlatformFile* platformOpenRead(const char* path) {
   if (file == nullptr || GetFileType(file->handle) == FILE_TYPE_DISK) return file;
   platformClose(file);  // a pipe or a device: a read could wait for ever
   return nullptr;
-}
-
-PlatformFile* platformCreate(const char* path, PlatformCreateMode mode) {
-  if (platformFaulted(kPlatformOpCreate)) return nullptr;
-  DWORD disposition = mode == kPlatformCreateExclusive ? CREATE_NEW : CREATE_ALWAYS;
-  return wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                          nullptr));
 }
 
 int platformReadSome(PlatformFile* file, void* buffer, size_t* size) {

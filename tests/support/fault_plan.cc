@@ -9,7 +9,7 @@ FaultPlan* installed = nullptr;
 
 const char* const kNames[kPlatformOpCount] = {
     "FindFirst",     "FindNext",    "Delete",        "MakeDirectory",   "PathStatus", "SyncFolder",
-    "OpenRead",      "Create",      "Copy",          "CreateUnnamed",   "CreateNamed", "Publish",
+    "OpenRead",      "Copy",        "CreateUnnamed", "CreateNamed",     "Publish",
     "RemoveAbandoned", "Read",      "Write",         "Seek",            "FileLength", "FileTimes",
     "SyncFile",      "Close",       "CurrentTime",   "TimeToDos",       "ProcessorCount",
 };
