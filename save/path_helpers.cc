@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "platform/native_separators.h"
 #include "platform/platform.h"
 
 namespace {
@@ -57,9 +58,7 @@ int isDirectory(const char* path) {
 int composeRelativeFolder(char* out, size_t size, const char* base, const char* relative) {
   int written = snprintf(out, size, "%s/%s", base, relative);
   if (written < 0 || static_cast<size_t>(written) >= size) return 0;
-  if (PLATFORM_SEPARATOR == '/')
-    for (char* c = out + strlen(base) + 1; *c != '\0'; ++c)
-      if (*c == '\\') *c = '/';
+  platformNativeSeparators(out + strlen(base) + 1);
   return 1;
 }
 
