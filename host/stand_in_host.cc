@@ -317,7 +317,7 @@ int32_t StandInHost::stepMonitor(uint32_t amount) {
   if (echo_) drawProgress(*echo_, progressDone_, progressTotal_);
   monitorEvent({MonitorEvent::Step, "", "", amount});
   bool aborted = abortAfterSteps_ > 0 && progressSteps_ >= abortAfterSteps_;
-  if (aborted && echo_) *echo_ << " [abort pressed]";
+  if (aborted && echo_) *echo_ << " [abort pressed]" << std::flush;
   return aborted ? 1 : 0;
 }
 
