@@ -15,11 +15,12 @@
 
 namespace qkbench {
 
-int runPluginBackup(const char* plugin, const char* settingsFolder, const char* object) {
+int runPluginBackup(const char* plugin, const char* settingsFolder, const char* object, int abortAfterSteps) {
   qkhost::StandInHost host;
   host.setFolder(HOST_FOLDER_SETTINGS, std::string(settingsFolder));
   host.setObjectPath(std::string(object));
   host.setSaveResult(1);
+  host.setAbortAfterSteps(abortAfterSteps);
   std::string error;
   std::unique_ptr<qkhost::PluginModule> module = qkhost::PluginModule::load(plugin, &error);
   if (module == nullptr) {
@@ -28,7 +29,8 @@ int runPluginBackup(const char* plugin, const char* settingsFolder, const char* 
   }
   host.activate(*module, "QK_RevKeeper");
   const std::vector<qkhost::HostMessage>& shown = host.messages();
-  return shown.size() == 1 && shown[0].secondLine == std::string("Failed to save file") ? 0 : 1;
+  const char* expected = abortAfterSteps > 0 ? "Backup cancelled, object not saved" : "Failed to save file";
+  return shown.size() == 1 && shown[0].secondLine == std::string(expected) ? 0 : 1;
 }
 
 int runBareEncoder(int32_t compressionLevel, const char* source, const char* output) {
