@@ -40,7 +40,8 @@ void openProgressMonitor(UInt64 total) {
 
 int advanceProgressMonitor(UInt64 done) {
   HostMonitor* monitor = hostServices.activeMonitor;
-  if (monitor == nullptr || state.aborted) return state.aborted;
+  if (monitor == nullptr) return 0;
+  if (state.aborted) return 1;
   UInt64 scaled = (done < state.total ? done : state.total) >> state.shift;
   if (scaled <= state.shown) return 0;
   uint32_t increase = static_cast<uint32_t>(scaled - state.shown);

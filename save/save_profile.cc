@@ -62,7 +62,8 @@ uint32_t limitInRange(int32_t limit) { return limit < 1 ? 1 : static_cast<uint32
 
 void keepValuesInRange(SaveProfile& profile) {
   profile.digits = digitsInRange(profile.digits);
-  if (profile.isBak || profile.maxFiles != 0) profile.maxFiles = limitInRange(static_cast<int32_t>(profile.maxFiles));
+  if (profile.isBak || profile.maxFiles != 0)
+    profile.maxFiles = limitInRange(static_cast<int32_t>(profile.maxFiles));
 }
 
 int isUncPath(const char* text, size_t length) {
