@@ -55,6 +55,10 @@ std::string absoluteFolder(const std::string& path);
 // files of platform/staged_file.h): Linux does, Win32 never.
 extern const bool kUnnamedFiles;
 
+// Whether the platform layer tries again an operation on a file that
+// another program holds for a moment: Win32 does, POSIX has no such holds.
+extern const bool kRetriesBusyFiles;
+
 // The file name of a library that every process here can load and that
 // is no plug-in.
 extern const char kSystemLibrary[];

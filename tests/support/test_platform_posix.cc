@@ -44,6 +44,8 @@ uint64_t creationTime(const std::string& path) {
 
 std::string absoluteFolder(const std::string& path) { return "/" + path; }
 
+const bool kRetriesBusyFiles = false;
+
 const bool kUnnamedFiles = true;
 
 const char kSystemLibrary[] = "libc.so.6";

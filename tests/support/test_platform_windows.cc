@@ -134,6 +134,8 @@ std::string absoluteFolder(const std::string& path) { return path; }
 
 const bool kUnnamedFiles = false;
 
+const bool kRetriesBusyFiles = true;
+
 const char kSystemLibrary[] = "kernel32.dll";
 
 bool underWine() {
