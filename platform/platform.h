@@ -185,8 +185,10 @@ enum PlatformStageMode {
 PlatformFile* platformCreateUnnamed(const char* folder, PlatformStageMode mode);
 
 // Creates the new file `path` for writing: exclusively, never through a
-// link, and marked as in use (a lock on POSIX, no sharing on Win32) so that
-// platformRemoveAbandoned leaves it alone. Returns the file, or null with
+// link, and marked as in use (a lock on POSIX, no delete sharing on Win32)
+// so that platformRemoveAbandoned leaves it alone. On Win32 others may read
+// it only if they let it be renamed and deleted meanwhile, as virus
+// scanners and indexers do. Returns the file, or null with
 // `*error` set: kPlatformFileExists when the name is taken.
 PlatformFile* platformCreateNamed(const char* path, PlatformStageMode mode, PlatformError* error);
 

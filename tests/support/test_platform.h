@@ -29,6 +29,10 @@ inline const std::string kSeparator = PLATFORM_SEPARATOR_TEXT;
 // Runs `command`, a /bin/sh command line, and returns what it did.
 CommandResult runCommand(const std::string& command);
 
+// Returns what the file `path` holds, read as a virus scanner or an indexer
+// reads it: letting others write, rename and delete it meanwhile.
+std::string readSharedFile(const std::string& path);
+
 // Returns the path under which the command's programs find the file
 // `path` names: `path` itself on POSIX, the Unix path of a Windows path
 // under wine.
