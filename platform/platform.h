@@ -8,6 +8,12 @@
 //
 // Results: functions that return int give 1 for success and 0 for failure.
 // Where a caller must tell failures apart, the error is a PlatformError.
+//
+// On Win32 another program may hold a file for a moment just after it was
+// written (a virus scanner, the search indexer, a sync client). Opening a
+// file to read it, deleting one and publishing one therefore try again
+// while they fail with a sharing violation, a lock violation or access
+// denied: up to 10 tries, waiting 25 ms longer before each (1.1 s in all).
 #ifndef QK_PLATFORM_PLATFORM_H_
 #define QK_PLATFORM_PLATFORM_H_
 
@@ -97,8 +103,8 @@ int platformSyncFolder(const char* path);
 
 struct PlatformFile;
 
-// Opens an existing regular file for reading (others may read it
-// meanwhile). Never waits: a FIFO, a device or a folder is refused at
+// Opens an existing regular file for reading (others may read and write
+// it meanwhile). Never waits: a FIFO, a device or a folder is refused at
 // once. Returns the file, or null.
 PlatformFile* platformOpenRead(const char* path);
 
@@ -166,8 +172,10 @@ enum PlatformStageMode {
 PlatformFile* platformCreateUnnamed(const char* folder, PlatformStageMode mode);
 
 // Creates the new file `path` for writing: exclusively, never through a
-// link, and marked as in use (a lock on POSIX, no sharing on Win32) so that
-// platformRemoveAbandoned leaves it alone. Returns the file, or null with
+// link, and marked as in use (a lock on POSIX, no delete sharing on Win32)
+// so that platformRemoveAbandoned leaves it alone. On Win32 others may read
+// it only if they let it be renamed and deleted meanwhile, as virus
+// scanners and indexers do. Returns the file, or null with
 // `*error` set: kPlatformFileExists when the name is taken.
 PlatformFile* platformCreateNamed(const char* path, PlatformStageMode mode, PlatformError* error);
 
@@ -175,8 +183,8 @@ PlatformFile* platformCreateNamed(const char* path, PlatformStageMode mode, Plat
 // there with kPlatformStageReplace; with kPlatformStageNew never replacing
 // anything, failing with kPlatformFileExists when the name is taken, the
 // file staying staged (to be published under another name, or closed).
-// On Win32 the file is closed for writing first. Returns 1 on success, or
-// 0 with `*error` set.
+// On Win32 no other process can delete or rename the file until it is
+// closed. Returns 1 on success, or 0 with `*error` set.
 int platformPublish(PlatformFile* file, const char* path, PlatformError* error);
 
 // Removes the staging file `path` if its writer is gone (killed before it

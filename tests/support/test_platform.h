@@ -29,6 +29,10 @@ inline const std::string kSeparator = PLATFORM_SEPARATOR_TEXT;
 // Runs `command`, a /bin/sh command line, and returns what it did.
 CommandResult runCommand(const std::string& command);
 
+// Returns what the file `path` holds, read as a virus scanner or an indexer
+// reads it: letting others write, rename and delete it meanwhile.
+std::string readSharedFile(const std::string& path);
+
 // Returns the path under which the command's programs find the file
 // `path` names: `path` itself on POSIX, the Unix path of a Windows path
 // under wine.
@@ -54,6 +58,10 @@ std::string absoluteFolder(const std::string& path);
 // Whether the file system here makes files without a name (the staged
 // files of platform/staged_file.h): Linux does, Win32 never.
 extern const bool kUnnamedFiles;
+
+// Whether the platform layer tries again an operation on a file that
+// another program holds for a moment: Win32 does, POSIX has no such holds.
+extern const bool kRetriesBusyFiles;
 
 // The file name of a library that every process here can load and that
 // is no plug-in.

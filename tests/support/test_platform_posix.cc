@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include "tests/support/test_platform.h"
+#include "tests/support/plugin_fixture.h"
 
 namespace qktest {
 
@@ -43,6 +44,10 @@ uint64_t creationTime(const std::string& path) {
 }
 
 std::string absoluteFolder(const std::string& path) { return "/" + path; }
+
+std::string readSharedFile(const std::string& path) { return readFile(path); }
+
+const bool kRetriesBusyFiles = false;
 
 const bool kUnnamedFiles = true;
 
