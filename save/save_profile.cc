@@ -2,13 +2,13 @@
 
 #include <string.h>
 
+#include "platform/text.h"
+
 namespace {
 
 // Constructed when the plug-in is loaded, destroyed when it is unloaded.
 SaveProfile theIncrementalProfile;
 BakSaveProfile theBakProfile;
-
-bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
 }  // namespace
 
@@ -52,7 +52,10 @@ void BakSaveProfile::reset() {
 }
 
 int isUncPath(const char* text, size_t length) {
-  return length >= 3 && isSeparator(text[0]) && isSeparator(text[1]) && !isSeparator(text[2]);
+  // The first three bytes each start a character: a separator is one of its
+  // own, and no lead byte is a separator.
+  return length >= 3 && platformIsSeparator(text[0]) && platformIsSeparator(text[1]) &&
+         !platformIsSeparator(text[2]);
 }
 
 DirectoryMode classifyDirectory(const char* text) {

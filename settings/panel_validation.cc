@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "platform/platform.h"
+#include "platform/text.h"
 #include "save/save_profile.h"
 #include "settings/panel_messages.h"
 
@@ -100,5 +101,10 @@ const char* validateGlobalName(const char* text) {
 }
 
 int hasIllegalNameChars(const char* text) {
-  return text != nullptr && strpbrk(text, kIllegalNameChars) != nullptr;
+  if (text == nullptr) return 0;
+  // Only characters of one byte can be among them: the second byte of a
+  // double-byte character may be '\\' or '|' and is no such character.
+  for (size_t i = 0; text[i] != '\0'; i += platformCharacterLength(text + i))
+    if (strchr(kIllegalNameChars, text[i]) != nullptr) return 1;
+  return 0;
 }

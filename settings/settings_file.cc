@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "platform/staged_file.h"
+#include "platform/text.h"
 #include "plugin/host_services.h"
 #include "save/save_profile.h"
 
@@ -197,7 +198,7 @@ const char* settingsFilePath() {
   size_t length = strlen(folder);
   if (length > kMaxFolderLength) return nullptr;
   memcpy(path, folder, length);
-  if (path[length - 1] != '/' && path[length - 1] != '\\') path[length++] = '/';
+  if (platformAfterLastSeparator(folder, length) != length) path[length++] = '/';
   memcpy(path + length, kFileName, sizeof kFileName);
   return path;
 }
