@@ -21,7 +21,12 @@ const uint64_t kZip32Limit = 0xFFFFFFFFu;
 // Bit 11 of an entry's general purpose flag, in its local and central
 // header: the entry's name (and comment) are UTF-8.
 const uLong kUtf8NameFlag = 1u << 11;
-const uLong kMadeByFat = 0;  // "version made by" as minizip writes it by default
+// "Version made by" (host system in the high byte): FAT, as minizip writes
+// it by default, for ASCII names; VFAT, which differs only in allowing long
+// names, for UTF-8 ones, since Info-ZIP's unzip decodes the names of a FAT
+// archive as the DOS code page even when bit 11 is set.
+const uLong kMadeByFat = 0;
+const uLong kMadeByVfat = 14u << 8;
 const int kMemoryLevel = 8;  // zlib's default, minizip's too
 
 // Returns 1 when the entry of a `length`-byte source needs zip64 records:
@@ -68,7 +73,8 @@ int zipSource(PlatformFile* sourceFile, const char* source, PlatformFile* archiv
   std::string name = zipText(entryNameOf(source), &utf8);
   int entryDone = zipOpenNewFileInZip4_64(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
                                           level, 0, -MAX_WBITS, kMemoryLevel, Z_DEFAULT_STRATEGY, nullptr, 0,
-                                          kMadeByFat, utf8 ? kUtf8NameFlag : 0, needsZip64(sourceFile)) == ZIP_OK &&
+                                          utf8 ? kMadeByVfat : kMadeByFat, utf8 ? kUtf8NameFlag : 0,
+                                          needsZip64(sourceFile)) == ZIP_OK &&
                   copyIntoEntry(zip, sourceFile, buffer, digest) && zipCloseFileInZip(zip) == ZIP_OK;
   if (!entryDone) {
     zipClose(zip, nullptr);
