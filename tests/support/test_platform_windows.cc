@@ -142,7 +142,7 @@ std::string convertText(const std::string& text, UINT from, UINT to) {
   BOOL lossy = FALSE;
   int units = MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, text.c_str(), -1, wide, MAX_PATH * 2);
   int bytes = units == 0 ? 0
-                         : WideCharToMultiByte(to, 0, wide, -1, narrow, sizeof narrow, nullptr,
+                         : WideCharToMultiByte(to, to == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, narrow, sizeof narrow, nullptr,
                                                to == CP_UTF8 ? nullptr : &lossy);
   return bytes == 0 || lossy ? "" : narrow;
 }
