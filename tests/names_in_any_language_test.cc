@@ -24,6 +24,7 @@ struct NameCase {
 };
 
 const NameCase kNames[] = {
+    {"ASCII, stored as before", "Robot", nullptr},
     {"second bytes 0x5C in 932", "表ソ能予十", nullptr},
     {"second bytes 0x5C in 936", "乗俓", nullptr},
     {"letters as second bytes in 932", "アク", "ヂハ"},
@@ -63,6 +64,13 @@ void expectEntryName(const std::string& archive, const std::string& name, const 
   } else {
     EXPECT_EQ(readerLine("unzip -Z1", archive), name) << "unzip";
     EXPECT_EQ(readerLine("unzip -zq", archive), "Original path name: " + utf8Name(object)) << "unzip comment";
+    // Bit 11 of the local header's flags, and the host system of the central header's "version made by".
+    const std::string bytes = readFile(archive);
+    const size_t central = bytes.find("PK\x01\x02");
+    const bool ascii = name == "Robot.lwo";
+    ASSERT_NE(central, std::string::npos);
+    EXPECT_EQ((bytes[7] & 0x08) != 0, !ascii) << "the UTF-8 flag";
+    EXPECT_EQ(bytes[central + 5], ascii ? 0 : 14) << "FAT for ASCII names, VFAT for UTF-8 ones";
   }
 }
 
