@@ -10,6 +10,7 @@
 
 #include "platform/platform.h"
 #include "save/save_profile.h"
+#include "settings/panel_validation.h"
 #include "settings/settings_file.h"
 #include "tests/archive_test_support.h"
 #include "tests/support/plugin_fixture.h"
@@ -76,20 +77,22 @@ void expectEntryName(const std::string& archive, const std::string& name, const 
 
 class NamesInAnyLanguageTest : public PluginTest {
  protected:
-  // Has the incremental save keep at most two backups in `format` in `directory`.
-  void configure(int32_t format, const std::string& directory) {
+  // Has the incremental save keep at most two backups in `format` in
+  // `directory`, by a settings file in the host's settings folder `settings`.
+  void configure(int32_t format, const std::string& directory, const std::string& settings) {
     SaveProfile& profile = incrementalProfile();
     profile.reset();
     profile.nameFormat = format;
     profile.maxFiles = 2;
     profile.directory.assign(directory.c_str());
     profile.directoryMode = classifyDirectory(directory.c_str());
-    PlatformFile* file = platformCreate((settingsDir() + kSeparator + "qk_revkeeper.cfg").c_str(),
-                                        kPlatformCreateTruncate);
+    ASSERT_EQ(platformMakeDirectory(settings.c_str()), 0);
+    PlatformFile* file = platformCreate((settings + kSeparator + "qk_revkeeper.cfg").c_str(), kPlatformCreateTruncate);
     ASSERT_NE(file, nullptr);
     ASSERT_EQ(writeSettings(file), 1);
     ASSERT_EQ(platformClose(file), 1);
     reload();
+    host().setFolder(HOST_FOLDER_SETTINGS, settings);
   }
 
   // Makes `path` the host's object, on disk with `bytes`, and saves it.
@@ -121,7 +124,7 @@ class NamesInAnyLanguageTest : public PluginTest {
     const std::string folder = f.format == 7 ? objects + kSeparator + stem + "_bak" + kSeparator + stem
                                : f.format == 4 ? objects
                                                : absolute;
-    configure(f.format, directory);
+    configure(f.format, directory, objects + kSeparator + stem);  // a folder name ending in the stem
     const std::string object = objects + kSeparator + stem + ".lwo";
     if (n.twin != nullptr) save(objects + kSeparator + systemName(n.twin) + ".lwo", "twin");
     for (int i = 1; i <= 3; ++i) save(object, "state " + std::to_string(i));
@@ -147,6 +150,7 @@ TEST_F(NamesInAnyLanguageTest, BackUpAndReadBackUnderTheirNames) {
     }
     for (const FolderCase& f : kFolders) {
       SCOPED_TRACE(std::string(n.label) + " " + n.stem + " in the " + f.label + " folder");
+      EXPECT_EQ(hasIllegalNameChars(systemName(n.stem).c_str()), 0) << "as a BAK global name";
       saveThrice(n, f);
     }
   }
