@@ -15,7 +15,8 @@ int platformToUtf16(const char* text, std::u16string* out) {
   int units = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
   if (units <= 0) return 0;
   out->resize(static_cast<size_t>(units));
-  units = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, reinterpret_cast<wchar_t*>(&(*out)[0]), units);
+  wchar_t* wide = reinterpret_cast<wchar_t*>(&(*out)[0]);  // UTF-16 units, as char16_t
+  units = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, wide, units);
   if (units <= 0) return 0;
   out->resize(static_cast<size_t>(units) - 1);  // less the terminator
   return 1;

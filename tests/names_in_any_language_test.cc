@@ -57,8 +57,8 @@ std::string readerLine(const std::string& command, const std::string& archive) {
 // Expects every reader to take the archive's one entry for `name` (UTF-8)
 // and a zip archive's comment for the object's path.
 void expectEntryName(const std::string& archive, const std::string& name, const std::string& object) {
-  const char* py = "/usr/bin/python3 -c \"import sys, zipfile, py7zr; f = sys.argv[1]; print("
-                   "(py7zr.SevenZipFile(f).getnames() if f.endswith('.7z') else zipfile.ZipFile(f).namelist())[0])\"";
+  const char* py = "/usr/bin/python3 -c \"import sys, zipfile, py7zr; f = sys.argv[1]; print((py7zr."
+                   "SevenZipFile(f).getnames() if f.endswith('.7z') else zipfile.ZipFile(f).namelist())[0])\"";
   EXPECT_EQ(readerLine(py, archive), name) << "python zipfile / py7zr";
   if (archive.substr(archive.size() - 3) == ".7z") {
     EXPECT_EQ(readerLine("7zz l -slt -ba", archive), "Path = " + name) << "7zz";
@@ -87,7 +87,8 @@ class NamesInAnyLanguageTest : public PluginTest {
     profile.directory.assign(directory.c_str());
     profile.directoryMode = classifyDirectory(directory.c_str());
     ASSERT_EQ(platformMakeDirectory(settings.c_str()), 0);
-    PlatformFile* file = platformCreate((settings + kSeparator + "qk_revkeeper.cfg").c_str(), kPlatformCreateTruncate);
+    const std::string path = settings + kSeparator + "qk_revkeeper.cfg";
+    PlatformFile* file = platformCreate(path.c_str(), kPlatformCreateTruncate);
     ASSERT_NE(file, nullptr);
     ASSERT_EQ(writeSettings(file), 1);
     ASSERT_EQ(platformClose(file), 1);

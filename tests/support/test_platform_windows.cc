@@ -141,9 +141,10 @@ std::string convertText(const std::string& text, UINT from, UINT to) {
   char narrow[MAX_PATH * 4];
   BOOL lossy = FALSE;
   int units = MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, text.c_str(), -1, wide, MAX_PATH * 2);
+  const bool utf8 = to == CP_UTF8;  // takes no flags and spells everything
   int bytes = units == 0 ? 0
-                         : WideCharToMultiByte(to, to == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, narrow, sizeof narrow, nullptr,
-                                               to == CP_UTF8 ? nullptr : &lossy);
+                         : WideCharToMultiByte(to, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, narrow, sizeof narrow,
+                                               nullptr, utf8 ? nullptr : &lossy);
   return bytes == 0 || lossy ? "" : narrow;
 }
 
