@@ -48,11 +48,20 @@ size_t trimTrailing(char* buffer, size_t length, const char* set) {
   return length;
 }
 
+// Removes the separators that end `buffer`, which holds `length` bytes,
+// stepping by characters: a double-byte character may end in '\\'.
+// Returns the new length.
+size_t trimTrailingSeparators(char* buffer, size_t length) {
+  while (length > 0 && platformAfterLastSeparator(buffer, length) == length) --length;
+  buffer[length] = '\0';
+  return length;
+}
+
 // Copies `text` without its leading and trailing spaces into `buffer`, cut
-// to 259 characters first. Returns the length copied.
+// to at most 259 bytes of whole characters first. Returns the length copied.
 size_t copyTrimmed(char* buffer, const char* text) {
   text = skipSpaces(text);
-  size_t length = strnlen(text, kTextSize - 1);
+  size_t length = platformWholeCharacters(text, kTextSize - 1);
   memcpy(buffer, text, length);
   return trimTrailing(buffer, length, " ");
 }
@@ -80,7 +89,7 @@ const char* validateDirectory(const char* text, int isBak) {
   const DirectoryKind& kind = isBak ? kBakKind : kIncrementalKind;
   kind.buffer[0] = '\0';
   if (text == nullptr || copyTrimmed(kind.buffer, text) == 0) return kind.buffer;
-  if (trimTrailing(kind.buffer, strlen(kind.buffer), "/\\") == 0) {
+  if (trimTrailingSeparators(kind.buffer, strlen(kind.buffer)) == 0) {
     showPanelError(kind.emptyError, nullptr);
     return nullptr;
   }

@@ -152,6 +152,7 @@ TEST_F(NamesInAnyLanguageTest, BackUpAndReadBackUnderTheirNames) {
     for (const FolderCase& f : kFolders) {
       SCOPED_TRACE(std::string(n.label) + " " + n.stem + " in the " + f.label + " folder");
       EXPECT_EQ(hasIllegalNameChars(systemName(n.stem).c_str()), 0) << "as a BAK global name";
+      EXPECT_STREQ(validateDirectory(systemName(n.stem).c_str(), 0), systemName(n.stem).c_str()) << "as a folder";
       saveThrice(n, f);
     }
   }
