@@ -17,6 +17,7 @@
 #include "platform/platform.h"
 #include "platform/file_transfer.h"
 #include "platform/platform_fault.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -101,9 +102,8 @@ bool describeEntry(const std::string& folder, const char* name, PlatformFindData
 }  // namespace
 
 PlatformError platformListMatches(const char* pattern, std::vector<PlatformFindData>* entries) {
-  const char* lastSeparator = nullptr;
-  for (const char* p = pattern; *p != '\0'; ++p)
-    if (*p == '/' || *p == '\\') lastSeparator = p;
+  size_t after = platformAfterLastSeparator(pattern, strlen(pattern));
+  const char* lastSeparator = after > 0 ? pattern + after - 1 : nullptr;
   std::string folder = ".";
   if (lastSeparator == pattern) folder = "/";
   if (lastSeparator > pattern) folder.assign(pattern, static_cast<size_t>(lastSeparator - pattern));

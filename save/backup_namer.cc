@@ -9,6 +9,7 @@
 
 #include "platform/platform.h"
 #include "platform/staged_file.h"
+#include "platform/text.h"
 #include "save/backup_list.h"
 
 namespace {
@@ -56,14 +57,6 @@ struct Series {
 
 char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Returns true iff the first `length` characters of `a` and `b` are equal
-// without regard to ASCII case.
-bool equalIgnoringCase(const char* a, const char* b, size_t length) {
-  for (size_t i = 0; i < length; ++i)
-    if (foldAscii(a[i]) != foldAscii(b[i])) return false;
-  return true;
-}
 
 // Returns true iff snprintf's result `written` fits a buffer of `size`.
 bool fits(int written, size_t size) { return written >= 0 && static_cast<size_t>(written) < size; }
@@ -138,7 +131,8 @@ bool recognise(const char* found, const Series& s, int32_t* number) {
   const ptrdiff_t L = s.baseLength, t = s.tokenLength;
   const ptrdiff_t x = static_cast<ptrdiff_t>(strlen(s.shape->extension));
   if (n < L + t + 2 + x) return false;
-  if (!equalIgnoringCase(found, s.base, L) || !equalIgnoringCase(found + n - x, s.shape->extension, x) ||
+  if (!platformEqualIgnoringCase(s.base, found, L) ||
+      !platformEqualIgnoringCase(s.shape->extension, found + n - x, x) ||
       (s.shape->dotAfterBase && found[L] != '.'))
     return false;
   ptrdiff_t p = n - 1 - x;
@@ -148,6 +142,7 @@ bool recognise(const char* found, const Series& s, int32_t* number) {
     if (--p < L) return false;
   }
   if (p < 0 || p > L || found[p] != s.shape->separator) return false;
+  if (p < L && !platformStartsCharacter(s.base, static_cast<size_t>(p))) return false;  // a second byte
   *number = readNumber(found + p + t + 1);
   return true;
 }

@@ -5,6 +5,7 @@
 #include "archive/content_digest.h"
 #include "archive/progress_monitor.h"
 #include "platform/platform.h"
+#include "platform/text.h"
 #include "plugin/host_services.h"
 #include "save/backup_namer.h"
 #include "save/backup_writer.h"
@@ -122,8 +123,9 @@ bool syncBackupFolders(const char* backupFolder, const char* top) {
   for (;;) {
     if (platformSyncFolder(level) != 1) return false;
     if (length <= topLength) return true;
-    while (length > topLength && level[length - 1] != '/' && level[length - 1] != '\\') --length;
-    level[length > topLength ? --length : length] = '\0';
+    size_t after = platformAfterLastSeparator(level, length);
+    length = after > topLength ? after - 1 : topLength;
+    level[length] = '\0';
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "platform/text.h"
+
 namespace {
 
 // Constructed when the plug-in is loaded, destroyed when it is unloaded.
@@ -10,8 +12,6 @@ BakSaveProfile theBakProfile;
 
 constexpr int32_t kMinDigits = 1;
 constexpr int32_t kMaxDigits = 8;
-
-bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
 }  // namespace
 
@@ -67,7 +67,10 @@ void keepValuesInRange(SaveProfile& profile) {
 }
 
 int isUncPath(const char* text, size_t length) {
-  return length >= 3 && isSeparator(text[0]) && isSeparator(text[1]) && !isSeparator(text[2]);
+  // The first three bytes each start a character: a separator is one of its
+  // own, and no lead byte is a separator.
+  return length >= 3 && platformIsSeparator(text[0]) && platformIsSeparator(text[1]) &&
+         !platformIsSeparator(text[2]);
 }
 
 DirectoryMode classifyDirectory(const char* text) {

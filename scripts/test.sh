@@ -70,6 +70,7 @@ stage "release build and tests" linux_suite release
 stage "sanitize build and tests" linux_suite sanitize
 stage "tsan build and 7z tests" tsan_suite
 stage "windows build and tests under wine" windows_suite
+stage "windows names under four code pages" scripts/code_pages.sh
 stage "windows package, built twice" scripts/check_package.sh
 stage "fuzzing" scripts/fuzz.sh 30
 echo "== all stages: $((SECONDS - total)) s"

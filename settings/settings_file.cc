@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "platform/staged_file.h"
+#include "platform/text.h"
 #include "plugin/host_services.h"
 #include "save/save_profile.h"
 
@@ -185,12 +186,10 @@ const char* hostFolder(const char* kind) {
   return folder != nullptr && folder[0] != '\0' ? folder : nullptr;
 }
 
-bool isSeparator(char c) { return c == '/' || c == '\\'; }
-
 // True iff `folder` does not depend on a current folder's place: it starts
 // with a separator, or with a drive letter and a colon.
 bool isRootedFolder(const char* folder) {
-  return isSeparator(folder[0]) || (folder[0] != '\0' && folder[1] == ':');
+  return platformIsSeparator(folder[0]) || (folder[0] != '\0' && folder[1] == ':');
 }
 
 // Appends `part` to the `*length` characters of `path`, after a '/' unless
@@ -198,7 +197,7 @@ bool isRootedFolder(const char* folder) {
 // alone, when the result would pass kMaxFolderLength characters.
 bool appendPart(char* path, size_t* length, const char* part) {
   size_t partLength = strlen(part);
-  size_t separator = *length > 0 && !isSeparator(path[*length - 1]) ? 1 : 0;
+  size_t separator = *length > 0 && platformAfterLastSeparator(path, *length) != *length ? 1 : 0;
   if (*length + separator + partLength > kMaxFolderLength) return false;
   if (separator) path[(*length)++] = '/';
   memcpy(path + *length, part, partLength + 1);
@@ -245,7 +244,7 @@ const char* settingsFilePath() {
   if (hostServices.directoryInfo == nullptr) return nullptr;
   size_t length = composeSettingsFolder(path);
   if (length == 0) return nullptr;
-  if (!isSeparator(path[length - 1])) path[length++] = '/';
+  if (platformAfterLastSeparator(path, length) != length) path[length++] = '/';
   memcpy(path + length, kFileName, sizeof kFileName);
   return path;
 }

@@ -144,6 +144,27 @@ std::string readSharedFile(const std::string& path) {
 
 std::string absoluteFolder(const std::string& path) { return path; }
 
+namespace {
+
+// Converts `text` from code page `from` to `to` through UTF-16; returns ""
+// when `to` cannot spell a character of it.
+std::string convertText(const std::string& text, UINT from, UINT to) {
+  WCHAR wide[MAX_PATH * 2];
+  char narrow[MAX_PATH * 4];
+  BOOL lossy = FALSE;
+  int units = MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, text.c_str(), -1, wide, MAX_PATH * 2);
+  const bool utf8 = to == CP_UTF8;  // takes no flags and spells everything
+  int bytes = units == 0 ? 0
+                         : WideCharToMultiByte(to, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, narrow, sizeof narrow,
+                                               nullptr, utf8 ? nullptr : &lossy);
+  return bytes == 0 || lossy ? "" : narrow;
+}
+
+}  // namespace
+
+std::string systemName(const std::string& utf8) { return convertText(utf8, CP_UTF8, CP_ACP); }
+std::string utf8Name(const std::string& text) { return convertText(text, CP_ACP, CP_UTF8); }
+
 const bool kUnnamedFiles = false;
 
 const bool kRetriesBusyFiles = true;
