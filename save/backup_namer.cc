@@ -73,9 +73,11 @@ bool joinPath(char (&out)[BACKUP_PATH_SIZE], const char* folder, const char* nam
 // still make a file name, as one from a settings file may hold them.
 bool isBareFileName(const char* name) {
   if (name == nullptr || name[0] == '\0' || strlen(name) > kGlobalNameMax) return false;
-  for (const char* c = name; *c != '\0'; ++c)
-    if (static_cast<unsigned char>(*c) < 0x20) return false;
-  return strpbrk(name, kNotInFileName) == nullptr;
+  // Steps by characters: the second byte of a double-byte character may be
+  // '\\' or '|' and is no such character.
+  for (const char* c = name; *c != '\0'; c += platformCharacterLength(c))
+    if (static_cast<unsigned char>(*c) < 0x20 || strchr(kNotInFileName, *c) != nullptr) return false;
+  return true;
 }
 
 // Writes the name the backups are named after into `name`: the global BAK
