@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "archive/seven_zip_reader.h"
 #include "archive/zip_reader.h"
 
 namespace {
@@ -49,13 +50,13 @@ BackupReadResult extractPlainCopy(const char* path, PlatformFile* out) {
 
 BackupReadResult inspectBackup(const char* path, BackupObjectInfo* info) {
   *info = BackupObjectInfo{0, 0};
-  if (hasExtension(path, ".7z")) return kBackupReadDamaged;  // 7z: next commit
+  if (hasExtension(path, ".7z")) return inspectSevenZipBackup(path, info);
   if (hasExtension(path, ".zip")) return inspectZipBackup(path, info);
   return inspectPlainCopy(path, info);
 }
 
 BackupReadResult extractBackup(const char* path, PlatformFile* out) {
-  if (hasExtension(path, ".7z")) return kBackupReadDamaged;  // 7z: next commit
+  if (hasExtension(path, ".7z")) return extractSevenZipBackup(path, out);
   if (hasExtension(path, ".zip")) return extractZipBackup(path, out);
   return extractPlainCopy(path, out);
 }
