@@ -94,11 +94,9 @@ BackupReadResult openArchive(const char* path, SevenZipArchive* a) {
   return result;
 }
 
-// The bytes of the archive's packed streams, which extraction reads.
+// The bytes of all the archive's packed streams, which extraction reads.
 UInt64 packedSize(const CSzArEx& db) {
-  UInt64 size = 0;
-  if (db.db.NumFolders == 0 || !SzArEx_GetFolderFullPackSize(&db, 0, &size)) return 0;
-  return size;
+  return db.db.PackPositions != nullptr ? db.db.PackPositions[db.db.NumPackStreams] : 0;
 }
 
 }  // namespace
