@@ -7,6 +7,8 @@
 #include <string>
 
 #include "archive/backup_reader.h"
+#include "host/stand_in_host.h"
+#include "plugin/host_services.h"
 #include "platform/staged_file.h"
 #include "save/backup_namer.h"
 #include "save/backup_writer.h"
@@ -138,6 +140,28 @@ TEST_F(BackupReaderTest, OnlyAnArchiveOfOneEntryIsABackup) {
     EXPECT_EQ(inspectBackup(path(archive).c_str(), &info), kBackupReadDamaged);
     EXPECT_EQ(extractTo(path(archive), scratch(), path("Opened.lwo")), kBackupReadDamaged);
   }
+}
+
+TEST_F(BackupReaderTest, ReadingAnArchiveShowsTheMonitor) {
+  qkhost::StandInHost host;
+  hostServices.dynamicMonitor =
+      static_cast<HostMonitorService*>(host.globalFunction()(HOST_SERVICE_DYNAMIC_MONITOR, 0));
+  writeFile(path("Box.lwo"), textBytes(3 << 20));
+  for (int32_t format : {4, 7}) {
+    SCOPED_TRACE("format " + std::to_string(format));
+    std::string backup = writeBackup(scratch(), format);
+    host.clearRecords();
+    ASSERT_EQ(extractTo(backup, scratch(), path("Opened.lwo")), kBackupReadOk);
+    std::filesystem::remove(path("Opened.lwo"));
+    const std::vector<qkhost::MonitorEvent>& events = host.monitorEvents();
+    ASSERT_GE(events.size(), 5u);
+    EXPECT_EQ(events.front().text, "Reading backup...");
+    EXPECT_EQ(events[1].kind, qkhost::MonitorEvent::Init);
+    EXPECT_EQ(events[2].kind, qkhost::MonitorEvent::Step);
+    EXPECT_EQ(events.back().kind, qkhost::MonitorEvent::Destroy);
+    EXPECT_EQ(hostServices.activeMonitor, nullptr);
+  }
+  hostServices.dynamicMonitor = nullptr;
 }
 
 TEST_F(BackupReaderTest, AMissingBackupIsUnreadable) {
