@@ -4,6 +4,9 @@
 
 #include <memory>
 
+#include "archive/seven_zip_reader.h"
+#include "archive/zip_reader.h"
+
 namespace {
 
 const size_t kCopyBufferSize = 1 << 20;
@@ -47,11 +50,13 @@ BackupReadResult extractPlainCopy(const char* path, PlatformFile* out) {
 
 BackupReadResult inspectBackup(const char* path, BackupObjectInfo* info) {
   *info = BackupObjectInfo{0, 0};
-  if (hasExtension(path, ".7z") || hasExtension(path, ".zip")) return kBackupReadDamaged;  // archives: next commits
+  if (hasExtension(path, ".7z")) return inspectSevenZipBackup(path, info);
+  if (hasExtension(path, ".zip")) return inspectZipBackup(path, info);
   return inspectPlainCopy(path, info);
 }
 
 BackupReadResult extractBackup(const char* path, PlatformFile* out) {
-  if (hasExtension(path, ".7z") || hasExtension(path, ".zip")) return kBackupReadDamaged;  // archives: next commits
+  if (hasExtension(path, ".7z")) return extractSevenZipBackup(path, out);
+  if (hasExtension(path, ".zip")) return extractZipBackup(path, out);
   return extractPlainCopy(path, out);
 }

@@ -5,7 +5,6 @@
 namespace {
 
 const char kMonitorTitle[] = "QK_RevKeeper";
-const char kMonitorText[] = "Compressing...";
 
 // Returns SZ_OK always: progress is shown, never a reason to stop.
 SRes reportProgress(ICompressProgressPtr /*p*/, UInt64 inSize, UInt64 /*outSize*/) {
@@ -18,10 +17,10 @@ SRes reportProgress(ICompressProgressPtr /*p*/, UInt64 inSize, UInt64 /*outSize*
 
 ICompressProgress monitorProgress = {reportProgress};
 
-void openProgressMonitor(UInt64 total) {
+void openProgressMonitor(UInt64 total, const char* text) {
   HostMonitorService* service = hostServices.dynamicMonitor;
   if (hostServices.activeMonitor != nullptr || service == nullptr) return;
-  HostMonitor* monitor = service->create(kMonitorTitle, kMonitorText);
+  HostMonitor* monitor = service->create(kMonitorTitle, text);
   hostServices.activeMonitor = monitor;
   if (monitor != nullptr) monitor->init(monitor->data, static_cast<uint32_t>(total));
 }

@@ -1,4 +1,4 @@
-// The host's progress monitor while a 7z archive is compressed.
+// The host's progress monitor while an archive is compressed or read.
 //
 // The monitor lives in hostServices.activeMonitor from openProgressMonitor
 // to closeProgressMonitor. A host without the dynamic monitor service, or
@@ -8,9 +8,9 @@
 
 #include "7zTypes.h"
 
-// Shows the monitor "QK_RevKeeper" / "Compressing..." for `total` source
-// bytes (its low 32 bits), unless one is open already.
-void openProgressMonitor(UInt64 total);
+// Shows the monitor "QK_RevKeeper" / `text` (such as "Compressing...") for
+// `total` source bytes (its low 32 bits), unless one is open already.
+void openProgressMonitor(UInt64 total, const char* text);
 
 // Finishes and destroys the open monitor, if any.
 void closeProgressMonitor();

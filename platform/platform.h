@@ -216,6 +216,12 @@ uint64_t platformCurrentFileTime();
 // covers 1980 to 2107 only.
 int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime);
 
+// Converts a DOS date (high 16 bits) and DOS time (low 16 bits), read as
+// local time, to a FILETIME (UTC): the inverse of
+// platformFileTimeToLocalDos. Returns 1 on success, 0 for a date or time
+// that names no moment (month 0, hour 24, ...).
+int platformLocalDosToFileTime(uint32_t dosDateTime, uint64_t* fileTime);
+
 // The number of processors the system reports; 0 when it cannot tell.
 uint32_t platformProcessorCount();
 
