@@ -80,7 +80,7 @@ TEST_F(OpenBackupTest, EveryFormatOfBothKindsOpensTheObjectAsItStoodBeforeThatSa
       EXPECT_TRUE(host().objectBytes() == (bak ? second : first));
       std::map<std::string, std::string> after = snapshot();
       after.erase(opened);
-      EXPECT_EQ(after, before);  // the object, its backups and nothing else
+      EXPECT_TRUE(after == before);  // the object, its backups and nothing else
     }
   }
 }
@@ -103,6 +103,7 @@ TEST_F(OpenBackupTest, EachRefusalAndFailureSaysSoAndWritesNothing) {
          std::string bytes = readFile(zip);
          bytes[bytes.size() / 2] ^= 0x55;
          writeFile(zip, bytes);
+         fs::remove_all(inScratch(".bak_save"));  // the damaged one is the only choice
        },
        "error: <scratch>" + kSeparator + ".incr_save" + kSeparator + "Robot_001.zip | Backup is damaged, nothing opened"},
   };
@@ -111,12 +112,12 @@ TEST_F(OpenBackupTest, EachRefusalAndFailureSaysSoAndWritesNothing) {
     makeBackups(4, sampleObject(), sampleObject() + "edited");
     c.arrange();
     std::map<std::string, std::string> before = snapshot();
-    host().queuePanelSession({PanelAction::setInteger(kOpenBackupChoice, 1), PanelAction::ok()});
+    host().queuePanelSession({PanelAction::setInteger(kOpenBackupChoice, 0), PanelAction::ok()});
     activate(kOpenServer);
     std::string message = c.message;
     if (message.find("<scratch>") != std::string::npos) message.replace(message.find("<scratch>"), 9, scratch());
     EXPECT_EQ(shownMessages(), std::vector<std::string>{message});
-    EXPECT_EQ(snapshot(), before);
+    EXPECT_TRUE(snapshot() == before);
     EXPECT_EQ(host().loadCount(), 0);
   }
 }
