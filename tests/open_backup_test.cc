@@ -105,7 +105,7 @@ TEST_F(OpenBackupTest, EachRefusalAndFailureSaysSoAndWritesNothing) {
          writeFile(zip, bytes);
          fs::remove_all(inScratch(".bak_save"));  // the damaged one is the only choice
        },
-       "error: <scratch>" + kSeparator + ".incr_save" + kSeparator + "Robot_001.zip | Backup is damaged, nothing opened"},
+       "error: <scratch>/.incr_save" + kSeparator + "Robot_001.zip | Backup is damaged, nothing opened"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
