@@ -2,9 +2,11 @@
 // that nothing else in the folders changes.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -120,6 +122,28 @@ TEST_F(OpenBackupTest, EachRefusalAndFailureSaysSoAndWritesNothing) {
     EXPECT_TRUE(snapshot() == before);
     EXPECT_EQ(host().loadCount(), 0);
   }
+}
+
+TEST_F(OpenBackupTest, BackupsAreListedNewestFirstAcrossBothKindsWithTimeAndSize) {
+  makeBackups(0, sampleObject(), sampleObject() + "edited");
+  activate(kIncrementalServer);  // a second incremental backup
+  fs::file_time_type now = fs::file_time_type::clock::now();
+  const struct {
+    const char* backup;
+    int hoursAgo;
+  } times[] = {{".incr_save/Robot_001.lwo", 3}, {".bak_save/Robot_bak1.lwo", 2}, {".incr_save/Robot_002.lwo", 1}};
+  for (const auto& t : times) fs::last_write_time(inScratch(t.backup), now - std::chrono::hours(t.hoursAgo));
+  host().queuePanelSession({PanelAction::cancel()});
+  activate(kOpenServer);
+  std::vector<std::string> labels = host().panels().back()->choices().at(kOpenBackupChoice);
+  const char* expected[] = {"Incremental 002 ", "BAK 1 ", "Incremental 001 "};
+  ASSERT_EQ(labels.size(), 3u);
+  for (size_t i = 0; i < labels.size(); ++i) {
+    EXPECT_EQ(labels[i].rfind(expected[i], 0), 0u) << labels[i];
+    EXPECT_TRUE(std::regex_search(labels[i], std::regex(" \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d .* 1\\.1 KB$")))
+        << labels[i];
+  }
+  EXPECT_EQ(host().loadCount(), 0);
 }
 
 TEST_F(OpenBackupTest, ATakenNameIsReusedOnlyWithTheSameBytesAndAFailedLoadLeavesTheFile) {
