@@ -138,16 +138,12 @@ bool parse(int argc, char** argv, Options& o) {
       o.answers.push_back(v == "yes");
     } else if (a == "--panel") {
       if (!value(v) || !addPanelLine(v, o)) return false;
-    } else if (a == "--save-fails") {
+    } else if (a == "--save-fails" || a == "--load-fails") {
       if (!value(v)) return false;
-      o.saveResult = std::atoi(v.c_str());
-      if (o.saveResult == 0) return usageError("--save-fails needs a non-zero code");
+      (a == "--save-fails" ? o.saveResult : o.loadResult) = std::atoi(v.c_str());
+      if (std::atoi(v.c_str()) == 0) return usageError(a + " needs a non-zero code");
     } else if (a == "--no-save-command") {
       o.saveCommand = false;
-    } else if (a == "--load-fails") {
-      if (!value(v)) return false;
-      o.loadResult = std::atoi(v.c_str());
-      if (o.loadResult == 0) return usageError("--load-fails needs a non-zero code");
     } else if (a == "--no-load-command") {
       o.loadCommand = false;
     } else if (a == "--version") {
