@@ -12,7 +12,8 @@ BackupReadResult inspectSevenZipBackup(const char* path, BackupObjectInfo* info)
 // Decodes the one file of the 7z archive `path` into `out`, showing
 // progress over the packed bytes, and checks its CRCs. The file is decoded
 // in memory whole before any of it is written, so nothing is written
-// unless every check passed.
+// unless every check passed; without the memory for it, the result is
+// kBackupReadUnreadable.
 BackupReadResult extractSevenZipBackup(const char* path, PlatformFile* out);
 
 #endif  // QK_ARCHIVE_SEVEN_ZIP_READER_H_

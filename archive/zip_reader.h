@@ -12,7 +12,8 @@ BackupReadResult inspectZipBackup(const char* path, BackupObjectInfo* info);
 
 // Inflates the one entry of the zip archive `path` into `out`, showing
 // progress, and checks its size and CRC. Returns kBackupReadOk only when
-// both match.
+// both match; the CRC is known only at the end, so after a failure `out`
+// may hold part of the entry and is for the caller to discard.
 BackupReadResult extractZipBackup(const char* path, PlatformFile* out);
 
 #endif  // QK_ARCHIVE_ZIP_READER_H_

@@ -1,10 +1,10 @@
 # The LZMA SDK: the encoder with its threaded match finder, the 7z reader
 # with the decoders it calls, the CRC-32 routines and SHA-256 (with its
 # SHA-extension code path), compiled from the C/ folder of Debian's 7zip
-# source package, which scripts/setup.sh unpacks into the source cache (see scripts/fetch_source.sh). The SDK picks its own
-# thread layer (Win32 or POSIX threads); it is built with the flags of its
-# own makefiles and without warnings, which are ours to enforce on our code
-# only.
+# source package, which scripts/setup.sh unpacks into the source cache
+# (see scripts/fetch_source.sh). The SDK picks its own thread layer (Win32
+# or POSIX threads); it is built with the flags of its own makefiles and
+# without warnings, which are ours to enforce on our code only.
 qk_source_package(QK_7ZIP_SOURCE 7zip)  # cmake/source_cache.cmake
 set(LZMA_SDK_DIR "${QK_7ZIP_SOURCE}/C")
 

@@ -327,6 +327,8 @@ int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime) {
   return 1;
 }
 
+// Applies the bias in force now, as FileTimeToLocalFileTime does for
+// platformFileTimeToLocalDos, so that the two give back what they took.
 int platformLocalDosToFileTime(uint32_t dosDateTime, uint64_t* fileTime) {
   FILETIME local;
   FILETIME utc;
