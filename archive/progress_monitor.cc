@@ -7,7 +7,6 @@
 namespace {
 
 const char kMonitorTitle[] = "QK_RevKeeper";
-const char kMonitorText[] = "Compressing...";
 
 // The open monitor's position, in the units the host was given.
 struct MonitorState {
@@ -27,13 +26,13 @@ SRes reportProgress(ICompressProgressPtr /*p*/, UInt64 inSize, UInt64 /*outSize*
 
 ICompressProgress monitorProgress = {reportProgress};
 
-void openProgressMonitor(UInt64 total) {
+void openProgressMonitor(UInt64 total, const char* text) {
   HostMonitorService* service = hostServices.dynamicMonitor;
   if (hostServices.activeMonitor != nullptr || service == nullptr) return;
   state = MonitorState();
   state.total = total;
   while ((total >> state.shift) > UINT32_MAX) ++state.shift;
-  HostMonitor* monitor = service->create(kMonitorTitle, kMonitorText);
+  HostMonitor* monitor = service->create(kMonitorTitle, text);
   hostServices.activeMonitor = monitor;
   if (monitor != nullptr) monitor->init(monitor->data, static_cast<uint32_t>(total >> state.shift));
 }

@@ -13,9 +13,10 @@
 
 #include "7zTypes.h"
 
-// Shows the monitor "QK_RevKeeper" / "Compressing..." for `total` units of
-// work, unless one is open already, and forgets any earlier abort.
-void openProgressMonitor(UInt64 total);
+// Shows the monitor "QK_RevKeeper" / `text` (such as "Compressing...") for
+// `total` units of work, unless one is open already, and forgets any
+// earlier abort.
+void openProgressMonitor(UInt64 total, const char* text);
 
 // Moves the open monitor on to `done` units of its total (a larger value
 // counts as the total; a smaller one than before moves nothing). Returns 1

@@ -97,6 +97,16 @@ class StandInHost {
   // to the plug-in: benchmarks time what the plug-in does after the save.
   void setAfterSave(std::function<void()> hook) { afterSave_ = std::move(hook); }
 
+  // --- The host command "LOAD" ------------------------------------------
+
+  // false: looking up "LOAD" answers 0, as a host without the command.
+  void setLoadCommandAvailable(bool available) { loadAvailable_ = available; }
+  // Non-zero: executing "LOAD" fails with this code and loads nothing.
+  void setLoadResult(int32_t code) { loadResult_ = code; }
+  // Number of times "LOAD" loaded a file: it then became the object being
+  // edited, its path and bytes those of the loaded file.
+  int loadCount() const { return loadCount_; }
+
   // --- The user ------------------------------------------------------------
 
   // Answers for the next questions, in order. When none is queued, the
@@ -165,6 +175,8 @@ class StandInHost {
   const char* folder(const char* kind);
   int32_t lookupCommand(const char* name);
   int32_t executeCommand(int32_t code, int32_t count, const HostDynamicValue* arguments);
+  int32_t executeSave();
+  int32_t executeLoad(int32_t count, const HostDynamicValue* arguments);
   HostMonitor* createMonitor(const char* title, const char* text);
   void monitorEvent(MonitorEvent event);
   // Records a step of `amount`; returns 1 when the user pressed abort.
@@ -182,6 +194,9 @@ class StandInHost {
   int32_t saveResult_ = 0;
   int saveCount_ = 0;
   std::function<void()> afterSave_;
+  bool loadAvailable_ = true;
+  int32_t loadResult_ = 0;
+  int loadCount_ = 0;
   std::deque<bool> answers_;
   std::deque<PanelSession> panelSessions_;
   bool interactive_ = false;

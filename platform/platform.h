@@ -30,6 +30,14 @@
 #define PLATFORM_SEPARATOR_TEXT "/"
 #endif
 
+// The middle dot "·" in the texts shown to the user: one byte in the
+// Windows code pages of Western and Cyrillic scripts, UTF-8 on POSIX.
+#if defined(_WIN32)
+#define PLATFORM_MIDDLE_DOT "\xB7"
+#else
+#define PLATFORM_MIDDLE_DOT "\xC2\xB7"
+#endif
+
 // Error codes, with the values of their Win32 counterparts.
 enum PlatformError : int32_t {
   kPlatformOk = 0,
@@ -202,6 +210,12 @@ uint64_t platformCurrentFileTime();
 // 16 bits) and DOS time (low 16 bits). Returns 1 on success; DOS time
 // covers 1980 to 2107 only.
 int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime);
+
+// Converts a DOS date (high 16 bits) and DOS time (low 16 bits), read as
+// local time, to a FILETIME (UTC): the inverse of
+// platformFileTimeToLocalDos. Returns 1 on success, 0 for a date or time
+// that names no moment (month 0, hour 24, ...).
+int platformLocalDosToFileTime(uint32_t dosDateTime, uint64_t* fileTime);
 
 // The number of processors the system reports; 0 when it cannot tell.
 uint32_t platformProcessorCount();

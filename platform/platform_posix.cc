@@ -446,6 +446,25 @@ int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime) {
   return 1;
 }
 
+int platformLocalDosToFileTime(uint32_t dosDateTime, uint64_t* fileTime) {
+  struct tm local = {};
+  local.tm_year = static_cast<int>(dosDateTime >> 25) + 80;
+  local.tm_mon = static_cast<int>((dosDateTime >> 21) & 0x0F) - 1;
+  local.tm_mday = static_cast<int>((dosDateTime >> 16) & 0x1F);
+  local.tm_hour = static_cast<int>((dosDateTime >> 11) & 0x1F);
+  local.tm_min = static_cast<int>((dosDateTime >> 5) & 0x3F);
+  local.tm_sec = static_cast<int>(dosDateTime & 0x1F) * 2;
+  local.tm_isdst = -1;  // the rules in force on that day decide
+  struct tm asked = local;
+  time_t seconds = mktime(&local);
+  // mktime normalises what is out of range (month 13 becomes January); such a date names no moment.
+  if (seconds == static_cast<time_t>(-1) || local.tm_mon != asked.tm_mon || local.tm_mday != asked.tm_mday ||
+      local.tm_min != asked.tm_min || local.tm_sec != asked.tm_sec)
+    return 0;
+  *fileTime = kFileTimeUnixEpoch + static_cast<uint64_t>(seconds) * kFileTimePerSecond;
+  return 1;
+}
+
 uint32_t platformProcessorCount() {
   if (platformFaulted(kPlatformOpProcessorCount)) return 0;
   long count = sysconf(_SC_NPROCESSORS_ONLN);

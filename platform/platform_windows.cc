@@ -404,6 +404,18 @@ int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime) {
   return 1;
 }
 
+// Applies the bias in force now, as FileTimeToLocalFileTime does for
+// platformFileTimeToLocalDos, so that the two give back what they took.
+int platformLocalDosToFileTime(uint32_t dosDateTime, uint64_t* fileTime) {
+  FILETIME local;
+  FILETIME utc;
+  if (!DosDateTimeToFileTime(static_cast<WORD>(dosDateTime >> 16), static_cast<WORD>(dosDateTime), &local) ||
+      !LocalFileTimeToFileTime(&local, &utc))
+    return 0;
+  *fileTime = fromFileTime(utc);
+  return 1;
+}
+
 uint32_t platformProcessorCount() {
   if (platformFaulted(kPlatformOpProcessorCount)) return 0;
   SYSTEM_INFO info;

@@ -230,6 +230,14 @@ bool planNextBackup(const char* folder, const char* objectFileName, const SavePr
   return true;
 }
 
+bool findBackups(const char* folder, const char* objectFileName, const SaveProfile& profile, BackupList* list) {
+  Series series;
+  if (folder == nullptr || !formSeries(objectFileName, profile, &series)) return false;
+  BackupPlan unused;
+  int32_t highest;
+  return listBackups(folder, series, list, &highest, &unused);
+}
+
 void pruneBackups(const BackupPlan& plan) { forEachPath(plan, plan.prune, platformDeleteFile); }
 
 void removeLeftovers(const BackupPlan& plan) { forEachPath(plan, plan.leftovers, platformRemoveAbandoned); }

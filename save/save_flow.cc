@@ -62,18 +62,6 @@ bool fail(const char* firstLine, const char* secondLine) {
   return false;
 }
 
-// Returns the host's name for the current object, or null when it has none.
-const char* currentObjectName() {
-  HostStateQuery* query = hostServices.stateQuery;
-  return query != nullptr ? query->object() : nullptr;
-}
-
-// Returns true iff `name` can be the source of a backup: a text whose first
-// byte is printable ASCII, ending in ".lwo".
-bool isSaveableName(const char* name) {
-  return name != nullptr && static_cast<signed char>(name[0]) >= 32 && hasLwoExtension(name);
-}
-
 const char* directoryText(const SaveProfile& profile) {
   const char* directory = profile.directory.get();
   return directory != nullptr ? directory : "";
@@ -173,26 +161,38 @@ bool removeBackupOfUnchangedObject(const char* name, const BackupPlan& plan, Dig
   return fileHasContent(name, taken) && platformDeleteFile(plan.path.c_str());
 }
 
+// Executes the host command `code` with one string argument `text`.
+int32_t executeWithText(int32_t code, const char* text) {
+  HostCommandInterface* commands = hostServices.commandInterface;
+  HostDynamicValue argument = {};
+  argument.string.type = HOST_DYNAMIC_STRING;
+  argument.string.text = text;
+  argument.string.length = text != nullptr ? static_cast<int32_t>(strlen(text) + 1) : 0;
+  HostDynamicValue result = {};
+  return commands->execute(commands->data, code, 1, &argument, 0, &result);
+}
+
 }  // namespace
+
+const char* saveableObjectName() {
+  HostStateQuery* query = hostServices.stateQuery;
+  const char* name = query != nullptr ? query->object() : nullptr;
+  bool saveable = name != nullptr && static_cast<signed char>(name[0]) >= 32 && hasLwoExtension(name);
+  return saveable ? name : nullptr;
+}
 
 void reportAndRelease(const char* firstLine, const char* secondLine) {
   showError(firstLine, secondLine);
   releaseHostServices();
 }
 
-int32_t executeHostSave() {
-  HostCommandInterface* commands = hostServices.commandInterface;
-  HostDynamicValue argument = {};
-  argument.string.type = HOST_DYNAMIC_STRING;
-  argument.string.text = nullptr;
-  argument.string.length = 0;
-  HostDynamicValue result = {};
-  return commands->execute(commands->data, hostServices.saveCommand, 1, &argument, 0, &result);
-}
+int32_t executeHostSave() { return executeWithText(hostServices.saveCommand, nullptr); }
+
+int32_t executeHostLoad(const char* path) { return executeWithText(hostServices.loadCommand, path); }
 
 void runSaveFlow(SaveKind kind) {
-  const char* name = currentObjectName();
-  if (!isSaveableName(name)) {
+  const char* name = saveableObjectName();
+  if (name == nullptr) {
     if (hostServices.messages != nullptr) hostServices.messages->info(textsOf(kind).refusal, nullptr);
     releaseHostServices();
     return;
