@@ -30,14 +30,6 @@
 #define PLATFORM_SEPARATOR_TEXT "/"
 #endif
 
-// The middle dot "·" in the texts shown to the user: one byte in the
-// Windows code pages of Western and Cyrillic scripts, UTF-8 on POSIX.
-#if defined(_WIN32)
-#define PLATFORM_MIDDLE_DOT "\xB7"
-#else
-#define PLATFORM_MIDDLE_DOT "\xC2\xB7"
-#endif
-
 // Error codes, with the values of their Win32 counterparts.
 enum PlatformError : int32_t {
   kPlatformOk = 0,

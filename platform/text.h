@@ -52,6 +52,11 @@ int platformEqualIgnoringCase(const char* a, const char* b, size_t length);
 // Returns 1 iff every byte of `text` is below 0x80.
 int platformIsAscii(const char* text);
 
+// Returns the middle dot that separates the parts of a text shown to the
+// user, in the system's code page: "·" (U+00B7) where the code page has
+// it, else the katakana middle dot "・" (U+30FB, code page 932), else "-".
+const char* platformMiddleDot();
+
 // Converts `text` from the system's code page to UTF-16. Returns 1, or 0
 // when some of its bytes are no valid character (`*out` then unspecified).
 int platformToUtf16(const char* text, std::u16string* out);

@@ -26,6 +26,8 @@ size_t decodeUtf8(const unsigned char* text, char32_t* c) {
 
 size_t platformCharacterLength(const char*) { return 1; }
 
+const char* platformMiddleDot() { return "\xC2\xB7"; }
+
 int platformToUtf16(const char* text, std::u16string* out) {
   out->clear();
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);

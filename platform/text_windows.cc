@@ -9,6 +9,23 @@ size_t platformCharacterLength(const char* text) {
   return IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(text[0])) && text[1] != '\0' ? 2 : 1;
 }
 
+const char* platformMiddleDot() {
+  static char dot[4];
+  if (dot[0] != '\0') return dot;
+  for (wchar_t candidate : {L'\u00B7', L'\u30FB'}) {
+    BOOL substituted = FALSE;
+    int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &candidate, 1, dot, sizeof dot - 1, nullptr,
+                                    &substituted);
+    if (bytes > 0 && !substituted) {
+      dot[bytes] = '\0';
+      return dot;
+    }
+  }
+  dot[0] = '-';
+  dot[1] = '\0';
+  return dot;
+}
+
 int platformToUtf16(const char* text, std::u16string* out) {
   out->clear();
   if (text[0] == '\0') return 1;

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/platform.h"
+#include "platform/text.h"
 #include "save/backup_list.h"
 #include "save/backup_namer.h"
 #include "save/path_helpers.h"
@@ -109,9 +110,10 @@ std::string labelOf(const CatalogEntry& entry) {
   char number[16], when[32], size[32];
   snprintf(number, sizeof number, "%0*d", std::max(1, std::min(entry.digits, 10)), entry.number);
   std::string label = std::string(entry.isBak ? "BAK " : "Incremental ") + number;
-  if (entry.inspected == kBackupReadDamaged) return label + " " PLATFORM_MIDDLE_DOT " damaged";
-  if (entry.inspected != kBackupReadOk) return label + " " PLATFORM_MIDDLE_DOT " unreadable";
+  const std::string dot = std::string(" ") + platformMiddleDot() + " ";
+  if (entry.inspected == kBackupReadDamaged) return label + dot + "damaged";
+  if (entry.inspected != kBackupReadOk) return label + dot + "unreadable";
   formatTime(entry.info.lastWriteTime, when);
   formatSize(entry.info.size, size);
-  return label + " " PLATFORM_MIDDLE_DOT " " + when + " " PLATFORM_MIDDLE_DOT " " + size;
+  return label + dot + when + dot + size;
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/text.h"
 #include "save/save_profile.h"
 #include "settings/panel_validation.h"
 #include "settings/settings_file.h"
@@ -157,6 +158,15 @@ TEST_F(NamesInAnyLanguageTest, BackUpAndReadBackUnderTheirNames) {
       saveThrice(n, f);
     }
   }
+}
+
+// The "Open Backup" labels separate their parts with a middle dot: it must
+// be a whole character of the code page (0xB7 alone is half a character in
+// 936 and another letter in 932).
+TEST(MiddleDotInAnyLanguage, IsAMiddleDotOfTheCodePage) {
+  std::u16string dot;
+  ASSERT_EQ(platformToUtf16(platformMiddleDot(), &dot), 1);
+  EXPECT_TRUE(dot == u"\u00B7" || dot == u"\u30FB" || dot == u"-") << dot.size() << " units";
 }
 
 }  // namespace
