@@ -60,9 +60,9 @@ Outcome expectedOutcome(const SaveCase& c, PlatformOperation operation, int call
     case kPlatformOpCurrentTime:     // another staging name
     case kPlatformOpCreateUnnamed:   // a staging name instead
       return {Outcome::None, 0, saved, true};
-    case kPlatformOpFindNext:  // only backup 1 is seen: in the plan, backup 2 is taken, so the namer lists again;
-      if (call != 2) return {Outcome::None, 0, saved, true};  // when pruning, there is none to prune
-      return {Outcome::None, 0, numbers(1, made), true};
+    case kPlatformOpFindNext:  // only backup 1 is seen; in the plan backup 2 is taken, so the namer lists again
+      if (call != 2) return {Outcome::None, 0, saved, true};
+      return {Outcome::None, 0, numbers(1, made), true};  // listing to prune: one is within the limit
     case kPlatformOpDelete:        // a failed pruning is ignored
     case kPlatformOpFileIdentity:  // the object, or a backup, cannot be told apart: it is not pruned
       return {Outcome::None, 0, numbers(1, made), true};

@@ -395,7 +395,10 @@ TEST_F(SaveFlowTest, PruningCountsTheFolderAsItStandsAfterASuccessfulSave) {
     fs::create_directory(backups);
     for (const char* k : {"1", "2", "3"}) writeFile(backups + "Robot_00" + k + ".lwo", k);
     writeFile(backups + "Robot.qk0a1b2c3d.part", "being written");
-    if (c.objectIsBackup1) fs::remove(backups + "Robot_001.lwo"), fs::create_hard_link(object, backups + "Robot_001.lwo");
+    if (c.objectIsBackup1) {
+      fs::remove(backups + "Robot_001.lwo");
+      fs::create_hard_link(object, backups + "Robot_001.lwo");
+    }
     if (c.edit) edit();
     host().setSaveResult(c.hostResult);
     if (c.removedDuringSave) host().setAfterSave([&] { fs::remove(backups + c.removedDuringSave); });
