@@ -21,6 +21,22 @@ int digestRest(PlatformFile* file, unsigned char* buffer, ContentDigest* digest)
   return 1;
 }
 
+// Digests the file at `path` into `*digest` when its length is `wanted`
+// (any length when `wanted` is null). Returns 1 when it was read whole.
+int digestFileOfLength(const char* path, const uint64_t* wanted, ContentDigest* digest) {
+  PlatformFile* file = platformOpenRead(path);
+  if (file == nullptr) return 0;
+  uint64_t length = 0;
+  int read = 0;
+  if (platformFileLength(file, &length) && (wanted == nullptr || length == *wanted)) {
+    unsigned char* buffer = static_cast<unsigned char*>(malloc(kPieceSize));
+    read = buffer != nullptr && digestRest(file, buffer, digest);
+    free(buffer);
+  }
+  platformClose(file);
+  return read;
+}
+
 }  // namespace
 
 void digestStart(DigestState* state) {
@@ -59,16 +75,8 @@ bool sameContent(const ContentDigest& a, const ContentDigest& b) {
 }
 
 int fileHasContent(const char* path, const ContentDigest& expected) {
-  PlatformFile* file = platformOpenRead(path);
-  if (file == nullptr) return 0;
-  uint64_t length = 0;
-  int same = 0;
-  if (platformFileLength(file, &length) && length == expected.length) {
-    unsigned char* buffer = static_cast<unsigned char*>(malloc(kPieceSize));
-    ContentDigest found;
-    same = buffer != nullptr && digestRest(file, buffer, &found) && sameContent(found, expected);
-    free(buffer);
-  }
-  platformClose(file);
-  return same;
+  ContentDigest found;
+  return digestFileOfLength(path, &expected.length, &found) && sameContent(found, expected);
 }
+
+int digestFile(const char* path, ContentDigest* digest) { return digestFileOfLength(path, nullptr, digest); }

@@ -54,4 +54,8 @@ bool sameContent(const ContentDigest& a, const ContentDigest& b);
 // be opened or read.
 int fileHasContent(const char* path, const ContentDigest& expected);
 
+// Digests the whole file at `path` into `*digest`. Returns 1 on success,
+// 0 when the file cannot be opened or read.
+int digestFile(const char* path, ContentDigest* digest);
+
 #endif  // QK_ARCHIVE_CONTENT_DIGEST_H_

@@ -26,8 +26,8 @@
 //          (4 bytes); 00 End
 //     00 End
 //     05 FilesInfo: NUMBER 1 (one file)
-//       11 Name: NUMBER 2n+3, 00 (not external), the n characters of the
-//          name and a terminating 0 as 16-bit units
+//       11 Name: NUMBER 2n+3, 00 (not external), the n UTF-16 units of
+//          the name and a terminating 0, each little-endian
 //       12 CTime: NUMBER 10, 01 (all defined), 00 (not external), FILETIME
 //       14 MTime: NUMBER 10, 01, 00, FILETIME
 //       15 WinAttributes: NUMBER 6, 01, 00, 20 00 00 00 (archive)
@@ -41,6 +41,10 @@
 
 #include "7zCrc.h"
 #include "LzmaEnc.h"
+
+#include <string>
+
+#include "archive/entry_name.h"
 
 namespace {
 
@@ -105,17 +109,18 @@ void putStreamsInfo(HeaderBuffer* h, const SevenZipEntry* entry, UInt64 packSize
   putByte(h, kEnd);
 }
 
-// Each byte of the name becomes the 16-bit unit of the same value: names
-// are taken as they are, with no code page translation.
+// The name is stored in UTF-16 (entry_name.h), which takes at most as
+// many units as the name has bytes.
 void putName(HeaderBuffer* h, const char* name) {
-  size_t n = 0;
-  while (name[n] != '\0') ++n;
+  std::u16string units = entryNameUtf16(name);
+  size_t n = units.size();
   putByte(h, kName);
   putNumber(h, 2 * n + 3);
   putByte(h, 0);
-  for (size_t i = 0; i <= n; ++i) {
-    putByte(h, static_cast<Byte>(name[i]));
-    putByte(h, 0);
+  for (size_t i = 0; i <= n; ++i) {  // the terminator too
+    char16_t unit = i < n ? units[i] : 0;
+    putByte(h, static_cast<Byte>(unit & 0xFF));
+    putByte(h, static_cast<Byte>(unit >> 8));
   }
 }
 

@@ -16,7 +16,7 @@
 #include "archive/lzma_streams.h"
 
 #define SEVEN_ZIP_SIGNATURE_HEADER_SIZE 32  // the packed stream starts here
-#define SEVEN_ZIP_MAX_NAME 519              // characters of an entry name
+#define SEVEN_ZIP_MAX_NAME 519              // bytes of an entry name
 #define SEVEN_ZIP_HEADER_CAPACITY 4096
 
 // The end header while it is assembled, with the CRC register over it.
@@ -28,7 +28,7 @@ typedef struct {
 
 // What the end header records of the archived file.
 typedef struct {
-  const char* name;        // 8-bit file name without folders, at most SEVEN_ZIP_MAX_NAME
+  const char* name;        // file name without folders in the code page, at most SEVEN_ZIP_MAX_NAME bytes
   uint64_t size;           // bytes of the file
   uint32_t crc;            // CRC-32 of those bytes
   uint64_t creationTime;   // FILETIME: 100 ns units since 1601-01-01, UTC
@@ -40,7 +40,7 @@ void headerReset(HeaderBuffer* h);
 
 // Append to `h` and run every appended byte through its CRC register.
 // The capacity is never reached by an end header with a name of at most
-// SEVEN_ZIP_MAX_NAME characters, so they do not check it.
+// SEVEN_ZIP_MAX_NAME bytes, so they do not check it.
 void putByte(HeaderBuffer* h, Byte b);
 void putBytes(HeaderBuffer* h, const Byte* bytes, size_t count);
 void putUInt32(HeaderBuffer* h, UInt32 v);  // least significant byte first

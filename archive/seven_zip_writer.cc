@@ -81,7 +81,7 @@ SRes writeOpenFiles(PlatformFile* sourceFile, PlatformFile* archiveFile, const c
   FileInStream_Init(&in, sourceFile);
   in.digest = digest;
   FileOutStream_Init(&out, archiveFile);
-  openProgressMonitor(length);
+  openProgressMonitor(length, "Compressing...");
   return encodeSevenZip(&out.s, &in.s, &entry, compressionLevel);
 }
 

@@ -8,6 +8,7 @@
 //                       name is longer than SEVEN_ZIP_MAX_NAME
 //   SZ_ERROR_READ (8)   reading the source failed
 //   SZ_ERROR_WRITE (9)  writing or seeking the archive failed
+//   SZ_ERROR_PROGRESS (10)  the user pressed abort on the progress monitor
 #ifndef QK_ARCHIVE_SEVEN_ZIP_WRITER_H_
 #define QK_ARCHIVE_SEVEN_ZIP_WRITER_H_
 
@@ -24,8 +25,9 @@
 // name of `sourcePath` without folders. A `compressionLevel` of 0 is
 // "Normal" (64 KiB dictionary), any other value "High" (16 MiB). Every
 // byte read from `source` is added to `digest` unless it is null. Returns 1
-// when the archive was written completely, 0 on any failure. Neither
-// flushes nor closes the files.
+// when the archive was written completely, 0 on any failure, the user's
+// abort included (takeProgressAbort tells it apart). Neither flushes nor
+// closes the files.
 int writeSevenZip(PlatformFile* source, const char* sourcePath, PlatformFile* archive, int32_t compressionLevel,
                   DigestState* digest);
 

@@ -6,6 +6,8 @@
 #include <string.h>
 #include <zlib.h>
 
+#include <string>
+
 #include "archive/entry_name.h"
 #include "archive/zip_platform_io.h"
 #include "platform/platform.h"
@@ -16,6 +18,16 @@ const size_t kTransferSize = 65536;
 const char kCommentFormat[] = "Original path name: %s";
 // The sizes a zip entry holds without zip64 records are below this.
 const uint64_t kZip32Limit = 0xFFFFFFFFu;
+// Bit 11 of an entry's general purpose flag, in its local and central
+// header: the entry's name (and comment) are UTF-8.
+const uLong kUtf8NameFlag = 1u << 11;
+// "Version made by" (host system in the high byte): FAT, as minizip writes
+// it by default, for ASCII names; VFAT, which differs only in allowing long
+// names, for UTF-8 ones, since Info-ZIP's unzip decodes the names of a FAT
+// archive as the DOS code page even when bit 11 is set.
+const uLong kMadeByFat = 0;
+const uLong kMadeByVfat = 14u << 8;
+const int kMemoryLevel = 8;  // zlib's default, minizip's too
 
 // Returns 1 when the entry of a `length`-byte source needs zip64 records:
 // when it, or its deflated form (at most zlib's compressBound, computed in
@@ -57,15 +69,21 @@ int zipSource(PlatformFile* sourceFile, const char* source, PlatformFile* archiv
   getFileDosTime(sourceFile, &dosDateTime);  // without it minizip stamps the zero date
   info.dosDate = dosDateTime;
   int level = compressionLevel != 0 ? 9 : Z_DEFAULT_COMPRESSION;
-  int entryDone = zipOpenNewFileInZip64(zip, entryNameOf(source), &info, nullptr, 0, nullptr, 0, nullptr,
-                                        Z_DEFLATED, level, needsZip64(sourceFile)) == ZIP_OK &&
+  int utf8 = 0;
+  std::string name = zipText(entryNameOf(source), &utf8);
+  int entryDone = zipOpenNewFileInZip4_64(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                                          level, 0, -MAX_WBITS, kMemoryLevel, Z_DEFAULT_STRATEGY, nullptr, 0,
+                                          utf8 ? kMadeByVfat : kMadeByFat, utf8 ? kUtf8NameFlag : 0,
+                                          needsZip64(sourceFile)) == ZIP_OK &&
                   copyIntoEntry(zip, sourceFile, buffer, digest) && zipCloseFileInZip(zip) == ZIP_OK;
   if (!entryDone) {
     zipClose(zip, nullptr);
     return 0;
   }
+  // The archive comment has no flag of its own: it is UTF-8 whenever the
+  // path converts, as the name is; otherwise it keeps the path's bytes.
   snprintf(buffer, kTransferSize, kCommentFormat, source);
-  return zipClose(zip, buffer) == ZIP_OK;
+  return zipClose(zip, zipText(buffer, &utf8).c_str()) == ZIP_OK;
 }
 
 }  // namespace

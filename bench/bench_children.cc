@@ -11,14 +11,16 @@
 #include "host/plugin_module.h"
 #include "host/stand_in_host.h"
 #include "platform/platform.h"
+#include "platform/staged_file.h"
 
 namespace qkbench {
 
-int runPluginBackup(const char* plugin, const char* settingsFolder, const char* object) {
+int runPluginBackup(const char* plugin, const char* settingsFolder, const char* object, int abortAfterSteps) {
   qkhost::StandInHost host;
   host.setFolder(HOST_FOLDER_SETTINGS, std::string(settingsFolder));
   host.setObjectPath(std::string(object));
   host.setSaveResult(1);
+  host.setAbortAfterSteps(abortAfterSteps);
   std::string error;
   std::unique_ptr<qkhost::PluginModule> module = qkhost::PluginModule::load(plugin, &error);
   if (module == nullptr) {
@@ -27,12 +29,16 @@ int runPluginBackup(const char* plugin, const char* settingsFolder, const char* 
   }
   host.activate(*module, "QK_RevKeeper");
   const std::vector<qkhost::HostMessage>& shown = host.messages();
-  return shown.size() == 1 && shown[0].secondLine == std::string("Failed to save file") ? 0 : 1;
+  const char* expected = abortAfterSteps > 0 ? "Backup cancelled, object not saved" : "Failed to save file";
+  return shown.size() == 1 && shown[0].secondLine == std::string(expected) ? 0 : 1;
 }
 
 int runBareEncoder(int32_t compressionLevel, const char* source, const char* output) {
+  const std::string target = output;
+  const size_t separator = target.find_last_of("/\\");
+  const std::string folder = separator == std::string::npos ? "." : target.substr(0, separator);
   PlatformFile* in = platformOpenRead(source);
-  PlatformFile* out = platformCreate(output, kPlatformCreateTruncate);
+  PlatformFile* out = createStagedFile(folder.c_str(), "bare", kPlatformStageReplace);
   SRes res = SZ_ERROR_READ;
   CLzmaEncHandle encoder = LzmaEnc_Create(&encoderAllocator);
   if (in != nullptr && out != nullptr && encoder != nullptr) {
@@ -47,7 +53,9 @@ int runBareEncoder(int32_t compressionLevel, const char* source, const char* out
                            &encoderAllocator);
   }
   if (encoder != nullptr) LzmaEnc_Destroy(encoder, &encoderAllocator, &encoderAllocator);
-  int closed = platformClose(out);
+  PlatformError error = kPlatformOk;
+  int closed = res == SZ_OK && platformPublish(out, output, &error);
+  closed = platformClose(out) && closed;
   platformClose(in);
   return res == SZ_OK && closed ? 0 : 1;
 }

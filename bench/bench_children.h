@@ -10,9 +10,11 @@ namespace qkbench {
 // One incremental save of `object` by the plug-in file `plugin`, loaded in
 // a stand-in host whose settings folder is `settingsFolder`. The host's own
 // "SAVE" is made to fail, so it writes nothing and holds no object in
-// memory: what runs is the plug-in's backup. Returns 0 when the backup was
-// made (the only message is the failed host save), 1 otherwise.
-int runPluginBackup(const char* plugin, const char* settingsFolder, const char* object);
+// memory: what runs is the plug-in's backup. With `abortAfterSteps` above
+// 0 the artist presses the progress monitor's abort button at that step.
+// Returns 0 when the backup was made (the only message is the failed host
+// save), or was cancelled as asked; 1 otherwise.
+int runPluginBackup(const char* plugin, const char* settingsFolder, const char* object, int abortAfterSteps);
 
 // LzmaEnc_Encode of `source` into `output` with the plug-in's encoder
 // properties for `compressionLevel` on a machine of two processors (the

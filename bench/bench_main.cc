@@ -43,7 +43,7 @@ struct Options {
 struct Case {
   std::string name;
   std::vector<std::string> argv;
-  std::string output;      // the file the case writes
+  std::string output;      // the file the case writes; empty: it must write none
   std::vector<double> seconds;
   double peakRssMiB = 0;   // the largest of its repetitions
   uintmax_t outputBytes = 0;
@@ -66,6 +66,7 @@ const Comparison kComparisons[] = {
     {"plug-in 7z Normal", "7zz d=64k -mmt=2", 1.05},
     {"plug-in 7z High", "7zz d=16m -mmt=1", 0},
     {"plug-in 7z High", "7zz d=16m -mmt=2", 1.05},
+    {"plug-in 7z High, abort", "plug-in 7z High", 0},
 };
 
 const std::map<std::string, double> kMemoryLimitsMiB = {
@@ -107,9 +108,13 @@ std::vector<Case> makeCases(const std::string& work, const std::string& self) {
   for (const PluginCase& p : pluginCases) {
     std::string settings = work + "/settings-" + std::to_string(p.format) + std::to_string(p.level);
     writeSettings(settings, p.format, p.level);
-    cases.push_back({p.name, {self, "--plugin-backup", QK_PLUGIN_PATH, settings, object},
+    cases.push_back({p.name, {self, "--plugin-backup", QK_PLUGIN_PATH, settings, object, "0"},
                      backups + p.extension, {}, 0, 0});
   }
+  // Abort pressed at the monitor's second step (256 KiB in): the time to
+  // start, stop the encoder and leave nothing behind.
+  cases.push_back({"plug-in 7z High, abort",
+                   {self, "--plugin-backup", QK_PLUGIN_PATH, work + "/settings-71", object, "2"}, "", {}, 0, 0});
   const std::string out = work + "/out";
   cases.push_back({"cp", {"cp", object, out + ".lwo"}, out + ".lwo", {}, 0, 0});
   // The plug-in flushes every backup to disk before it counts; cp does not.
@@ -142,13 +147,15 @@ bool runRound(std::vector<Case>& cases, const std::string& work) {
     fs::remove_all(work + "/.incr_save", ignored);
     fs::remove(c.output, ignored);
     ProcessRun run = runProcess(QK_MEASURE_CHILD_PATH, c.argv);
-    if (run.status != 0 || !fs::exists(c.output)) {
+    bool wrongOutput = c.output.empty() ? fs::exists(work + "/.incr_save") && !fs::is_empty(work + "/.incr_save")
+                                        : !fs::exists(c.output);
+    if (run.status != 0 || wrongOutput) {
       fprintf(stderr, "qk_bench: %s failed (status %d)\n", c.name.c_str(), run.status);
       return false;
     }
     c.seconds.push_back(run.seconds);
     c.peakRssMiB = std::max(c.peakRssMiB, run.peakRssMiB);
-    c.outputBytes = fs::file_size(c.output);
+    c.outputBytes = c.output.empty() ? 0 : fs::file_size(c.output);
   }
   return true;
 }
@@ -245,8 +252,8 @@ int runFromCommandLine(int argc, char** argv) {
 }  // namespace qkbench
 
 int main(int argc, char** argv) {
-  if (argc == 5 && strcmp(argv[1], "--plugin-backup") == 0)
-    return qkbench::runPluginBackup(argv[2], argv[3], argv[4]);
+  if (argc == 6 && strcmp(argv[1], "--plugin-backup") == 0)
+    return qkbench::runPluginBackup(argv[2], argv[3], argv[4], atoi(argv[5]));
   if (argc == 5 && strcmp(argv[1], "--bare-encoder") == 0)
     return qkbench::runBareEncoder(atoi(argv[2]), argv[3], argv[4]);
   return qkbench::runFromCommandLine(argc, argv);

@@ -1,15 +1,17 @@
-# The LZMA SDK: the encoder with its threaded match finder, the CRC-32
-# routines and SHA-256 (with its SHA-extension code path), compiled from the
-# C/ folder of Debian's 7zip source package, which scripts/setup.sh unpacks
-# into the source cache (see scripts/fetch_source.sh). The SDK picks its own
-# thread layer (Win32 or POSIX threads); it is built with the flags of its
-# own makefiles and without warnings, which are ours to enforce on our code
-# only.
+# The LZMA SDK: the encoder with its threaded match finder, the 7z reader
+# with the decoders it calls, the CRC-32 routines and SHA-256 (with its
+# SHA-extension code path), compiled from the C/ folder of Debian's 7zip
+# source package, which scripts/setup.sh unpacks into the source cache
+# (see scripts/fetch_source.sh). The SDK picks its own thread layer (Win32
+# or POSIX threads); it is built with the flags of its own makefiles and
+# without warnings, which are ours to enforce on our code only.
 qk_source_package(QK_7ZIP_SOURCE 7zip)  # cmake/source_cache.cmake
 set(LZMA_SDK_DIR "${QK_7ZIP_SOURCE}/C")
 
 set(LZMA_SDK_SOURCES LzmaEnc.c LzFind.c LzFindMt.c LzFindOpt.c Threads.c CpuArch.c
-                     7zCrc.c 7zCrcOpt.c Sha256.c Sha256Opt.c)
+                     7zCrc.c 7zCrcOpt.c Sha256.c Sha256Opt.c
+                     7zArcIn.c 7zDec.c 7zBuf.c 7zStream.c LzmaDec.c Lzma2Dec.c
+                     Bcj2.c Bra.c Bra86.c BraIA64.c Delta.c)
 list(TRANSFORM LZMA_SDK_SOURCES PREPEND "${LZMA_SDK_DIR}/")
 add_library(lzma_sdk STATIC ${LZMA_SDK_SOURCES})
 target_include_directories(lzma_sdk SYSTEM PUBLIC ${LZMA_SDK_DIR})

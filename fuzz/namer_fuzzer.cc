@@ -31,7 +31,6 @@
 #include "fuzz/scratch_folder.h"
 #include "save/backup_namer.h"
 #include "save/save_profile.h"
-#include "settings/panel_validation.h"
 
 namespace {
 
@@ -128,7 +127,7 @@ std::optional<std::string> nameOfSeries(const Input& in) {
   if (!in.globalName || in.globalName->empty() || in.globalName->size() > 255) return std::nullopt;
   for (char c : *in.globalName)
     if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;
-  if (hasIllegalNameChars(in.globalName->c_str())) return std::nullopt;
+  if (in.globalName->find_first_of("/\\:*?\"<>|") != std::string::npos) return std::nullopt;
   return *in.globalName + ".lwo";
 }
 

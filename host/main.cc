@@ -27,6 +27,12 @@ const char kUsage[] =
     "  edit                change the object in memory (appends a chunk), as an\n"
     "                      artist's edit would before the next save\n"
     "  configure           the options panel (QK_RevKeeperCfg)\n"
+    "  open-backup [OBJECT.lwo]\n"
+    "                      open a backup (QK_RevKeeperOpen): the panel \"Open\n"
+    "                      Backup\" lists the object's backups, newest first;\n"
+    "                      on OK the chosen one is written beside the object as\n"
+    "                      \"Name (backup 031).lwo\" or \"Name (BAK 3).lwo\" and\n"
+    "                      loaded, becoming the object being edited\n"
     "  run SERVER          activate any server by name\n"
     "  info [PLUGIN.p]     list the plug-in's descriptor and servers\n"
     "An OBJECT names the object being edited from then on; the host reads it\n"
@@ -36,7 +42,9 @@ const char kUsage[] =
     "  --plugin FILE       the plug-in file (default: QK_RevKeeper.p beside qkhost)\n"
     "  --settings DIR      the host's Settings folder (default: $XDG_CONFIG_HOME/qkhost\n"
     "                      or ~/.config/qkhost; on Windows %APPDATA%\\qkhost);\n"
-    "                      --settings '' answers an empty folder\n"
+    "                      --settings '' answers an empty folder; a relative DIR\n"
+    "                      is answered as it stands, for the plug-in to find\n"
+    "                      below --content\n"
     "  --content DIR       the host's Content folder (default: none)\n"
     "  --answer yes|no     answer the next question (repeatable); unanswered\n"
     "                      questions are asked on the terminal, or declined\n"
@@ -46,8 +54,12 @@ const char kUsage[] =
     "                      ends that showing; later showings take later lines,\n"
     "                      and without lines a panel is shown on the terminal\n"
     "                      (cancelled when there is none)\n"
+    "  --abort-after N     the user presses abort on a progress monitor at its\n"
+    "                      N-th step (N >= 1)\n"
     "  --save-fails CODE   the host's SAVE fails with CODE (non-zero)\n"
     "  --no-save-command   a host without the SAVE command\n"
+    "  --load-fails CODE   the host's LOAD fails with CODE (non-zero)\n"
+    "  --no-load-command   a host without the LOAD command\n"
     "  --version N         activate with interface version N (default 3)\n"
     "  --trace             print every call the plug-in makes of the host\n"
     "  --quiet             print nothing but errors of qkhost itself\n"
@@ -65,7 +77,10 @@ struct Options {
   std::vector<bool> answers;
   std::vector<qkhost::PanelSession> panelSessions;  // one per showing of a panel
   int32_t saveResult = 0;
+  int abortAfter = 0;
   bool saveCommand = true;
+  int32_t loadResult = 0;
+  bool loadCommand = true;
   int32_t version = HOST_ACTIVATION_VERSION;
   bool trace = false;
   bool quiet = false;
@@ -77,10 +92,12 @@ bool usageError(const std::string& message) {
   return false;
 }
 
-bool takesObject(const std::string& command) { return command == "save" || command == "bak"; }
+bool takesObject(const std::string& command) {
+  return command == "save" || command == "bak" || command == "open-backup";
+}
 
 bool isCommandWord(const std::string& word) {
-  for (const char* c : {"open", "save", "bak", "edit", "configure", "info", "run"})
+  for (const char* c : {"open", "save", "bak", "edit", "configure", "open-backup", "info", "run"})
     if (word == c) return true;
   return false;
 }
@@ -126,12 +143,18 @@ bool parse(int argc, char** argv, Options& o) {
       o.answers.push_back(v == "yes");
     } else if (a == "--panel") {
       if (!value(v) || !addPanelLine(v, o)) return false;
-    } else if (a == "--save-fails") {
+    } else if (a == "--save-fails" || a == "--load-fails") {
       if (!value(v)) return false;
-      o.saveResult = std::atoi(v.c_str());
-      if (o.saveResult == 0) return usageError("--save-fails needs a non-zero code");
+      (a == "--save-fails" ? o.saveResult : o.loadResult) = std::atoi(v.c_str());
+      if (std::atoi(v.c_str()) == 0) return usageError(a + " needs a non-zero code");
+    } else if (a == "--abort-after") {
+      if (!value(v)) return false;
+      o.abortAfter = std::atoi(v.c_str());
+      if (o.abortAfter < 1) return usageError("--abort-after needs a step number of 1 or more");
     } else if (a == "--no-save-command") {
       o.saveCommand = false;
+    } else if (a == "--no-load-command") {
+      o.loadCommand = false;
     } else if (a == "--version") {
       if (!value(v)) return false;
       o.version = std::atoi(v.c_str());
@@ -144,7 +167,7 @@ bool parse(int argc, char** argv, Options& o) {
     } else if (a == "info") {
       o.commands.push_back({a});
       if (i + 1 < argc && !isCommandWord(argv[i + 1]) && argv[i + 1][0] != '-') o.plugin = argv[++i];
-    } else if (a == "save" || a == "bak" || a == "edit" || a == "configure") {
+    } else if (a == "save" || a == "bak" || a == "edit" || a == "configure" || a == "open-backup") {
       o.commands.push_back({a});
       if (takesObject(a) && i + 1 < argc && !isCommandWord(argv[i + 1]) && argv[i + 1][0] != '-')
         o.commands.back().push_back(argv[++i]);
@@ -168,10 +191,11 @@ void printInfo(const qkhost::PluginModule& module) {
               << "\", description \"" << s.description << "\"\n";
 }
 
-// After a scripted configuration: prints the panel as the script left it,
-// and every edit the panel refused.
-void reportPanels(const qkhost::StandInHost& host, const Options& o) {
-  if (host.panels().empty() || o.panelSessions.empty()) return;
+// After a scripted command that showed a panel (the host then held more
+// than `panelsBefore`): prints the panel as the script left it, and every
+// edit the panel refused.
+void reportPanels(const qkhost::StandInHost& host, const Options& o, size_t panelsBefore) {
+  if (host.panels().size() <= panelsBefore || o.panelSessions.empty()) return;
   const qkhost::StandInPanel& panel = *host.panels().back();
   if (!o.quiet) panel.render(std::cout);
   for (const std::string& refusal : panel.refusals())
@@ -181,6 +205,7 @@ void reportPanels(const qkhost::StandInHost& host, const Options& o) {
 const char* serverOf(const std::string& command) {
   if (command == "save") return "QK_RevKeeper";
   if (command == "bak") return "QK_BakKeeper";
+  if (command == "open-backup") return "QK_RevKeeperOpen";
   return "QK_RevKeeperCfg";
 }
 
@@ -206,6 +231,7 @@ bool runOne(const std::vector<std::string>& command, const Options& o,
   }
   std::string server = name == "run" ? command[1] : serverOf(name);
   size_t firstCall = host.calls().size();
+  size_t panelsBefore = host.panels().size();
   std::optional<int32_t> result = host.activate(module, server, o.version);
   if (!result) {
     std::cerr << "qkhost: the plug-in has no server " << server << '\n';
@@ -215,7 +241,7 @@ bool runOne(const std::vector<std::string>& command, const Options& o,
     for (size_t i = firstCall; i < host.calls().size(); ++i)
       std::cerr << "  > " << host.calls()[i].describe() << '\n';
   if (*result != 0 && !o.quiet) std::cout << server << ": activation returned " << *result << '\n';
-  if (name == "configure") reportPanels(host, o);
+  if (name == "configure" || name == "open-backup") reportPanels(host, o, panelsBefore);
   return true;
 }
 
@@ -244,6 +270,9 @@ int main(int argc, char** argv) {
   for (const qkhost::PanelSession& session : o.panelSessions) host.queuePanelSession(session);
   host.setSaveCommandAvailable(o.saveCommand);
   host.setSaveResult(o.saveResult);
+  host.setAbortAfterSteps(o.abortAfter);
+  host.setLoadCommandAvailable(o.loadCommand);
+  host.setLoadResult(o.loadResult);
   host.setInteractive(qkhost::standardInputIsTerminal(), &std::cin, &std::cout);
   if (!o.quiet) host.setEcho(&std::cout);
 

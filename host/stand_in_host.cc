@@ -82,8 +82,7 @@ void monitorInit(void* /*data*/, uint32_t total) {
 
 int32_t monitorStep(void* /*data*/, uint32_t amount) {
   host().record("monitor", "step", {std::to_string(amount)});
-  host().monitorEvent({MonitorEvent::Step, "", "", amount});
-  return 0;
+  return host().stepMonitor(amount);
 }
 
 void monitorDone(void* /*data*/) {
@@ -141,7 +140,8 @@ HostXPanel xpanelRecord = {nullptr,  nullptr,  panelCreate, panelDestroy, panelD
 struct UncalledService { void* slots[8]; };
 UncalledService displayInfoRecord, sceneObjectsRecord, panelServicesRecord;
 
-constexpr int32_t kSaveCode = 0x5341;  // any non-zero code
+constexpr int32_t kSaveCode = 0x5341;  // any non-zero codes
+constexpr int32_t kLoadCode = 0x4C4F;
 
 // A text progress bar for a monitor: 40 cells.
 void drawProgress(std::ostream& out, uint64_t done, uint64_t total) {
@@ -274,12 +274,37 @@ const char* StandInHost::folder(const char* kind) {
 }
 
 int32_t StandInHost::lookupCommand(const char* name) {
-  return (saveAvailable_ && name != nullptr && std::string(name) == HOST_COMMAND_SAVE) ? kSaveCode : 0;
+  std::string command = text(name);
+  if (saveAvailable_ && command == HOST_COMMAND_SAVE) return kSaveCode;
+  if (loadAvailable_ && command == HOST_COMMAND_LOAD) return kLoadCode;
+  return 0;
 }
 
-int32_t StandInHost::executeCommand(int32_t code, int32_t /*count*/,
-                                    const HostDynamicValue* /*arguments*/) {
-  if (code != kSaveCode || !saveAvailable_) return -1;
+int32_t StandInHost::executeCommand(int32_t code, int32_t count, const HostDynamicValue* arguments) {
+  if (code == kSaveCode && saveAvailable_) return executeSave();
+  if (code == kLoadCode && loadAvailable_) return executeLoad(count, arguments);
+  return -1;
+}
+
+int32_t StandInHost::executeLoad(int32_t count, const HostDynamicValue* arguments) {
+  if (count != 1 || arguments == nullptr || arguments[0].type != HOST_DYNAMIC_STRING ||
+      arguments[0].string.text == nullptr) {
+    protocolError("command.execute: LOAD takes one string argument, the file's path");
+    return -1;
+  }
+  if (loadResult_ != 0) return loadResult_;
+  std::optional<std::string> previous = objectPath_;
+  objectPath_ = arguments[0].string.text;
+  if (!openObjectFile()) {
+    objectPath_ = previous;
+    return -2;
+  }
+  ++loadCount_;
+  if (echo_) *echo_ << "[host] loaded " << *objectPath_ << " (" << objectBytes_.size() << " bytes)\n";
+  return 0;
+}
+
+int32_t StandInHost::executeSave() {
   if (saveResult_ != 0) return saveResult_;
   if (!objectPath_) return -2;
   std::ofstream file(*objectPath_, std::ios::binary | std::ios::trunc);
@@ -300,10 +325,26 @@ HostMonitor* StandInHost::createMonitor(const char* title, const char* textLine)
 }
 
 void StandInHost::monitorEvent(MonitorEvent event) {
-  if (event.kind == MonitorEvent::Init) lastProgress_ = event.value;
-  if (echo_ && event.kind == MonitorEvent::Step) drawProgress(*echo_, event.value, lastProgress_);
+  if (event.kind == MonitorEvent::Init) {
+    progressTotal_ = event.value;
+    progressDone_ = 0;
+    progressSteps_ = 0;
+  }
   if (echo_ && event.kind == MonitorEvent::Done) *echo_ << '\n';
   monitorEvents_.push_back(std::move(event));
+}
+
+int32_t StandInHost::stepMonitor(uint32_t amount) {
+  progressDone_ += amount;
+  ++progressSteps_;
+  if (progressDone_ > progressTotal_ && progressDone_ - amount <= progressTotal_)  // once
+    protocolError("monitor.step: the steps add up to " + std::to_string(progressDone_) +
+                  ", more than the total " + std::to_string(progressTotal_));
+  if (echo_) drawProgress(*echo_, progressDone_, progressTotal_);
+  monitorEvent({MonitorEvent::Step, "", "", amount});
+  bool aborted = abortAfterSteps_ > 0 && progressSteps_ >= abortAfterSteps_;
+  if (aborted && echo_) *echo_ << " [abort pressed]" << std::flush;
+  return aborted ? 1 : 0;
 }
 
 void StandInHost::destroyMonitor(HostMonitor* monitor) {

@@ -54,7 +54,7 @@ struct HostMessage {
 struct MonitorEvent {
   enum Kind { Create, Init, Step, Done, Destroy } kind;
   std::string title, text;     // Create only
-  uint32_t value = 0;          // Init: total; Step: amount
+  uint32_t value = 0;          // Init: total; Step: amount, the steps just completed
   std::thread::id thread = std::this_thread::get_id();  // the thread that called
 };
 
@@ -97,6 +97,16 @@ class StandInHost {
   // to the plug-in: benchmarks time what the plug-in does after the save.
   void setAfterSave(std::function<void()> hook) { afterSave_ = std::move(hook); }
 
+  // --- The host command "LOAD" ------------------------------------------
+
+  // false: looking up "LOAD" answers 0, as a host without the command.
+  void setLoadCommandAvailable(bool available) { loadAvailable_ = available; }
+  // Non-zero: executing "LOAD" fails with this code and loads nothing.
+  void setLoadResult(int32_t code) { loadResult_ = code; }
+  // Number of times "LOAD" loaded a file: it then became the object being
+  // edited, its path and bytes those of the loaded file.
+  int loadCount() const { return loadCount_; }
+
   // --- The user ------------------------------------------------------------
 
   // Answers for the next questions, in order. When none is queued, the
@@ -108,6 +118,9 @@ class StandInHost {
   void setInteractive(bool interactive, std::istream* in, std::ostream* out);
   // Echo: messages and progress are printed to `out` as they happen.
   void setEcho(std::ostream* out) { echo_ = out; }
+  // The user presses a monitor's abort button during its `steps`-th step:
+  // that step and every later one of the same monitor return 1. 0 never.
+  void setAbortAfterSteps(int steps) { abortAfterSteps_ = steps; }
 
   // --- Running the plug-in ------------------------------------------------
 
@@ -130,6 +143,9 @@ class StandInHost {
   std::vector<std::string> callLog(const std::string& service = "") const;
   const std::vector<HostMessage>& messages() const { return messages_; }
   const std::vector<MonitorEvent>& monitorEvents() const { return monitorEvents_; }
+  // The sum of the steps of the monitor initialised last: the host adds up
+  // the amounts, and a sum above the total is a protocol error.
+  uint64_t monitorProgress() const { return progressDone_; }
   // Every panel the plug-in created, in order; each keeps its lists and
   // values after it was destroyed.
   const std::vector<std::unique_ptr<StandInPanel>>& panels() const { return panels_; }
@@ -159,8 +175,12 @@ class StandInHost {
   const char* folder(const char* kind);
   int32_t lookupCommand(const char* name);
   int32_t executeCommand(int32_t code, int32_t count, const HostDynamicValue* arguments);
+  int32_t executeSave();
+  int32_t executeLoad(int32_t count, const HostDynamicValue* arguments);
   HostMonitor* createMonitor(const char* title, const char* text);
   void monitorEvent(MonitorEvent event);
+  // Records a step of `amount`; returns 1 when the user pressed abort.
+  int32_t stepMonitor(uint32_t amount);
   void destroyMonitor(HostMonitor* monitor);
   StandInPanel* createPanel(int32_t type, const HostPanelControl* controls);
   int32_t showPanel(StandInPanel* panel);
@@ -174,6 +194,9 @@ class StandInHost {
   int32_t saveResult_ = 0;
   int saveCount_ = 0;
   std::function<void()> afterSave_;
+  bool loadAvailable_ = true;
+  int32_t loadResult_ = 0;
+  int loadCount_ = 0;
   std::deque<bool> answers_;
   std::deque<PanelSession> panelSessions_;
   bool interactive_ = false;
@@ -189,7 +212,10 @@ class StandInHost {
   std::vector<std::string> protocolErrors_;
   HostCommandInterface commandInterface_;
   StandInHost* previous_;
-  uint64_t lastProgress_ = 0;
+  uint64_t progressTotal_ = 0;
+  uint64_t progressDone_ = 0;
+  int progressSteps_ = 0;
+  int abortAfterSteps_ = 0;
 };
 
 }  // namespace qkhost

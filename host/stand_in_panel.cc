@@ -196,12 +196,6 @@ bool StandInPanel::userSetInteger(uint32_t id, int32_t value, std::string* why) 
   size_t count = choiceCount(*c, choices_);
   if (count != 0 && (value < 0 || static_cast<size_t>(value) >= count))
     return refuse(why, id, "takes 0 to " + std::to_string(count - 1));
-  auto limit = limits_.find(id);
-  if (limit != limits_.end()) {
-    const PanelLimit& l = limit->second;
-    if (l.minimum && l.clampMinimum && value < *l.minimum) value = *l.minimum;
-    if (l.maximum && l.clampMaximum && value > *l.maximum) value = *l.maximum;
-  }
   integers_[id] = value;
   notifyChange(id);
   return true;

@@ -6,8 +6,10 @@
 // text form on the terminal. The plug-in's own calls (slots 9 and 10) read
 // and write any value freely; the user's edits go through the rules a real
 // panel enforces: only visible, enabled controls, choices within their
-// list, switches on or off, numbers within clamped limits, and each edit
-// followed by the plug-in's change notification.
+// list, switches on or off, and each edit followed by the plug-in's change
+// notification. As in the real host, limits and hard limits are shown but
+// not enforced on a plain "integer" field (the host enforces them only in a
+// slider's edit field): the plug-in must check what is typed.
 #ifndef QK_HOST_STAND_IN_PANEL_H_
 #define QK_HOST_STAND_IN_PANEL_H_
 
@@ -97,7 +99,7 @@ class StandInPanel {
   // Edits a value as the user would, then calls the change notification.
   // Returns false, with the reason in `*why` (when given) and the value
   // unchanged, when the panel does not let the user make this edit.
-  // Numbers beyond a clamped limit become the limit.
+  // Numbers beyond a limit are taken as typed.
   bool userSetInteger(uint32_t id, int32_t value, std::string* why = nullptr);
   bool userSetText(uint32_t id, std::optional<std::string> value, std::string* why = nullptr);
   // Edits a value from what a person typed: a number (or, for a choice,

@@ -8,6 +8,12 @@
 //
 // Results: functions that return int give 1 for success and 0 for failure.
 // Where a caller must tell failures apart, the error is a PlatformError.
+//
+// On Win32 another program may hold a file for a moment just after it was
+// written (a virus scanner, the search indexer, a sync client). Opening a
+// file to read it, deleting one and publishing one therefore try again
+// while they fail with a sharing violation, a lock violation or access
+// denied: up to 10 tries, waiting 25 ms longer before each (1.1 s in all).
 #ifndef QK_PLATFORM_PLATFORM_H_
 #define QK_PLATFORM_PLATFORM_H_
 
@@ -24,13 +30,20 @@
 #define PLATFORM_SEPARATOR_TEXT "/"
 #endif
 
+// The middle dot "·" in the texts shown to the user: one byte in the
+// Windows code pages of Western and Cyrillic scripts, UTF-8 on POSIX.
+#if defined(_WIN32)
+#define PLATFORM_MIDDLE_DOT "\xB7"
+#else
+#define PLATFORM_MIDDLE_DOT "\xC2\xB7"
+#endif
+
 // Error codes, with the values of their Win32 counterparts.
 enum PlatformError : int32_t {
   kPlatformOk = 0,
   kPlatformFileNotFound = 2,   // no such file; a search with no matching entry
   kPlatformPathNotFound = 3,   // the folder of a path does not exist
   kPlatformAccessDenied = 5,
-  kPlatformNoMoreFiles = 18,   // a search has delivered every entry
   kPlatformFileExists = 80,    // the target of an exclusive create exists
   kPlatformIoError = 1117,     // any other failure of the device or system
 };
@@ -41,7 +54,6 @@ enum PlatformError : int32_t {
 // File attributes, with their Win32 values.
 #define PLATFORM_ATTRIBUTE_DIRECTORY 0x10u
 #define PLATFORM_ATTRIBUTE_ARCHIVE 0x20u
-#define PLATFORM_ATTRIBUTE_NORMAL 0x80u
 #define PLATFORM_ATTRIBUTE_OFFLINE 0x1000u
 
 #define PLATFORM_MAX_NAME 260  // bytes of a found name, terminator included
@@ -49,7 +61,6 @@ enum PlatformError : int32_t {
 struct PlatformFindData {
   char name[PLATFORM_MAX_NAME];  // the entry's name, without folder
   uint32_t attributes;           // PLATFORM_ATTRIBUTE_* bits
-  uint64_t lastWriteTime;        // FILETIME (100 ns since 1601-01-01, UTC)
 };
 
 struct PlatformSearch;
@@ -118,20 +129,10 @@ int platformSyncFolder(const char* path);
 
 struct PlatformFile;
 
-enum PlatformCreateMode {
-  kPlatformCreateExclusive,  // fail when the file exists
-  kPlatformCreateTruncate,   // create, or empty the existing file
-};
-
-// Opens an existing regular file for reading (others may read it
-// meanwhile). Never waits: a FIFO, a device or a folder is refused at
+// Opens an existing regular file for reading (others may read and write
+// it meanwhile). Never waits: a FIFO, a device or a folder is refused at
 // once. Returns the file, or null.
 PlatformFile* platformOpenRead(const char* path);
-
-// Creates a file for writing, readable and writable by its owner (and, on
-// POSIX, as the umask allows); others may read it while it is written.
-// Returns the file, or null.
-PlatformFile* platformCreate(const char* path, PlatformCreateMode mode);
 
 // Reads up to `*size` bytes; sets `*size` to the bytes read, which is less
 // only at end of file. Returns 1, or 0 on a read error (`*size` then holds
@@ -197,8 +198,10 @@ enum PlatformStageMode {
 PlatformFile* platformCreateUnnamed(const char* folder, PlatformStageMode mode);
 
 // Creates the new file `path` for writing: exclusively, never through a
-// link, and marked as in use (a lock on POSIX, no sharing on Win32) so that
-// platformRemoveAbandoned leaves it alone. Returns the file, or null with
+// link, and marked as in use (a lock on POSIX, no delete sharing on Win32)
+// so that platformRemoveAbandoned leaves it alone. On Win32 others may read
+// it only if they let it be renamed and deleted meanwhile, as virus
+// scanners and indexers do. Returns the file, or null with
 // `*error` set: kPlatformFileExists when the name is taken.
 PlatformFile* platformCreateNamed(const char* path, PlatformStageMode mode, PlatformError* error);
 
@@ -206,8 +209,8 @@ PlatformFile* platformCreateNamed(const char* path, PlatformStageMode mode, Plat
 // there with kPlatformStageReplace; with kPlatformStageNew never replacing
 // anything, failing with kPlatformFileExists when the name is taken, the
 // file staying staged (to be published under another name, or closed).
-// On Win32 the file is closed for writing first. Returns 1 on success, or
-// 0 with `*error` set.
+// On Win32 no other process can delete or rename the file until it is
+// closed. Returns 1 on success, or 0 with `*error` set.
 int platformPublish(PlatformFile* file, const char* path, PlatformError* error);
 
 // Removes the staging file `path` if its writer is gone (killed before it
@@ -229,6 +232,12 @@ uint64_t platformCurrentFileTime();
 // 16 bits) and DOS time (low 16 bits). Returns 1 on success; DOS time
 // covers 1980 to 2107 only.
 int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime);
+
+// Converts a DOS date (high 16 bits) and DOS time (low 16 bits), read as
+// local time, to a FILETIME (UTC): the inverse of
+// platformFileTimeToLocalDos. Returns 1 on success, 0 for a date or time
+// that names no moment (month 0, hour 24, ...).
+int platformLocalDosToFileTime(uint32_t dosDateTime, uint64_t* fileTime);
 
 // The number of processors the system reports; 0 when it cannot tell.
 uint32_t platformProcessorCount();

@@ -21,7 +21,6 @@ enum PlatformOperation : int {
   kPlatformOpFileIdentity,
   kPlatformOpSyncFolder,   // access denied: it cannot be opened; else the flush fails
   kPlatformOpOpenRead,
-  kPlatformOpCreate,
   kPlatformOpCopy,
   kPlatformOpCreateUnnamed,  // the file system makes no unnamed files
   kPlatformOpCreateNamed,

@@ -17,6 +17,7 @@
 #include "platform/platform.h"
 #include "platform/file_transfer.h"
 #include "platform/platform_fault.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -99,16 +100,14 @@ bool describeEntry(const std::string& folder, const char* name, PlatformFindData
   if (stat(path.c_str(), &status) != 0) return false;
   memcpy(data->name, name, length + 1);
   data->attributes = S_ISDIR(status.st_mode) ? PLATFORM_ATTRIBUTE_DIRECTORY : PLATFORM_ATTRIBUTE_ARCHIVE;
-  data->lastWriteTime = toFileTime(status.st_mtim);
   return true;
 }
 
 }  // namespace
 
 PlatformError platformListMatches(const char* pattern, std::vector<PlatformFindData>* entries) {
-  const char* lastSeparator = nullptr;
-  for (const char* p = pattern; *p != '\0'; ++p)
-    if (*p == '/' || *p == '\\') lastSeparator = p;
+  size_t after = platformAfterLastSeparator(pattern, strlen(pattern));
+  const char* lastSeparator = after > 0 ? pattern + after - 1 : nullptr;
   std::string folder = ".";
   if (lastSeparator == pattern) folder = "/";
   if (lastSeparator > pattern) folder.assign(pattern, static_cast<size_t>(lastSeparator - pattern));
@@ -231,12 +230,6 @@ PlatformFile* platformOpenRead(const char* path) {
     return nullptr;
   }
   return wrap(fd);
-}
-
-PlatformFile* platformCreate(const char* path, PlatformCreateMode mode) {
-  if (platformFaulted(kPlatformOpCreate)) return nullptr;
-  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == kPlatformCreateExclusive ? O_EXCL : O_TRUNC);
-  return wrap(open(path, flags, 0666));
 }
 
 int platformReadSome(PlatformFile* file, void* buffer, size_t* size) {
@@ -470,6 +463,25 @@ int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime) {
   uint32_t date = static_cast<uint32_t>(((year - 1980) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
   uint32_t time = static_cast<uint32_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
   *dosDateTime = (date << 16) | time;
+  return 1;
+}
+
+int platformLocalDosToFileTime(uint32_t dosDateTime, uint64_t* fileTime) {
+  struct tm local = {};
+  local.tm_year = static_cast<int>(dosDateTime >> 25) + 80;
+  local.tm_mon = static_cast<int>((dosDateTime >> 21) & 0x0F) - 1;
+  local.tm_mday = static_cast<int>((dosDateTime >> 16) & 0x1F);
+  local.tm_hour = static_cast<int>((dosDateTime >> 11) & 0x1F);
+  local.tm_min = static_cast<int>((dosDateTime >> 5) & 0x3F);
+  local.tm_sec = static_cast<int>(dosDateTime & 0x1F) * 2;
+  local.tm_isdst = -1;  // the rules in force on that day decide
+  struct tm asked = local;
+  time_t seconds = mktime(&local);
+  // mktime normalises what is out of range (month 13 becomes January); such a date names no moment.
+  if (seconds == static_cast<time_t>(-1) || local.tm_mon != asked.tm_mon || local.tm_mday != asked.tm_mday ||
+      local.tm_min != asked.tm_min || local.tm_sec != asked.tm_sec)
+    return 0;
+  *fileTime = kFileTimeUnixEpoch + static_cast<uint64_t>(seconds) * kFileTimePerSecond;
   return 1;
 }
 

@@ -4,6 +4,7 @@
 
 #include <direct.h>
 #include <errno.h>
+#include <stddef.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -35,7 +36,6 @@ PlatformError errorFromCode(DWORD code) {
     case ERROR_PATH_NOT_FOUND: return kPlatformPathNotFound;
     case ERROR_DIRECTORY: return kPlatformPathNotFound;  // a file where a folder should be
     case ERROR_ACCESS_DENIED: return kPlatformAccessDenied;
-    case ERROR_NO_MORE_FILES: return kPlatformNoMoreFiles;
     case ERROR_FILE_EXISTS: return kPlatformFileExists;
     case ERROR_ALREADY_EXISTS: return kPlatformFileExists;
     default: return kPlatformIoError;
@@ -44,6 +44,17 @@ PlatformError errorFromCode(DWORD code) {
 
 
 bool isDotEntry(const char* name) { return strcmp(name, ".") == 0 || strcmp(name, "..") == 0; }
+
+// Tries of an operation on a file that another program holds for a moment
+// (a virus scanner, the search indexer, a sync client), and the growth of
+// the wait before each further try: 25 ms, 50 ms, ... 1.1 s in all.
+constexpr int kBusyTries = 10;
+constexpr DWORD kBusyDelayStepMs = 25;
+
+// The errors such a program causes while it holds the file.
+bool isBusy(DWORD code) {
+  return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED;
+}
 
 }  // namespace
 
@@ -55,6 +66,40 @@ bool platformFaulted(PlatformOperation operation) {
   SetLastError(static_cast<DWORD>(error));  // the codes are Win32's own
   return true;
 }
+
+namespace {
+
+// Runs `attempt` (which returns true on success and sets the last error on
+// failure) until it succeeds, fails otherwise than busy, or has been tried
+// kBusyTries times. Each try counts as a call of `operation` and may be
+// failed by an injected fault. Returns true iff a try succeeded; the last
+// error is then that of the last try.
+template <typename Attempt>
+bool tryWhileBusy(PlatformOperation operation, Attempt attempt) {
+  for (int tried = 1;; ++tried) {
+    if (!platformFaulted(operation) && attempt()) return true;
+    if (tried == kBusyTries || !isBusy(GetLastError())) return false;
+    Sleep(kBusyDelayStepMs * static_cast<DWORD>(tried));
+  }
+}
+
+// Returns `path` as a full wide path after \\?\ (or \\?\UNC\ for a share),
+// which no MAX_PATH limit applies to; "" when it cannot be made.
+std::wstring longPath(const char* path) {
+  int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+  std::wstring wide(length > 0 ? length : 1, L'\0');
+  if (length == 0 || MultiByteToWideChar(CP_ACP, 0, path, -1, &wide[0], length) == 0) return L"";
+  if (wide.compare(0, 4, L"\\\\?\\") == 0) return wide.c_str();
+  DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  std::wstring full(size > 0 ? size : 1, L'\0');
+  size = size > 0 ? GetFullPathNameW(wide.c_str(), size, &full[0], nullptr) : 0;
+  if (size == 0 || size >= full.size()) return L"";
+  full.resize(size);
+  if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------------------
 // Directory search: FindFirstFileA does the matching; file_search.cc orders
@@ -74,7 +119,6 @@ PlatformError platformListMatches(const char* pattern, std::vector<PlatformFindD
     if (isDotEntry(found.cFileName)) continue;
     memcpy(data.name, found.cFileName, sizeof data.name);
     data.attributes = found.dwFileAttributes;
-    data.lastWriteTime = fromFileTime(found.ftLastWriteTime);
     entries->push_back(data);
   } while (FindNextFileA(handle, &found));  // any failure ends the listing
   FindClose(handle);
@@ -84,7 +128,9 @@ PlatformError platformListMatches(const char* pattern, std::vector<PlatformFindD
 // ---------------------------------------------------------------------------
 // Files and folders by path.
 
-int platformDeleteFile(const char* path) { return !platformFaulted(kPlatformOpDelete) && DeleteFileA(path) != 0; }
+int platformDeleteFile(const char* path) {
+  return tryWhileBusy(kPlatformOpDelete, [&] { return DeleteFileA(path) != 0; });
+}
 
 int platformMakeDirectory(const char* path) {
   if (PlatformError error = platformInjectedFault(kPlatformOpMakeDirectory)) return platformErrnoOf(error);
@@ -102,8 +148,8 @@ int platformFileIdentity(const char* path, PlatformFileIdentity* identity) {
   if (platformFaulted(kPlatformOpFileIdentity)) return 0;
   // No access asked and every sharing allowed: the query disturbs no one
   // (FILE_FLAG_BACKUP_SEMANTICS lets a folder be asked too).
-  HANDLE handle = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle = CreateFileW(longPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return 0;
   BY_HANDLE_FILE_INFORMATION info;
   bool known = GetFileInformationByHandle(handle, &info) != 0;
@@ -114,21 +160,22 @@ int platformFileIdentity(const char* path, PlatformFileIdentity* identity) {
   return 1;
 }
 
-// A published name is on disk already (MoveFileExA with
-// MOVEFILE_WRITE_THROUGH returns only then), and Win32 offers no flush of
-// a folder through an ANSI path.
+// A published name is on disk already (platformPublish flushes the renamed
+// file, which commits the volume's log, its new name included), and Win32
+// offers no flush of a folder through an ANSI path.
 int platformSyncFolder(const char* /*path*/) {
   PlatformError error = platformInjectedFault(kPlatformOpSyncFolder);
   return error == kPlatformOk || error == kPlatformAccessDenied;
 }
 
 // ---------------------------------------------------------------------------
-// Open files. A staged file always has its staging name, opened without
-// sharing so that no other save can remove it while it is written; it is
-// closed before it is moved to its published name.
+// Open files. A staged file always has its staging name. It is held open
+// without delete sharing from its creation until it is published (renamed
+// through that very handle) and closed, so that no other process can
+// delete or rename it meanwhile; an unpublished one is deleted through it.
 
 struct PlatformFile {
-  HANDLE handle;  // INVALID_HANDLE_VALUE once closed for publishing
+  HANDLE handle;
   bool writeFailed;
   bool staged;              // not yet published: closing removes it
   bool replaces;            // kPlatformStageReplace
@@ -162,19 +209,19 @@ bool closeHandle(PlatformFile* file) {
 }  // namespace
 
 PlatformFile* platformOpenRead(const char* path) {
-  if (platformFaulted(kPlatformOpOpenRead)) return nullptr;
-  PlatformFile* file = wrap(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Others may read and write the file meanwhile, as with the C runtime's
+  // fopen: a host or a tool that holds it open for writing does not stop
+  // a backup.
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  tryWhileBusy(kPlatformOpOpenRead, [&] {
+    handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    return handle != INVALID_HANDLE_VALUE;
+  });
+  PlatformFile* file = wrap(handle);
   if (file == nullptr || GetFileType(file->handle) == FILE_TYPE_DISK) return file;
   platformClose(file);  // a pipe or a device: a read could wait for ever
   return nullptr;
-}
-
-PlatformFile* platformCreate(const char* path, PlatformCreateMode mode) {
-  if (platformFaulted(kPlatformOpCreate)) return nullptr;
-  DWORD disposition = mode == kPlatformCreateExclusive ? CREATE_NEW : CREATE_ALWAYS;
-  return wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                          nullptr));
 }
 
 int platformReadSome(PlatformFile* file, void* buffer, size_t* size) {
@@ -265,8 +312,11 @@ int platformCopyInto(PlatformFile* source, PlatformFile* target, const PlatformR
 int platformClose(PlatformFile* file) {
   if (file == nullptr) return 1;
   bool fault = platformFaulted(kPlatformOpClose);
+  FILE_DISPOSITION_INFO discard = {TRUE};
+  bool deleting = file->staged && SetFileInformationByHandle(file->handle, FileDispositionInfo, &discard,
+                                                             sizeof discard);
   int ok = closeHandle(file) && !file->writeFailed && !fault;
-  if (file->staged) DeleteFileA(file->stagingPath.c_str());
+  if (file->staged && !deleting) DeleteFileW(longPath(file->stagingPath.c_str()).c_str());
   delete file;
   return ok;
 }
@@ -281,9 +331,11 @@ PlatformFile* platformCreateNamed(const char* path, PlatformStageMode mode, Plat
   *error = platformInjectedFault(kPlatformOpCreateNamed);
   if (*error != kPlatformOk) return nullptr;
   // CREATE_NEW fails on any entry of that name, a link among them. Others
-  // may read the file while it is written, but not delete it.
-  PlatformFile* file =
-      wrap(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // may read the file while it is written, but not delete or rename it.
+  // The staging name is 8 characters longer than the backup's, so it is
+  // made past MAX_PATH where the backup's own path fits.
+  PlatformFile* file = wrap(CreateFileW(longPath(path).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file == nullptr) {
     *error = errorFromCode(GetLastError());
     return nullptr;
@@ -294,20 +346,44 @@ PlatformFile* platformCreateNamed(const char* path, PlatformStageMode mode, Plat
   return file;
 }
 
+namespace {
+
+// A FILE_RENAME_INFO naming `target` (a wide path, terminated), laid out
+// in a buffer of its own: the name runs on past the end of the struct.
+std::vector<char> renameInfo(const std::wstring& target, bool replace) {
+  size_t nameBytes = target.size() * sizeof(WCHAR);
+  std::vector<char> buffer(offsetof(FILE_RENAME_INFO, FileName) + nameBytes + sizeof(WCHAR));
+  FILE_RENAME_INFO* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->ReplaceIfExists = replace;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(nameBytes);
+  memcpy(info->FileName, target.c_str(), nameBytes + sizeof(WCHAR));
+  return buffer;
+}
+
+}  // namespace
+
+// Renamed through the staging handle, which keeps the file from other
+// processes until it is closed: none can delete it in between.
 int platformPublish(PlatformFile* file, const char* path, PlatformError* error) {
-  *error = platformInjectedFault(kPlatformOpPublish);
-  if (*error != kPlatformOk) return 0;
-  if (!file->staged || file->writeFailed || !closeHandle(file)) {
+  *error = kPlatformOk;
+  std::wstring target = longPath(path);
+  if (!file->staged || file->writeFailed || target.empty()) {
     file->writeFailed = true;
     *error = kPlatformIoError;
     return 0;
   }
-  DWORD flags = MOVEFILE_WRITE_THROUGH | (file->replaces ? MOVEFILE_REPLACE_EXISTING : 0);
-  if (!MoveFileExA(file->stagingPath.c_str(), path, flags)) {
+  std::vector<char> info = renameInfo(target, file->replaces);
+  if (!tryWhileBusy(kPlatformOpPublish, [&] {
+        return SetFileInformationByHandle(file->handle, FileRenameInfo, info.data(),
+                                          static_cast<DWORD>(info.size())) != 0;
+      })) {
     *error = errorFromCode(GetLastError());
     return 0;
   }
   file->staged = false;
+  // Commits the new name to disk; if that fails, closing the file fails.
+  if (!FlushFileBuffers(file->handle)) file->writeFailed = true;
   return 1;
 }
 
@@ -316,13 +392,14 @@ int platformPublish(PlatformFile* file, const char* path, PlatformError* error) 
 // that of the staging file, whatever time the copy gave its last write.
 int platformRemoveAbandoned(const char* path, uint64_t writtenBefore) {
   if (platformFaulted(kPlatformOpRemoveAbandoned)) return 0;
+  std::wstring file = longPath(path);
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return 0;
+  if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return 0;
   DWORD refused = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT;
   if ((data.dwFileAttributes & refused) != 0 || fromFileTime(data.ftCreationTime) >= writtenBefore ||
       fromFileTime(data.ftLastWriteTime) >= writtenBefore)
     return 0;
-  return DeleteFileA(path) != 0;
+  return DeleteFileW(file.c_str()) != 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -345,6 +422,18 @@ int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime) {
   WORD time;
   if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToDosDateTime(&local, &date, &time)) return 0;
   *dosDateTime = (static_cast<uint32_t>(date) << 16) | time;
+  return 1;
+}
+
+// Applies the bias in force now, as FileTimeToLocalFileTime does for
+// platformFileTimeToLocalDos, so that the two give back what they took.
+int platformLocalDosToFileTime(uint32_t dosDateTime, uint64_t* fileTime) {
+  FILETIME local;
+  FILETIME utc;
+  if (!DosDateTimeToFileTime(static_cast<WORD>(dosDateTime >> 16), static_cast<WORD>(dosDateTime), &local) ||
+      !LocalFileTimeToFileTime(&local, &utc))
+    return 0;
+  *fileTime = fromFileTime(utc);
   return 1;
 }
 

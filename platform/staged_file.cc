@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/text.h"
+
 namespace {
 
 const char kMark[] = ".qk";
@@ -21,8 +23,7 @@ constexpr int kAttempts = 16;
 constexpr uint64_t kAbandonedAge = 5ull * 60 * 10000000;
 
 size_t prefixLength(const char* prefix) {
-  size_t length = strlen(prefix);
-  return length < STAGING_PREFIX_MAX ? length : STAGING_PREFIX_MAX;
+  return platformWholeCharacters(prefix, STAGING_PREFIX_MAX);
 }
 
 // Writes kRandomLength letters and digits to `out`, different on each call
@@ -41,7 +42,7 @@ void randomCharacters(char* out) {
 // Returns `folder` and a separator, unless it ends in one already.
 std::string folderPrefix(const char* folder) {
   std::string path = folder;
-  if (!path.empty() && path.back() != '/' && path.back() != '\\') path += PLATFORM_SEPARATOR;
+  if (!path.empty() && platformAfterLastSeparator(folder, path.size()) != path.size()) path += PLATFORM_SEPARATOR;
   return path;
 }
 

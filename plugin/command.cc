@@ -1,6 +1,7 @@
 #include "plugin/command.h"
 
 #include "plugin/host_services.h"
+#include "save/open_flow.h"
 #include "save/save_flow.h"
 #include "save/save_profile.h"
 #include "settings/options_panel.h"
@@ -9,7 +10,7 @@
 int firstActivation = 1;
 
 void runCommand(HostGlobalFunc global, HostCommandInterface* commands, SaveKind kind) {
-  if (!acquireHostServices(global, commands, kind == Configure ? 1 : 0)) {
+  if (!acquireHostServices(global, commands, kind == Configure || kind == OpenBackup ? 1 : 0)) {
     if (hostServices.messages != nullptr)
       hostServices.messages->error("Internal error (API init failed)", nullptr);
     releaseHostServices();  // leave no pointer of this host behind
@@ -24,6 +25,10 @@ void runCommand(HostGlobalFunc global, HostCommandInterface* commands, SaveKind 
   if (kind == Configure) {
     runOptionsPanel();
     releaseHostServices();
+    return;
+  }
+  if (kind == OpenBackup) {
+    runOpenFlow();  // releases the services on each of its ways out
     return;
   }
   runSaveFlow(kind);  // releases the services on each of its ways out

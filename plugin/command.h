@@ -1,4 +1,4 @@
-// The command body shared by the three command servers.
+// The command body shared by the four command servers.
 #ifndef QK_PLUGIN_COMMAND_H_
 #define QK_PLUGIN_COMMAND_H_
 
@@ -9,6 +9,7 @@ enum SaveKind : int32_t {
   IncrementalSave = 0,
   Configure = 1,
   BakSave = 2,
+  OpenBackup = 3,
 };
 
 // 1 from load until the first activation whose acquisition succeeds.
@@ -16,7 +17,7 @@ extern int firstActivation;
 
 // Acquires the host services, performs the first-use initialisation when it
 // is due (reset both profiles, then load the settings file over them) and
-// runs the options panel or the save flow. A host without "SAVE" gets the
+// runs the options panel, the save flow or the opening of a backup. A host without "SAVE" gets the
 // error "Internal error (API init failed)" and nothing else happens.
 void runCommand(HostGlobalFunc global, HostCommandInterface* commands, SaveKind kind);
 

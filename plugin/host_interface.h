@@ -86,8 +86,8 @@ typedef union HostDynamicValue {
   int32_t type;
   struct {
     int32_t type;        // HOST_DYNAMIC_STRING
-    const char* text;    // null for "SAVE"
-    int32_t length;      // 0 for "SAVE"
+    const char* text;    // null for "SAVE"; the file's path for "LOAD"
+    int32_t length;      // bytes of `text`, its terminator included; 0 for "SAVE"
   } string;
   unsigned char reserved[64];
 } HostDynamicValue;
@@ -103,7 +103,12 @@ typedef struct HostCommandInterface {
                      HostDynamicValue* result);                // not read
 } HostCommandInterface;
 
+// "SAVE": one string argument whose text is null; the host saves the
+// current object over its own file.
 #define HOST_COMMAND_SAVE "SAVE"
+// "LOAD": one string argument, the path of an object file; the host loads
+// it, and the loaded object becomes the one being edited. 0 when loaded.
+#define HOST_COMMAND_LOAD "LOAD"
 
 // ---------------------------------------------------------------------------
 // Services fetched through the global function.

@@ -39,4 +39,11 @@ void releaseHostServices() {
   s.panelServices = nullptr;
   s.xpanel = nullptr;
   s.saveCommand = 0;
+  s.loadCommand = 0;
+}
+
+int lookupHostLoad() {
+  HostCommandInterface* commands = hostServices.commandInterface;
+  hostServices.loadCommand = commands->lookup(commands->data, HOST_COMMAND_LOAD);
+  return hostServices.loadCommand != 0;
 }

@@ -24,6 +24,7 @@ struct HostServices {
   HostMonitorService* dynamicMonitor;       // kept after release
   HostMonitor* activeMonitor;               // the running 7z backup's monitor, else null
   int32_t saveCommand;                      // code of "SAVE"; 0 when none or released
+  int32_t loadCommand;                      // code of "LOAD" once looked up; 0 when none or released
 };
 
 // The process-wide record; zero when the plug-in is loaded.
@@ -34,7 +35,11 @@ extern HostServices hostServices;
 // Returns 1 iff the host knows "SAVE"; the fetched services are not tested.
 int acquireHostServices(HostGlobalFunc global, HostCommandInterface* commands, int wantPanels);
 
-// Clears the per-activation services and the "SAVE" code.
+// Clears the per-activation services and the "SAVE" and "LOAD" codes.
 void releaseHostServices();
+
+// Looks up the host command "LOAD" and stores its code in loadCommand.
+// Returns 1 iff the host knows it.
+int lookupHostLoad();
 
 #endif  // QK_PLUGIN_HOST_SERVICES_H_

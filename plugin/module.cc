@@ -1,4 +1,4 @@
-// The module descriptor and the three command servers: all the host sees
+// The module descriptor and the four command servers: all the host sees
 // of the plug-in file.
 #include "plugin/command.h"
 #include "plugin/host_interface.h"
@@ -43,10 +43,17 @@ const HostServerTag bakTags[] = {
     {nullptr, 0},
 };
 
+const HostServerTag openTags[] = {
+    {"QK_RevKeeperOpen", HOST_TAG_USER_NAME},
+    {"Open a backup", HOST_TAG_DESCRIPTION},
+    {nullptr, 0},
+};
+
 const HostServerRecord servers[] = {
     {HOST_CLASS_COMMAND_SEQUENCE, "QK_RevKeeper", activate<IncrementalSave>, incrementalTags},
     {HOST_CLASS_COMMAND_SEQUENCE, "QK_RevKeeperCfg", activate<Configure>, configureTags},
     {HOST_CLASS_COMMAND_SEQUENCE, "QK_BakKeeper", activate<BakSave>, bakTags},
+    {HOST_CLASS_COMMAND_SEQUENCE, "QK_RevKeeperOpen", activate<OpenBackup>, openTags},
     {nullptr, nullptr, nullptr, nullptr},
 };
 

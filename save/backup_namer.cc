@@ -9,13 +9,16 @@
 
 #include "platform/platform.h"
 #include "platform/staged_file.h"
+#include "platform/text.h"
 #include "save/backup_list.h"
-#include "settings/panel_validation.h"
 
 namespace {
 
 constexpr size_t kNameSize = 260;       // the name and the base, terminator included
 constexpr size_t kGlobalNameMax = 255;  // leaves room for ".lwo" and the terminator
+// What no file name may hold: separators, a drive colon, and the characters
+// a folder search takes as wildcards or that Windows refuses in a name.
+constexpr char kNotInFileName[] = "/\\:*?\"<>|";
 constexpr uint32_t kSkippedAttributes = PLATFORM_ATTRIBUTE_DIRECTORY | PLATFORM_ATTRIBUTE_OFFLINE;
 
 // How one name format spells a backup's name.
@@ -55,14 +58,6 @@ struct Series {
 char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Returns true iff the first `length` characters of `a` and `b` are equal
-// without regard to ASCII case.
-bool equalIgnoringCase(const char* a, const char* b, size_t length) {
-  for (size_t i = 0; i < length; ++i)
-    if (foldAscii(a[i]) != foldAscii(b[i])) return false;
-  return true;
-}
-
 // Returns true iff snprintf's result `written` fits a buffer of `size`.
 bool fits(int written, size_t size) { return written >= 0 && static_cast<size_t>(written) < size; }
 
@@ -73,13 +68,16 @@ bool joinPath(char (&out)[BACKUP_PATH_SIZE], const char* folder, const char* nam
 }
 
 // Returns true iff `name` can stand for an object's name in a backup folder:
-// 1 to 255 characters, none of them a separator, a drive colon, a wildcard,
-// a control character or another character the options panel refuses.
+// 1 to 255 characters, none of them a control character or one of
+// kNotInFileName. Other characters the options panel refuses ("my+name")
+// still make a file name, as one from a settings file may hold them.
 bool isBareFileName(const char* name) {
   if (name == nullptr || name[0] == '\0' || strlen(name) > kGlobalNameMax) return false;
-  for (const char* c = name; *c != '\0'; ++c)
-    if (static_cast<unsigned char>(*c) < 0x20) return false;
-  return hasIllegalNameChars(name) == 0;
+  // Steps by characters: the second byte of a double-byte character may be
+  // '\\' or '|' and is no such character.
+  for (const char* c = name; *c != '\0'; c += platformCharacterLength(c))
+    if (static_cast<unsigned char>(*c) < 0x20 || strchr(kNotInFileName, *c) != nullptr) return false;
+  return true;
 }
 
 // Writes the name the backups are named after into `name`: the global BAK
@@ -135,7 +133,8 @@ bool recognise(const char* found, const Series& s, int32_t* number) {
   const ptrdiff_t L = s.baseLength, t = s.tokenLength;
   const ptrdiff_t x = static_cast<ptrdiff_t>(strlen(s.shape->extension));
   if (n < L + t + 2 + x) return false;
-  if (!equalIgnoringCase(found, s.base, L) || !equalIgnoringCase(found + n - x, s.shape->extension, x) ||
+  if (!platformEqualIgnoringCase(s.base, found, L) ||
+      !platformEqualIgnoringCase(s.shape->extension, found + n - x, x) ||
       (s.shape->dotAfterBase && found[L] != '.'))
     return false;
   ptrdiff_t p = n - 1 - x;
@@ -145,6 +144,7 @@ bool recognise(const char* found, const Series& s, int32_t* number) {
     if (--p < L) return false;
   }
   if (p < 0 || p > L || found[p] != s.shape->separator) return false;
+  if (p < L && !platformStartsCharacter(s.base, static_cast<size_t>(p))) return false;  // a second byte
   *number = readNumber(found + p + t + 1);
   return true;
 }
@@ -263,6 +263,13 @@ bool revisePruning(const char* objectPath, const char* objectFileName, const Sav
   if (!listBackups(plan->folder.c_str(), series, &listing)) return false;
   chooseOldest(&list, newStands ? profile.maxFiles - 1 : profile.maxFiles, &plan->prune);
   return true;
+}
+
+bool findBackups(const char* folder, const char* objectFileName, const SaveProfile& profile, BackupList* list) {
+  Series series;
+  if (folder == nullptr || !formSeries(objectFileName, profile, &series)) return false;
+  Listing listing = {list, nullptr, nullptr};
+  return listBackups(folder, series, &listing);
 }
 
 void pruneBackups(const BackupPlan& plan) { forEachPath(plan, plan.prune, platformDeleteFile); }

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "save/backup_list.h"
 #include "save/save_profile.h"
 
 // Bytes of the longest backup path, search pattern or deletion path,
@@ -56,6 +57,13 @@ bool planNextBackup(const char* folder, const char* objectFileName, const SavePr
 // object cannot be identified or the folder cannot be listed.
 bool revisePruning(const char* objectPath, const char* objectFileName, const SaveProfile& profile, bool newStands,
                    BackupPlan* plan);
+
+// Adds to `list`, in ascending order of their numbers, every backup of
+// `objectFileName` in `folder` that a save with `profile` would recognise
+// (never a staging file). Returns false when the format or name is one
+// planNextBackup refuses, the folder cannot be listed or a backup's path
+// would not fit BACKUP_PATH_SIZE.
+bool findBackups(const char* folder, const char* objectFileName, const SaveProfile& profile, BackupList* list);
 
 // Deletes the backups `plan` chose to prune, oldest first. A deletion that
 // fails is passed over.

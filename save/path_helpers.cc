@@ -4,7 +4,9 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "platform/native_separators.h"
 #include "platform/platform.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -13,15 +15,13 @@ constexpr size_t kRelativeBufferSize = 512;
 char folderBuffer[PATH_BUFFER_SIZE];
 char fileNameBuffer[PATH_BUFFER_SIZE];
 
-bool isSeparator(char c) { return c == '/' || c == '\\'; }
-
 // Returns the position just after the last separator of `path` when it is
 // past the first character and `path` fits a path buffer; 0 otherwise.
 size_t splitPoint(const char* path) {
   if (path == nullptr) return 0;
   size_t n = strlen(path);
   if (n >= PATH_BUFFER_SIZE) return 0;
-  while (n > 0 && !isSeparator(path[n - 1])) --n;
+  n = platformAfterLastSeparator(path, n);
   return n > 1 ? n : 0;
 }
 
@@ -45,8 +45,7 @@ const char* fileNameOfPath(const char* path) {
 int hasLwoExtension(const char* name) {
   size_t n = name != nullptr ? strlen(name) : 0;
   if (n < 4) return 0;
-  const char* tail = name + n - 4;
-  return tail[0] == '.' && (tail[1] | 0x20) == 'l' && (tail[2] | 0x20) == 'w' && (tail[3] | 0x20) == 'o';
+  return platformStartsCharacter(name, n - 4) && platformEqualIgnoringCase(name + n - 4, ".lwo", 4);
 }
 
 int isDirectory(const char* path) {
@@ -57,9 +56,7 @@ int isDirectory(const char* path) {
 int composeRelativeFolder(char* out, size_t size, const char* base, const char* relative) {
   int written = snprintf(out, size, "%s/%s", base, relative);
   if (written < 0 || static_cast<size_t>(written) >= size) return 0;
-  if (PLATFORM_SEPARATOR == '/')
-    for (char* c = out + strlen(base) + 1; *c != '\0'; ++c)
-      if (*c == '\\') *c = '/';
+  platformNativeSeparators(out + strlen(base) + 1);
   return 1;
 }
 
@@ -67,8 +64,7 @@ int createRelativeFolders(const char* base, const char* relative) {
   char path[kRelativeBufferSize];
   if (!composeRelativeFolder(path, sizeof path, base, relative)) return 0;
   for (char* level = path + strlen(base) + 1; *level != '\0';) {
-    char* end = level;
-    while (*end != '\0' && !isSeparator(*end)) ++end;
+    char* end = level + platformFirstSeparator(level);
     char kept = *end;
     *end = '\0';
     int error = platformMakeDirectory(path);

@@ -3,8 +3,10 @@
 #include <string.h>
 
 #include "archive/content_digest.h"
+#include "archive/progress_monitor.h"
 #include "platform/platform.h"
 #include "platform/staged_file.h"
+#include "platform/text.h"
 #include "plugin/host_services.h"
 #include "save/backup_namer.h"
 #include "save/backup_writer.h"
@@ -41,6 +43,9 @@ const KindTexts kBakTexts = {
     "Failed to make compressed BAK save, object not saved",
 };
 
+// The second line when the user pressed abort on the progress monitor.
+const char kCancelled[] = "Backup cancelled, object not saved";
+
 const KindTexts& textsOf(SaveKind kind) { return kind == BakSave ? kBakTexts : kIncrementalTexts; }
 
 const SaveProfile& profileOf(SaveKind kind) {
@@ -56,18 +61,6 @@ void showError(const char* firstLine, const char* secondLine) {
 bool fail(const char* firstLine, const char* secondLine) {
   reportAndRelease(firstLine, secondLine);
   return false;
-}
-
-// Returns the host's name for the current object, or null when it has none.
-const char* currentObjectName() {
-  HostStateQuery* query = hostServices.stateQuery;
-  return query != nullptr ? query->object() : nullptr;
-}
-
-// Returns true iff `name` can be the source of a backup: a text whose first
-// byte is printable ASCII, ending in ".lwo".
-bool isSaveableName(const char* name) {
-  return name != nullptr && static_cast<signed char>(name[0]) >= 32 && hasLwoExtension(name);
 }
 
 const char* directoryText(const SaveProfile& profile) {
@@ -119,8 +112,9 @@ bool syncBackupFolders(const char* backupFolder, const char* top) {
   for (;;) {
     if (platformSyncFolder(level) != 1) return false;
     if (length <= topLength) return true;
-    while (length > topLength && level[length - 1] != '/' && level[length - 1] != '\\') --length;
-    level[length > topLength ? --length : length] = '\0';
+    size_t after = platformAfterLastSeparator(level, length);
+    length = after > topLength ? after - 1 : topLength;
+    level[length] = '\0';
   }
 }
 
@@ -146,7 +140,7 @@ bool backUpObject(const char* name, SaveKind kind, BackupPlan* plan, DigestState
   removeLeftovers(*plan, abandonedBefore());
   const char* failed = isCompressedFormat(profile.nameFormat) ? texts.compressedSave : texts.makeSave;
   PlatformFile* staged = writeStagedBackup(name, *plan, profile, reading);
-  if (staged == nullptr) return fail(plan->path.c_str(), failed);
+  if (staged == nullptr) return fail(plan->path.c_str(), takeProgressAbort() ? kCancelled : failed);
   bool published = publishStagedBackup(staged, file, profile, plan);
   bool stands = platformClose(staged) == 1 && published &&
                 syncBackupFolders(backupFolder, created ? folder : backupFolder);
@@ -178,26 +172,38 @@ void pruneAfterSave(const char* name, SaveKind kind, bool newStands, BackupPlan*
   if (file != nullptr && revisePruning(name, file, profileOf(kind), newStands, plan)) pruneBackups(*plan);
 }
 
+// Executes the host command `code` with one string argument `text`.
+int32_t executeWithText(int32_t code, const char* text) {
+  HostCommandInterface* commands = hostServices.commandInterface;
+  HostDynamicValue argument = {};
+  argument.string.type = HOST_DYNAMIC_STRING;
+  argument.string.text = text;
+  argument.string.length = text != nullptr ? static_cast<int32_t>(strlen(text) + 1) : 0;
+  HostDynamicValue result = {};
+  return commands->execute(commands->data, code, 1, &argument, 0, &result);
+}
+
 }  // namespace
+
+const char* saveableObjectName() {
+  HostStateQuery* query = hostServices.stateQuery;
+  const char* name = query != nullptr ? query->object() : nullptr;
+  bool saveable = name != nullptr && static_cast<signed char>(name[0]) >= 32 && hasLwoExtension(name);
+  return saveable ? name : nullptr;
+}
 
 void reportAndRelease(const char* firstLine, const char* secondLine) {
   showError(firstLine, secondLine);
   releaseHostServices();
 }
 
-int32_t executeHostSave() {
-  HostCommandInterface* commands = hostServices.commandInterface;
-  HostDynamicValue argument = {};
-  argument.string.type = HOST_DYNAMIC_STRING;
-  argument.string.text = nullptr;
-  argument.string.length = 0;
-  HostDynamicValue result = {};
-  return commands->execute(commands->data, hostServices.saveCommand, 1, &argument, 0, &result);
-}
+int32_t executeHostSave() { return executeWithText(hostServices.saveCommand, nullptr); }
+
+int32_t executeHostLoad(const char* path) { return executeWithText(hostServices.loadCommand, path); }
 
 void runSaveFlow(SaveKind kind) {
-  const char* name = currentObjectName();
-  if (!isSaveableName(name)) {
+  const char* name = saveableObjectName();
+  if (name == nullptr) {
     if (hostServices.messages != nullptr) hostServices.messages->info(textsOf(kind).refusal, nullptr);
     releaseHostServices();
     return;

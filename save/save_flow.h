@@ -20,8 +20,15 @@
 
 #include "plugin/command.h"
 
-// Runs the incremental or the BAK save of the host's current object.
+// Runs the incremental or the BAK save of the host's current object. When
+// the user aborts a 7z backup at the progress monitor, the backup fails
+// with the second line "Backup cancelled, object not saved".
 void runSaveFlow(SaveKind kind);
+
+// Returns the host's name for the current object when a backup can be made
+// of it (a text whose first byte is printable ASCII, ending in ".lwo"),
+// else null.
+const char* saveableObjectName();
 
 // Shows the error `firstLine` / `secondLine` (which may be null), then
 // releases the host services.
@@ -30,5 +37,9 @@ void reportAndRelease(const char* firstLine, const char* secondLine);
 // Executes the host's "SAVE" command. Returns the host's result, 0 meaning
 // the object was saved over its file.
 int32_t executeHostSave();
+
+// Executes the host's "LOAD" command (looked up by lookupHostLoad) with the
+// object file `path`. Returns the host's result, 0 meaning loaded.
+int32_t executeHostLoad(const char* path);
 
 #endif  // QK_SAVE_SAVE_FLOW_H_

@@ -2,13 +2,16 @@
 
 #include <string.h>
 
+#include "platform/text.h"
+
 namespace {
 
 // Constructed when the plug-in is loaded, destroyed when it is unloaded.
 SaveProfile theIncrementalProfile;
 BakSaveProfile theBakProfile;
 
-bool isSeparator(char c) { return c == '/' || c == '\\'; }
+constexpr int32_t kMinDigits = 1;
+constexpr int32_t kMaxDigits = 8;
 
 }  // namespace
 
@@ -51,8 +54,23 @@ void BakSaveProfile::reset() {
   maxFiles = 1;
 }
 
+int32_t digitsInRange(int32_t digits) {
+  return digits < kMinDigits ? kMinDigits : digits > kMaxDigits ? kMaxDigits : digits;
+}
+
+uint32_t limitInRange(int32_t limit) { return limit < 1 ? 1 : static_cast<uint32_t>(limit); }
+
+void keepValuesInRange(SaveProfile& profile) {
+  profile.digits = digitsInRange(profile.digits);
+  if (profile.isBak || profile.maxFiles != 0)
+    profile.maxFiles = limitInRange(static_cast<int32_t>(profile.maxFiles));
+}
+
 int isUncPath(const char* text, size_t length) {
-  return length >= 3 && isSeparator(text[0]) && isSeparator(text[1]) && !isSeparator(text[2]);
+  // The first three bytes each start a character: a separator is one of its
+  // own, and no lead byte is a separator.
+  return length >= 3 && platformIsSeparator(text[0]) && platformIsSeparator(text[1]) &&
+         !platformIsSeparator(text[2]);
 }
 
 DirectoryMode classifyDirectory(const char* text) {

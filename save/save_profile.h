@@ -55,10 +55,10 @@ class SaveProfile {
   virtual void reset();
 
   int32_t nameFormat = 0;        // a NameFormat; other values make the namer fail
-  int32_t digits = 1;            // minimum digits of the backup number; panel keeps 1..8
+  int32_t digits = 1;            // minimum digits of the backup number; kept within 1..8
   int32_t compressionLevel = 0;  // archive formats only: 0 "Normal", other "High"
   OwnedString directory;         // backup directory as entered: none/empty, relative, absolute
-  uint32_t maxFiles = 0;         // backups kept; 0 is no limit
+  uint32_t maxFiles = 0;         // backups kept; 0 is no limit (incremental only)
   int32_t directoryMode = ObjectFolder;  // classifyDirectory(directory); never stored
   int32_t isBak = 0;             // 1 for a BAK profile: token "bak", global name allowed
   int32_t skipUnchanged = 0;     // nonzero: a save that leaves the object's bytes as they
@@ -83,6 +83,17 @@ class BakSaveProfile : public SaveProfile {
 // The two process-wide profiles.
 SaveProfile& incrementalProfile();
 BakSaveProfile& bakProfile();
+
+// Returns `digits` brought within 1..8, the widths the options panel offers.
+int32_t digitsInRange(int32_t digits);
+
+// Returns a limit of backups typed or stored as `limit`, read as a signed
+// 32-bit number, brought to 1 or more.
+uint32_t limitInRange(int32_t limit);
+
+// Brings `profile`'s digits within 1..8 and its limit to 1 or more; the
+// incremental profile's limit of 0 (no limit) stays.
+void keepValuesInRange(SaveProfile& profile);
 
 // Returns 1 when `length` >= 3, the first two characters are each '/' or
 // '\\' and the third is neither (a network path); otherwise 0.

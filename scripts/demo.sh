@@ -46,3 +46,15 @@ else
   echo "The first backup differs from the original object!" >&2
   exit 1
 fi
+echo
+echo "# Opening a backup from inside the host (QK_RevKeeperOpen): the panel lists"
+echo "# every backup, newest first; choosing the last entry (the first backup) writes"
+echo "# it beside the object as 'Robot (backup 001).lwo' and the host loads it."
+count=$(find "$work/.incr_save" "$work/.bak_save" -type f | wc -l)
+run --panel "0x8101=$((count - 1))" --panel ok open-backup "$work/Robot.lwo"
+if cmp -s "$sample" "$work/Robot (backup 001).lwo"; then
+  echo "The opened file is the object exactly as it was before the first save."
+else
+  echo "The opened file differs from the original object!" >&2
+  exit 1
+fi

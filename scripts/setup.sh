@@ -13,6 +13,8 @@ packages=(
   zlib1g-dev libminizip-dev          # zip archives
   googletest libgtest-dev            # tests
   7zip unzip zip                     # independent archive readers; benchmark baselines
+  python3 python3-py7zr              # Python's zipfile and py7zr read back entry names
+  locales                           # the sources of the locales scripts/code_pages.sh compiles
   clang libclang-rt-14-dev           # fuzzing
   mingw-w64 libz-mingw-w64-dev       # the Windows build
   wine64                             # the test suite under Windows

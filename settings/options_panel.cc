@@ -105,7 +105,7 @@ int acceptInput(HostPanel panel, int* globalNameConfirmed, AcceptedTexts* accept
 void storeCommonValues(HostPanel panel, const ProfileIds& ids, const char* directory,
                        SaveProfile& profile) {
   profile.nameFormat = integerValue(panel, ids.format);
-  profile.digits = integerValue(panel, ids.digits);
+  profile.digits = digitsInRange(integerValue(panel, ids.digits));
   profile.compressionLevel = integerValue(panel, ids.compression);
   profile.directory.assign(directory);
   profile.directoryMode = classifyDirectory(directory);
@@ -115,16 +115,14 @@ void storeCommonValues(HostPanel panel, const ProfileIds& ids, const char* direc
 void storeInput(HostPanel panel, const AcceptedTexts& accepted) {
   SaveProfile& incremental = incrementalProfile();
   storeCommonValues(panel, kIncrementalIds, accepted.incrementalDirectory, incremental);
-  incremental.maxFiles = integerValue(panel, kIncrementalLimit) != 0
-                             ? static_cast<uint32_t>(integerValue(panel, kIncrementalMaxFiles))
-                             : 0;
+  incremental.maxFiles =
+      integerValue(panel, kIncrementalLimit) != 0 ? limitInRange(integerValue(panel, kIncrementalMaxFiles)) : 0;
   incremental.skipUnchanged = integerValue(panel, kIncrementalSkipUnchanged) != 0;
 
   BakSaveProfile& bak = bakProfile();
   storeCommonValues(panel, kBakIds, accepted.bakDirectory, bak);
   bak.useGlobalName = integerValue(panel, kUseGlobalName);
-  uint32_t bakMaxFiles = static_cast<uint32_t>(integerValue(panel, kBakMaxFiles));
-  bak.maxFiles = bakMaxFiles != 0 ? bakMaxFiles : 1;
+  bak.maxFiles = limitInRange(integerValue(panel, kBakMaxFiles));
   bak.skipUnchanged = integerValue(panel, kBakSkipUnchanged) != 0;
   if (accepted.globalName != nullptr) bak.globalName.assign(accepted.globalName);
 }

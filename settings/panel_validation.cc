@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "platform/platform.h"
+#include "platform/text.h"
 #include "save/save_profile.h"
 #include "settings/panel_messages.h"
 
@@ -47,11 +48,20 @@ size_t trimTrailing(char* buffer, size_t length, const char* set) {
   return length;
 }
 
+// Removes the separators that end `buffer`, which holds `length` bytes,
+// stepping by characters: a double-byte character may end in '\\'.
+// Returns the new length.
+size_t trimTrailingSeparators(char* buffer, size_t length) {
+  while (length > 0 && platformAfterLastSeparator(buffer, length) == length) --length;
+  buffer[length] = '\0';
+  return length;
+}
+
 // Copies `text` without its leading and trailing spaces into `buffer`, cut
-// to 259 characters first. Returns the length copied.
+// to at most 259 bytes of whole characters first. Returns the length copied.
 size_t copyTrimmed(char* buffer, const char* text) {
   text = skipSpaces(text);
-  size_t length = strnlen(text, kTextSize - 1);
+  size_t length = platformWholeCharacters(text, kTextSize - 1);
   memcpy(buffer, text, length);
   return trimTrailing(buffer, length, " ");
 }
@@ -79,7 +89,7 @@ const char* validateDirectory(const char* text, int isBak) {
   const DirectoryKind& kind = isBak ? kBakKind : kIncrementalKind;
   kind.buffer[0] = '\0';
   if (text == nullptr || copyTrimmed(kind.buffer, text) == 0) return kind.buffer;
-  if (trimTrailing(kind.buffer, strlen(kind.buffer), "/\\") == 0) {
+  if (trimTrailingSeparators(kind.buffer, strlen(kind.buffer)) == 0) {
     showPanelError(kind.emptyError, nullptr);
     return nullptr;
   }
@@ -100,5 +110,10 @@ const char* validateGlobalName(const char* text) {
 }
 
 int hasIllegalNameChars(const char* text) {
-  return text != nullptr && strpbrk(text, kIllegalNameChars) != nullptr;
+  if (text == nullptr) return 0;
+  // Only characters of one byte can be among them: the second byte of a
+  // double-byte character may be '\\' or '|' and is no such character.
+  for (size_t i = 0; text[i] != '\0'; i += platformCharacterLength(text + i))
+    if (strchr(kIllegalNameChars, text[i]) != nullptr) return 1;
+  return 0;
 }

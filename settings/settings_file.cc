@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "platform/staged_file.h"
+#include "platform/text.h"
 #include "plugin/host_services.h"
 #include "save/save_profile.h"
 
@@ -149,6 +150,18 @@ int readChunk(PlatformFile* file, const unsigned char* head, uint64_t fileSize) 
   return readText(file, length, field->text);
 }
 
+// Reads the chunks from the file's position to its end. Returns 1 when
+// every chunk was read; 0 at the first that could not be.
+int readChunks(PlatformFile* file, uint64_t fileSize) {
+  for (;;) {
+    unsigned char head[kChunkHeadSize];
+    size_t got = sizeof head;
+    if (!platformRead(file, head, &got)) return 0;  // a read error is not the end of the file
+    if (got < sizeof head) return 1;  // the end, perhaps after a few stray bytes
+    if (!readChunk(file, head, fileSize)) return 0;
+  }
+}
+
 int writeField(PlatformFile* file, const StoredField& field) {
   unsigned char chunk[kChunkHeadSize + 4];
   memcpy(chunk, field.tag, 4);
@@ -173,6 +186,44 @@ const char* hostFolder(const char* kind) {
   return folder != nullptr && folder[0] != '\0' ? folder : nullptr;
 }
 
+// True iff `folder` does not depend on a current folder's place: it starts
+// with a separator, or with a drive letter and a colon.
+bool isRootedFolder(const char* folder) {
+  return platformIsSeparator(folder[0]) || (folder[0] != '\0' && folder[1] == ':');
+}
+
+// Appends `part` to the `*length` characters of `path`, after a '/' unless
+// `*length` is 0 or they end in a separator. Returns false, leaving `path`
+// alone, when the result would pass kMaxFolderLength characters.
+bool appendPart(char* path, size_t* length, const char* part) {
+  size_t partLength = strlen(part);
+  size_t separator = *length > 0 && platformAfterLastSeparator(path, *length) != *length ? 1 : 0;
+  if (*length + separator + partLength > kMaxFolderLength) return false;
+  if (separator) path[(*length)++] = '/';
+  memcpy(path + *length, part, partLength + 1);
+  *length += partLength;
+  return true;
+}
+
+// Composes in `path` the folder that holds the settings file: the host's
+// "Settings" folder, below its "Content" folder when that one is relative
+// (the host's folders may be relative to the content folder), or "Content"
+// alone when there is no "Settings" folder. Returns its length; 0 when
+// there is none or it passes kMaxFolderLength characters. Each answer is
+// copied before the next question, which may reuse the host's buffer.
+size_t composeSettingsFolder(char (&path)[kPathSize]) {
+  char settings[kPathSize];
+  size_t settingsLength = 0;
+  const char* folder = hostFolder(HOST_FOLDER_SETTINGS);
+  if (folder != nullptr && !appendPart(settings, &settingsLength, folder)) return 0;
+  size_t length = 0;
+  if (settingsLength > 0 && isRootedFolder(settings)) return appendPart(path, &length, settings) ? length : 0;
+  const char* content = hostFolder(HOST_FOLDER_CONTENT);
+  if (content != nullptr && !appendPart(path, &length, content)) return 0;
+  if (settingsLength > 0 && !appendPart(path, &length, settings)) return 0;
+  return length;
+}
+
 // Writes the profiles to a new staged file in `folder`, flushed to stable
 // storage, and publishes it as `target`, replacing the previous file.
 // Returns 1 iff every step succeeded; on a failure before the new file took
@@ -191,13 +242,9 @@ int writeNewFile(const char* folder, const char* target) {
 const char* settingsFilePath() {
   static char path[kPathSize];
   if (hostServices.directoryInfo == nullptr) return nullptr;
-  const char* folder = hostFolder(HOST_FOLDER_SETTINGS);
-  if (folder == nullptr) folder = hostFolder(HOST_FOLDER_CONTENT);
-  if (folder == nullptr) return nullptr;
-  size_t length = strlen(folder);
-  if (length > kMaxFolderLength) return nullptr;
-  memcpy(path, folder, length);
-  if (path[length - 1] != '/' && path[length - 1] != '\\') path[length++] = '/';
+  size_t length = composeSettingsFolder(path);
+  if (length == 0) return nullptr;
+  if (platformAfterLastSeparator(path, length) != length) path[length++] = '/';
   memcpy(path + length, kFileName, sizeof kFileName);
   return path;
 }
@@ -240,13 +287,11 @@ int readSettings(PlatformFile* file) {
   BakSaveProfile& bak = bakProfile();
   incremental.reset();
   bak.reset();
-  for (;;) {
-    unsigned char head[kChunkHeadSize];
-    size_t got = sizeof head;
-    if (!platformRead(file, head, &got)) return 0;  // a read error is not the end of the file
-    if (got < sizeof head) break;  // the end, perhaps after a few stray bytes
-    if (!readChunk(file, head, fileSize)) return 0;
-  }
+  int complete = readChunks(file, fileSize);
+  // A file written by hand or by an older panel may hold any number.
+  keepValuesInRange(incremental);
+  keepValuesInRange(bak);
+  if (!complete) return 0;
   incremental.directoryMode = classifyDirectory(incremental.directory.get());
   bak.directoryMode = classifyDirectory(bak.directory.get());
   return 1;

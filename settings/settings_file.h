@@ -16,8 +16,11 @@ struct PlatformFile;
 // Returns the settings file's path, in a 260-byte static buffer that the
 // next call overwrites: the host's "Settings" folder (or, when the host
 // names none or an empty one, its "Content" folder), a '/' unless the
-// folder already ends in '/' or '\\', and "qk_revkeeper.cfg". Returns null
-// when the host names neither folder or the folder has over 240 characters.
+// folder already ends in '/' or '\\', and "qk_revkeeper.cfg". A relative
+// "Settings" folder (one that starts with neither a separator nor a drive
+// letter and colon) lies below "Content", joined by a '/', when the host
+// names a content folder. Returns null when the host names neither folder
+// or the folder has over 240 characters.
 const char* settingsFilePath();
 
 // Reads the settings file over both profiles. Returns 1 on success, 0 when
@@ -36,6 +39,8 @@ int saveSettings();
 // A wrong header leaves the profiles exactly as they were. A failure after
 // the header stops at once: both profiles keep their reset defaults and
 // whatever the chunks read so far set, and both directory modes stay 1.
+// Either way, digits and limits read are brought into range
+// (keepValuesInRange).
 int readSettings(PlatformFile* file);
 
 // Writes both profiles into the empty `file`. Returns 1 iff every write

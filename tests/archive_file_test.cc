@@ -33,10 +33,10 @@ TEST_F(ArchiveFileTest, OnlyAnExactSevenZipExtensionGivesA7zArchive) {
   for (const Case& c : cases) {
     std::string archive = path(c.archive);
     PlatformFile* in = platformOpenRead(path("Box.lwo").c_str());
-    PlatformFile* out = platformCreate(archive.c_str(), kPlatformCreateExclusive);
+    PlatformFile* out = createOutputFile(archive);
     ASSERT_EQ(archiveFile(in, path("Box.lwo").c_str(), out, archive.c_str(), 0, nullptr), 1) << c.archive;
     platformClose(in);
-    ASSERT_EQ(platformClose(out), 1) << c.archive;
+    ASSERT_EQ(finishOutputFile(out, archive), 1) << c.archive;
     EXPECT_EQ(readFile(archive).substr(0, c.magic.size()), c.magic) << c.archive;
     if (&c.magic == &kSevenZipMagic) {
       expectSevenZipTests(archive);

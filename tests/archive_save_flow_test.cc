@@ -149,5 +149,24 @@ TEST_F(ArchiveSaveFlowTest, FailedArchiveIsReportedLeavesNothingAndSavesNothing)
   }
 }
 
+TEST_F(ArchiveSaveFlowTest, AbortAtTheMonitorSavesNothingAndLeavesTheFolderAsItWas) {
+  configure(4, 0, 7, 1);  // BAK: 7z High, a limit of one
+  const std::string onDisk = textBytes(1 << 20);
+  std::string object = openObject("Robot.lwo", onDisk);
+  activate(kBakServer);
+  const std::vector<std::string> before = listFolder(scratch() + "/.bak_save");
+  ASSERT_EQ(before, std::vector<std::string>{"Robot_bak1.7z"});
+
+  host().clearRecords();
+  host().setAbortAfterSteps(2);
+  host().setObjectBytes(onDisk + "edited");
+  activate(kBakServer);
+  EXPECT_EQ(shownMessages(), std::vector<std::string>{"error: " + scratch() + "/.bak_save" + kSeparator +
+                                                       "Robot_bak2.7z | Backup cancelled, object not saved"});
+  EXPECT_EQ(listFolder(scratch() + "/.bak_save"), before) << "nothing staged, published or pruned";
+  EXPECT_EQ(host().saveCount(), 1);
+  EXPECT_EQ(readFile(object), onDisk);
+}
+
 }  // namespace
 }  // namespace qktest

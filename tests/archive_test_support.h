@@ -14,6 +14,7 @@
 
 #include "archive/lzma_streams.h"
 #include "platform/platform.h"
+#include "tests/support/output_file.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/test_platform.h"
 
@@ -132,9 +133,9 @@ using ArchiveWriter = int (*)(PlatformFile* source, const char* sourcePath, Plat
 inline int writeArchiveFile(ArchiveWriter writer, const std::string& source, const std::string& archive,
                             int32_t compressionLevel) {
   PlatformFile* in = platformOpenRead(source.c_str());
-  PlatformFile* out = platformCreate(archive.c_str(), kPlatformCreateTruncate);
+  PlatformFile* out = createOutputFile(archive);
   int written = in != nullptr && out != nullptr && writer(in, source.c_str(), out, compressionLevel, nullptr);
-  written = platformClose(out) && written;
+  written = finishOutputFile(out, archive) && written;
   platformClose(in);
   return written;
 }

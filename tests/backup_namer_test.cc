@@ -75,6 +75,8 @@ TEST_F(BackupNamerTest, EdgeCases) {
       {"base compared without case", {0, 3, 1, false}, "ROBOT.lwo", {"robot_004.lwo"}, "ROBOT_005.lwo", {}},
       {"empty stem", {0, 3, 1, false}, ".lwo", {"_004.lwo", "001.lwo", "Robot_002.lwo"}, "_005.lwo",
        {"001.lwo", "Robot_002.lwo"}},
+      {"global name the panel would refuse", {3, 1, 1, true, true, "my+name#1"}, "Robot.lwo",
+       {"my+name#1.bak2.lwo"}, "my+name#1.bak3.lwo", {}},
       {"'[' in the base is no wildcard", {0, 3, 1, false}, "[ab].lwo", {"[ab]_003.lwo", "a_009.lwo"},
        "[ab]_004.lwo", {"a_009.lwo"}},
   };
@@ -121,6 +123,7 @@ TEST_F(BackupNamerTest, RefusalsListWriteAndDeleteNothing) {
       {"global name with '\\'", {3, 1, 1, true, true, "a\\Robot"}, mixed},
       {"global name with ':'", {3, 1, 1, true, true, "C:Robot"}, mixed},
       {"global name with '*'", {3, 1, 1, true, true, "*"}, mixed},
+      {"global name with '<'", {3, 1, 1, true, true, "a<b"}, mixed},
       {"global name with a control character", {3, 1, 1, true, true, "Rob\tot"}, mixed},
       {"highest number 2147483647", {0, 3, 1, false}, {"Robot_001.lwo", "Robot_2147483647.lwo"}},
       {"number above 2147483647", {0, 3, 1, false}, {"Robot_001.lwo", "Robot_99999999999.lwo"}},

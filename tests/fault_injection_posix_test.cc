@@ -12,6 +12,7 @@
 #include "platform/staged_file.h"
 #include "tests/fault_injection_fixture.h"
 #include "tests/support/fault_plan.h"
+#include "tests/support/output_file.h"
 
 namespace qktest {
 namespace {
@@ -83,9 +84,9 @@ TEST(TwoHostsTest, SavingOneObjectAtOnceNeitherMixesNorLosesBackups) {
     configureProfiles(c);
     World world(c, "");
     ScratchFolder settings("qk_fault");
-    PlatformFile* file = platformCreate((settings.path() + "/qk_revkeeper.cfg").c_str(), kPlatformCreateTruncate);
+    PlatformFile* file = createOutputFile(settings.path() + "/qk_revkeeper.cfg");
     ASSERT_EQ(writeSettings(file), 1);
-    ASSERT_EQ(platformClose(file), 1);
+    ASSERT_EQ(finishOutputFile(file, settings.path() + "/qk_revkeeper.cfg"), 1);
     otherHostCommand = std::string(QK_HOST_PATH) + " --quiet --settings " + shellQuote(settings.path()) +
                        " save " + shellQuote(world.object());
     otherHostStatus = -1;

@@ -38,6 +38,9 @@ struct Outcome {
   bool folderExists;
 };
 
+// Tries of a file that stays busy: more than any retry makes.
+constexpr int kBusyThroughout = 100;
+
 std::vector<int> numbers(int from, int to) {
   std::vector<int> list;
   for (int k = from; k <= to; ++k) list.push_back(k);
@@ -52,6 +55,7 @@ Outcome expectedOutcome(const SaveCase& c, PlatformOperation operation, int call
   saved.push_back(made);
   const Outcome failed = {Outcome::BackupFailed, made, {}, true};
   switch (operation) {
+    case kPlatformOpCount:           // no fault
     case kPlatformOpPathStatus:      // the folder is created or found anyway
     case kPlatformOpFileTimes:       // archived with another time stamp
     case kPlatformOpTimeToDos:
@@ -131,6 +135,14 @@ class SaveFaultTable {
           runFaulted(static_cast<PlatformOperation>(op), call, error);
           ++runs;
         }
+    // Files another program holds for a moment; the same in every format.
+    if (case_.format == 0)
+      for (PlatformOperation op : {kPlatformOpOpenRead, kPlatformOpPublish, kPlatformOpDelete})
+        for (int tries : {3, kBusyThroughout})
+          if (counts[op] > 0) {
+            runBusy(op, tries);
+            ++runs;
+          }
     return runs;
   }
 
@@ -154,6 +166,22 @@ class SaveFaultTable {
     EXPECT_TRUE(plan_.fired());
     plan_.failCall(kPlatformOpCount, 0, kPlatformOk);
     check(world, expectedOutcome(case_, operation, call, error));
+  }
+
+  // Saves with the first `tries` calls of `operation` failing as on a file
+  // that another program holds (access denied). Where busy files are tried
+  // again, up to 10 times, a few busy tries only delay the save; busy
+  // throughout, the save fails as when the call fails for good.
+  void runBusy(PlatformOperation operation, int tries) {
+    SCOPED_TRACE(describe(case_) + ", " + operationName(operation) + " busy for " + std::to_string(tries) +
+                 " tries");
+    World world(case_, template_.folder());
+    plan_.failCall(operation, 1, kPlatformAccessDenied, tries);
+    world.save(case_.earlier + 1);
+    EXPECT_EQ(plan_.calls(operation), kRetriesBusyFiles ? std::min(tries + 1, 10) : 1);
+    plan_.failCall(kPlatformOpCount, 0, kPlatformOk);
+    bool free = kRetriesBusyFiles && tries < 10;
+    check(world, expectedOutcome(case_, free ? kPlatformOpCount : operation, 1, kPlatformIoError));
   }
 
   std::string expectedMessage(const World& world, const Outcome& outcome) const {

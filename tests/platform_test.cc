@@ -16,6 +16,7 @@
 #include "tests/support/fault_plan.h"
 #include "tests/support/plugin_fixture.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/test_platform.h"
 
 namespace qktest {
 namespace {
@@ -89,15 +90,15 @@ TEST_F(PlatformTest, StagedFilesPublishOrVanish) {
       PlatformError error = kPlatformOk;
       EXPECT_EQ(platformPublish(file, taken.c_str(), &error), mode == kPlatformStageReplace ? 1 : 0);
       EXPECT_EQ(error, mode == kPlatformStageReplace ? kPlatformOk : kPlatformFileExists);
-      EXPECT_EQ(readFile(taken), mode == kPlatformStageReplace ? "new" : "old");
       platformClose(file);
+      EXPECT_EQ(readFile(taken), mode == kPlatformStageReplace ? "new" : "old");
       EXPECT_EQ(listFolder(dir_ + "/d"), std::vector<std::string>{"taken"});
     }
   }
 }
 
 // A backup's staging file, named, may be read while it is written, as an
-// archive being made may be.
+// archive being made may be, by a reader that lets it be renamed.
 TEST_F(PlatformTest, OthersMayReadAStagedFileWhileItIsWritten) {
   FaultPlan faults;
   faults.failAlways(kPlatformOpCreateUnnamed, kPlatformIoError);
@@ -107,7 +108,7 @@ TEST_F(PlatformTest, OthersMayReadAStagedFileWhileItIsWritten) {
   ASSERT_EQ(platformWrite(file, "7z...", &size), 1);
   std::vector<std::string> names = listFolder(dir_);
   ASSERT_EQ(names.size(), 1u);
-  EXPECT_EQ(readFile(dir_ + kSeparator + names[0]), "7z...") << "a reader is refused while the file is written";
+  EXPECT_EQ(readSharedFile(dir_ + kSeparator + names[0]), "7z...") << "a reader is refused while the file is written";
   platformClose(file);
 }
 

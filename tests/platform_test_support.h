@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "tests/support/output_file.h"
 
 namespace qktest {
 
@@ -29,10 +30,10 @@ inline std::vector<std::string> searchNames(const std::string& pattern, Platform
 inline int copyFile(const std::string& source, const std::string& target,
                     const PlatformReadTap* tap = nullptr) {
   PlatformFile* in = platformOpenRead(source.c_str());
-  PlatformFile* out = platformCreate(target.c_str(), kPlatformCreateExclusive);
+  PlatformFile* out = createOutputFile(target);
   int copied = in != nullptr && out != nullptr && platformCopyInto(in, out, tap);
   platformClose(in);
-  return platformClose(out) && copied;
+  return finishOutputFile(out, target) && copied;
 }
 
 }  // namespace qktest

@@ -1,6 +1,7 @@
 // The plug-in file as the host sees it: descriptor, servers, activation.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -26,22 +27,23 @@ TEST_F(ShellTest, DescriptorAndServerTable) {
       {"QK_RevKeeper", "QK_RevKeeper", "Revision keeper"},
       {"QK_RevKeeperCfg", "QK_RevKeeperConfig", "Revision keeper config"},
       {"QK_BakKeeper", "QK_BakKeeper", "Object saver with BAK files"},
+      {"QK_RevKeeperOpen", "QK_RevKeeperOpen", "Open a backup"},
   };
   std::vector<qkhost::ServerInfo> servers = module().servers();
-  ASSERT_EQ(servers.size(), 3u);
+  ASSERT_EQ(servers.size(), std::size(expected));
   for (size_t i = 0; i < servers.size(); ++i) {
     EXPECT_EQ(servers[i].className, "CommandSequence");
     EXPECT_EQ(servers[i].name, expected[i].name);
     EXPECT_EQ(servers[i].userName, expected[i].userName);
     EXPECT_EQ(servers[i].description, expected[i].description);
   }
-  const HostServerRecord& end = d.servers[3];
+  const HostServerRecord& end = d.servers[std::size(expected)];
   EXPECT_EQ(end.className, nullptr);
   EXPECT_EQ(end.serverName, nullptr);
   EXPECT_EQ(end.activate, nullptr);
   EXPECT_EQ(end.tags, nullptr);
   // Each tag list: user name, description, then the {null, 0} end.
-  for (int i = 0; i < 3; ++i) {
+  for (size_t i = 0; i < std::size(expected); ++i) {
     EXPECT_EQ(d.servers[i].tags[0].tag, 0u);
     EXPECT_EQ(d.servers[i].tags[1].tag, 0x40000u);
     EXPECT_EQ(d.servers[i].tags[2].text, nullptr);

@@ -15,6 +15,7 @@
 #include "save/save_flow.h"
 #include "save/save_profile.h"
 #include "settings/settings_file.h"
+#include "tests/support/output_file.h"
 #include "tests/support/plugin_fixture.h"
 
 namespace qktest {
@@ -37,10 +38,10 @@ class SaveFlowTest : public PluginTest {
     bak.useGlobalName = 0;
     bak.globalName.assign("qkincr-lwo-bak");
     edit(incremental, bak);
-    PlatformFile* file = platformCreate((settingsDir() + "/qk_revkeeper.cfg").c_str(), kPlatformCreateTruncate);
+    PlatformFile* file = createOutputFile(settingsDir() + "/qk_revkeeper.cfg");
     ASSERT_NE(file, nullptr);
     ASSERT_EQ(writeSettings(file), 1);
-    ASSERT_EQ(platformClose(file), 1);
+    ASSERT_EQ(finishOutputFile(file, settingsDir() + "/qk_revkeeper.cfg"), 1);
   }
 
   // Opens Robot.lwo holding `bytes` in the scratch folder.

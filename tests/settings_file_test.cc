@@ -142,6 +142,11 @@ TEST_F(SettingsFileTest, PathComesFromTheSettingsFolderOrElseTheContentFolder) {
       {"neither", std::nullopt, "", std::nullopt, {"Settings", "Content"}},
       {"240 characters", longest, std::nullopt, longest + "/qk_revkeeper.cfg", {"Settings"}},
       {"241 characters", longest + "f", "/c", std::nullopt, {"Settings"}},
+      {"relative settings", "cfg/qk", "/c", "/c/cfg/qk/qk_revkeeper.cfg", {"Settings", "Content"}},
+      {"relative below a content slash", "..\\cfg", "C:\\c\\", "C:\\c\\..\\cfg/qk_revkeeper.cfg",
+       {"Settings", "Content"}},
+      {"relative without content", "cfg", std::nullopt, "cfg/qk_revkeeper.cfg", {"Settings", "Content"}},
+      {"relative over 240 with content", "cfg", longest, std::nullopt, {"Settings", "Content"}},
   };
   for (const Case& c : cases) {
     host().setFolder(HOST_FOLDER_SETTINGS, c.settings);
@@ -207,9 +212,14 @@ TEST_F(SettingsFileTest, LoadTakesWhatTheFileHoldsAndStopsAtTheFirstFault) {
            intChunk("FLIM", 0xFFFFFFFF), 1, Reset,
        [](Profiles& p) {
          p.incremental.nameFormat = -1;
-         p.incremental.digits = 100;
-         p.incremental.maxFiles = 0xFFFFFFFF;
+         p.incremental.digits = 8;
+         p.incremental.maxFiles = 1;
        }},
+      {"digits and limits of 0", kHeader + intChunk("NDIG", 0) + intChunk("FLIM", 0) + intChunk("BDIG", 0xFFFFFFFF) +
+           intChunk("BLIM", 0), 1, Reset,
+       [](Profiles& p) { p.incremental.digits = 1; p.bak.digits = 1; p.bak.maxFiles = 1; }},
+      {"out of range, then a failure", kHeader + intChunk("BDIG", 300) + chunk("FLIM", "abc"), 0, Reset,
+       [](Profiles& p) { p.bak.digits = 8; }},
       {"unknown chunk of 0x100000", kHeader + chunk("XTRA", std::string(0x100000, 'x')) +
            intChunk("NDIG", 6), 1, Reset, [](Profiles& p) { p.incremental.digits = 6; }},
       {"unknown chunk of 0x100001", kHeader + chunk("XTRA", std::string(0x100001, 'x')) +
@@ -252,7 +262,7 @@ TEST_F(SettingsFileTest, LoadTakesWhatTheFileHoldsAndStopsAtTheFirstFault) {
 // --- What a save writes, and what it never destroys -------------------------------
 
 TEST_F(SettingsFileTest, WhatASaveWritesALoadReadsBack) {
-  Profiles odd = {{-1, 8, 5, std::nullopt, 0xFFFFFFFF, 0}, {9, 1, 1, "", 0, 0}, 7, ""};
+  Profiles odd = {{-1, 8, 5, std::nullopt, 0x7FFFFFFF, 0}, {9, 1, 1, "", 1, 0}, 7, ""};  // limits at their ends
   apply(odd);
   ASSERT_EQ(saveSettings(), 1);
   EXPECT_EQ(listFolder(settingsDir()), std::vector<std::string>{"qk_revkeeper.cfg"});

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "7zCrc.h"
+#include "archive/progress_monitor.h"
 #include "archive/seven_zip_writer.h"
 #include "host/stand_in_host.h"
 #include "platform/platform.h"
@@ -231,7 +232,7 @@ class SevenZipFileTest : public ScratchTest {
   qkhost::StandInHost host_;
 };
 
-TEST_F(SevenZipFileTest, MonitorShowsTotalThenGrowingRunningTotals) {
+TEST_F(SevenZipFileTest, MonitorShowsTotalThenStepsThatAddUpToIt) {
   std::string data = textBytes(3 << 20);
   writeFile(path("Box.lwo"), data);
   ASSERT_EQ(writeArchiveFile(writeSevenZip, path("Box.lwo"), path("Box.7z"), 0), 1);
@@ -246,19 +247,60 @@ TEST_F(SevenZipFileTest, MonitorShowsTotalThenGrowingRunningTotals) {
   EXPECT_EQ(events.front().text, "Compressing...");
   EXPECT_EQ(events[1].kind, qkhost::MonitorEvent::Init);
   EXPECT_EQ(events[1].value, data.size());
-  uint32_t previous = 0;
   size_t steps = 0;
   for (size_t i = 2; i + 2 < events.size(); ++i) {
     ASSERT_EQ(events[i].kind, qkhost::MonitorEvent::Step) << i;
-    EXPECT_GT(events[i].value, previous) << i;
-    EXPECT_LE(events[i].value, data.size()) << i;
-    previous = events[i].value;
+    EXPECT_GT(events[i].value, 0u) << i;
     ++steps;
   }
   EXPECT_GE(steps, 2u);
+  EXPECT_EQ(host_.monitorProgress(), data.size()) << "the host adds up the steps";
+  EXPECT_TRUE(host_.protocolErrors().empty());
   EXPECT_EQ(events[events.size() - 2].kind, qkhost::MonitorEvent::Done);
   EXPECT_EQ(events.back().kind, qkhost::MonitorEvent::Destroy);
   expectSevenZipTests(path("Box.7z"));
+}
+
+TEST_F(SevenZipFileTest, MonitorPassesIncreasesScaledInto32Bits) {
+  struct Case {
+    uint64_t total;
+    std::vector<uint64_t> positions;  // given to advanceProgressMonitor, then closed
+    uint32_t init;
+    std::vector<uint32_t> steps;      // as the host received them, the last from closing
+  } cases[] = {
+      {3, {1, 1, 0, 5}, 3, {1, 2}},
+      {5ull << 30, {1ull << 30, 4ull << 30}, 5u << 29, {1u << 29, 3u << 29, 1u << 29}},
+      {UINT64_MAX, {}, UINT32_MAX, {UINT32_MAX}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.total);
+    host_.clearRecords();
+    openProgressMonitor(c.total);
+    for (uint64_t position : c.positions) EXPECT_EQ(advanceProgressMonitor(position), 0);
+    closeProgressMonitor();
+    std::vector<uint32_t> steps;
+    for (const qkhost::MonitorEvent& event : host_.monitorEvents()) {
+      if (event.kind == qkhost::MonitorEvent::Init) {
+        EXPECT_EQ(event.value, c.init);
+      }
+      if (event.kind == qkhost::MonitorEvent::Step) steps.push_back(event.value);
+    }
+    EXPECT_EQ(steps, c.steps);
+    EXPECT_EQ(host_.monitorProgress(), c.init);
+  }
+}
+
+TEST_F(SevenZipFileTest, AbortStopsTheEncoderAtOnce) {
+  writeFile(path("Box.lwo"), textBytes(3 << 20));
+  host_.setAbortAfterSteps(2);
+  EXPECT_EQ(writeArchiveFile(writeSevenZip, path("Box.lwo"), path("Box.7z"), 1), 0);
+  size_t steps = 0;
+  for (const qkhost::MonitorEvent& event : host_.monitorEvents())
+    steps += event.kind == qkhost::MonitorEvent::Step;
+  EXPECT_EQ(steps, 2u) << "no step after the abort, none to fill the bar";
+  EXPECT_EQ(takeProgressAbort(), 1);
+  EXPECT_EQ(takeProgressAbort(), 0) << "each abort is told once";
+  EXPECT_EQ(hostServices.activeMonitor, nullptr);
 }
 
 TEST_F(SevenZipFileTest, WithoutTheMonitorServiceTheArchiveIsStillWritten) {

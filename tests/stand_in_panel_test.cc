@@ -12,7 +12,7 @@
 namespace qkhost {
 namespace {
 
-// A small panel of every control kind: two tabs, a choice, a clamped number,
+// A small panel of every control kind: two tabs, a choice, a hard-limited number,
 // a text, a switch enabling an unclamped number, and one hidden value.
 const HostPanelControl kControls[] = {
     {1, "Mode", "iPopChoice"}, {2, "Count", "integer"}, {3, "Name", "string"},
@@ -72,8 +72,8 @@ TEST_F(StandInPanelTest, UserEditsFollowTheRulesOfARealPanel) {
       {PanelAction::setInteger(1, -1), "0x1: takes 0 to 2", 2},
       {PanelAction::enter(1, "second"), nullptr, 1},
       {PanelAction::enter(1, "fourth"), "0x1: not a value: fourth", 1},
-      {PanelAction::setInteger(2, 0), nullptr, 1},
-      {PanelAction::setInteger(2, 9), nullptr, 5},
+      {PanelAction::setInteger(2, 0), nullptr, 0},  // a plain integer field: hard limits not enforced
+      {PanelAction::setInteger(2, 9), nullptr, 9},
       {PanelAction::enter(2, "3"), nullptr, 3},
       {PanelAction::enter(2, "3x"), "0x2: not a value: 3x", 3},
       {PanelAction::setInteger(5, 7), "0x5: disabled", 0},

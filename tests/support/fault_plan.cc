@@ -9,8 +9,7 @@ FaultPlan* installed = nullptr;
 
 const char* const kNames[kPlatformOpCount] = {
     "FindFirst",     "FindNext",    "Delete",        "MakeDirectory",   "PathStatus", "FileIdentity",
-    "SyncFolder",
-    "OpenRead",      "Create",      "Copy",          "CreateUnnamed",   "CreateNamed", "Publish",
+    "SyncFolder",    "OpenRead",    "Copy",          "CreateUnnamed",   "CreateNamed", "Publish",
     "RemoveAbandoned", "Read",      "Write",         "Seek",            "FileLength", "FileTimes",
     "SyncFile",      "Close",       "CurrentTime",   "TimeToDos",       "ProcessorCount",
 };
@@ -32,11 +31,12 @@ FaultPlan::~FaultPlan() {
   installed = nullptr;
 }
 
-void FaultPlan::failCall(PlatformOperation operation, int call, PlatformError error) {
+void FaultPlan::failCall(PlatformOperation operation, int call, PlatformError error, int times) {
   for (std::atomic<int>& count : counts_) count = 0;
   fired_ = false;
   operation_ = operation;
   call_ = call;
+  times_ = times;
   error_ = error;
 }
 
@@ -45,7 +45,7 @@ PlatformError FaultPlan::hook(PlatformOperation operation) { return installed->d
 PlatformError FaultPlan::decide(PlatformOperation operation) {
   int call = ++counts_[operation];
   if (operation == alwaysOperation_ && alwaysError_ != kPlatformOk) return alwaysError_;
-  if (operation != operation_ || call != call_) return kPlatformOk;
+  if (operation != operation_ || call < call_ || call >= call_ + times_) return kPlatformOk;
   fired_ = true;
   return error_;
 }

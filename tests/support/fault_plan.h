@@ -26,8 +26,9 @@ class FaultPlan {
   FaultPlan& operator=(const FaultPlan&) = delete;
 
   // From now on, counting afresh, the `call`-th call (from 1) of
-  // `operation` fails with `error`; every other call runs.
-  void failCall(PlatformOperation operation, int call, PlatformError error);
+  // `operation` fails with `error`, and so do the `times` - 1 calls after
+  // it (a file busy for a while); every other call runs.
+  void failCall(PlatformOperation operation, int call, PlatformError error, int times = 1);
 
   // From now on every call of `operation` fails with `error` as well (a
   // file system that cannot do it); kPlatformOk ends that.
@@ -50,6 +51,7 @@ class FaultPlan {
   std::atomic<bool> fired_{false};
   PlatformOperation operation_ = kPlatformOpCount;  // none
   int call_ = 0;
+  int times_ = 1;
   PlatformError error_ = kPlatformOk;
   PlatformOperation alwaysOperation_ = kPlatformOpCount;
   PlatformError alwaysError_ = kPlatformOk;

@@ -29,6 +29,10 @@ inline const std::string kSeparator = PLATFORM_SEPARATOR_TEXT;
 // Runs `command`, a /bin/sh command line, and returns what it did.
 CommandResult runCommand(const std::string& command);
 
+// Returns what the file `path` holds, read as a virus scanner or an indexer
+// reads it: letting others write, rename and delete it meanwhile.
+std::string readSharedFile(const std::string& path);
+
 // Returns the path under which the command's programs find the file
 // `path` names: `path` itself on POSIX, the Unix path of a Windows path
 // under wine.
@@ -51,9 +55,21 @@ uint64_t creationTime(const std::string& path);
 // which starts with its drive.
 std::string absoluteFolder(const std::string& path);
 
+// Returns the name written `utf8` in the system's code page, as a host
+// passes it: itself on POSIX, in the ANSI code page on Windows, where ""
+// stands for a name that code page cannot spell.
+std::string systemName(const std::string& utf8);
+
+// Returns the name `text`, in the system's code page, in UTF-8.
+std::string utf8Name(const std::string& text);
+
 // Whether the file system here makes files without a name (the staged
 // files of platform/staged_file.h): Linux does, Win32 never.
 extern const bool kUnnamedFiles;
+
+// Whether the platform layer tries again an operation on a file that
+// another program holds for a moment: Win32 does, POSIX has no such holds.
+extern const bool kRetriesBusyFiles;
 
 // The file name of a library that every process here can load and that
 // is no plug-in.

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include "tests/support/test_platform.h"
+#include "tests/support/plugin_fixture.h"
 
 namespace qktest {
 
@@ -42,7 +43,14 @@ uint64_t creationTime(const std::string& path) {
   return kUnixEpoch + static_cast<uint64_t>(status.stx_btime.tv_sec) * 10000000 + status.stx_btime.tv_nsec / 100;
 }
 
+std::string systemName(const std::string& utf8) { return utf8; }
+std::string utf8Name(const std::string& text) { return text; }
+
 std::string absoluteFolder(const std::string& path) { return "/" + path; }
+
+std::string readSharedFile(const std::string& path) { return readFile(path); }
+
+const bool kRetriesBusyFiles = false;
 
 const bool kUnnamedFiles = true;
 

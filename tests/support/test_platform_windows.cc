@@ -103,12 +103,13 @@ std::string commandPath(const std::string& path) {
 
 namespace {
 
-// Calls `use` with the file `path` opened for `access`; returns false when
-// it cannot be opened or `use` fails.
+constexpr DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+// Calls `use` with the file `path` opened for `access`, sharing `share`;
+// returns false when it cannot be opened or `use` fails.
 template <typename Use>
-bool withFile(const std::string& path, DWORD access, Use use) {
-  HANDLE file = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+bool withFile(const std::string& path, DWORD access, DWORD share, Use use) {
+  HANDLE file = CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bool done = use(file);
   CloseHandle(file);
@@ -119,20 +120,54 @@ bool withFile(const std::string& path, DWORD access, Use use) {
 
 bool setLastWriteTime(const std::string& path, uint64_t fileTime) {
   FILETIME time = {static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
-  return withFile(path, FILE_WRITE_ATTRIBUTES,
+  return withFile(path, FILE_WRITE_ATTRIBUTES, kShareReadWrite,
                   [&](HANDLE file) { return SetFileTime(file, nullptr, nullptr, &time) != 0; });
 }
 
 uint64_t creationTime(const std::string& path) {
   FILETIME created = {};
-  if (!withFile(path, GENERIC_READ, [&](HANDLE file) { return GetFileTime(file, &created, nullptr, nullptr) != 0; }))
+  if (!withFile(path, GENERIC_READ, kShareReadWrite, [&](HANDLE file) { return GetFileTime(file, &created, nullptr, nullptr) != 0; }))
     return 0;
   return (static_cast<uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
+std::string readSharedFile(const std::string& path) {
+  std::string bytes;
+  withFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, [&](HANDLE file) {
+    char buffer[4096];
+    DWORD n = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
+    return true;
+  });
+  return bytes;
+}
+
 std::string absoluteFolder(const std::string& path) { return path; }
 
+namespace {
+
+// Converts `text` from code page `from` to `to` through UTF-16; returns ""
+// when `to` cannot spell a character of it.
+std::string convertText(const std::string& text, UINT from, UINT to) {
+  WCHAR wide[MAX_PATH * 2];
+  char narrow[MAX_PATH * 4];
+  BOOL lossy = FALSE;
+  int units = MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, text.c_str(), -1, wide, MAX_PATH * 2);
+  const bool utf8 = to == CP_UTF8;  // takes no flags and spells everything
+  int bytes = units == 0 ? 0
+                         : WideCharToMultiByte(to, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, narrow, sizeof narrow,
+                                               nullptr, utf8 ? nullptr : &lossy);
+  return bytes == 0 || lossy ? "" : narrow;
+}
+
+}  // namespace
+
+std::string systemName(const std::string& utf8) { return convertText(utf8, CP_UTF8, CP_ACP); }
+std::string utf8Name(const std::string& text) { return convertText(text, CP_ACP, CP_UTF8); }
+
 const bool kUnnamedFiles = false;
+
+const bool kRetriesBusyFiles = true;
 
 const char kSystemLibrary[] = "kernel32.dll";
 

@@ -1,0 +1,28 @@
+// Reading a backup back: the object bytes a plain copy, a zip or a 7z backup holds, and the facts of the state it holds.
+#ifndef QK_ARCHIVE_BACKUP_READER_H_
+#define QK_ARCHIVE_BACKUP_READER_H_
+
+#include <stdint.h>
+
+#include "platform/platform.h"
+
+struct BackupObjectInfo {
+  uint64_t size;           // the object's length in bytes
+  uint64_t lastWriteTime;  // FILETIME (UTC) of the object's state the backup holds (the copy's own last-write time, the zip entry's or the 7z entry's); 0 when the backup records none
+};
+
+enum BackupReadResult {
+  kBackupReadOk = 0,
+  kBackupReadUnreadable = 1,  // the backup file cannot be opened or read
+  kBackupReadDamaged = 2,     // not a well-formed archive of one entry, or a CRC that does not match
+  kBackupReadCancelled = 3,   // the artist pressed the monitor's abort button
+  kBackupReadWriteFailed = 4  // writing to `out` failed
+};
+
+// Reads the size and time of the object held by the backup `path` without decompressing it: a 7z archive when `path` ends in ".7z", a zip archive when it ends in ".zip", else a plain copy.
+BackupReadResult inspectBackup(const char* path, BackupObjectInfo* info);
+
+// Writes the object bytes held by the backup `path` into the open, empty file `out` (neither flushed nor closed), checking every archive CRC; a 7z or zip backup shows progress in the host's monitor (archive/progress_monitor) while it is read. Returns kBackupReadOk only when every byte was written and matched its CRC.
+BackupReadResult extractBackup(const char* path, PlatformFile* out);
+
+#endif  // QK_ARCHIVE_BACKUP_READER_H_

@@ -1,0 +1,135 @@
+#include "archive/seven_zip_reader.h"
+
+#include <stdlib.h>
+
+#include "7z.h"
+#include "7zCrc.h"
+#include "archive/lzma_streams.h"
+#include "archive/progress_monitor.h"
+#include "archive/seven_zip_writer.h"
+
+static_assert(SZ_SEEK_SET == static_cast<int>(kPlatformSeekSet) &&
+                  SZ_SEEK_CUR == static_cast<int>(kPlatformSeekCurrent) &&
+                  SZ_SEEK_END == static_cast<int>(kPlatformSeekEnd),
+              "the SDK's seek origins are the platform's");
+
+namespace {
+
+const size_t kLookAheadSize = 1 << 18;
+const char kMonitorText[] = "Reading backup...";
+
+// The archive file as the SDK reads it. While `total` is not zero, every
+// read steps the monitor by the bytes delivered (up to `total`), and an
+// abort there stops the reading. Keeps why reading stopped.
+struct ArchiveInStream {
+  ISeekInStream vt;
+  PlatformFile* file;
+  UInt64 total;
+  UInt64 delivered;
+  bool readFailed;
+  bool cancelled;
+};
+
+SRes readArchive(ISeekInStreamPtr p, void* buf, size_t* size) {
+  ArchiveInStream* s = streamOf<ArchiveInStream>(p);
+  if (!platformRead(s->file, buf, size)) {
+    s->readFailed = true;
+    return SZ_ERROR_READ;
+  }
+  if (s->total == 0) return SZ_OK;
+  s->delivered += *size;
+  UInt64 shown = s->delivered < s->total ? s->delivered : s->total;
+  if (ICompressProgress_Progress(&monitorProgress, shown, 0) == SZ_OK) return SZ_OK;
+  s->cancelled = true;
+  return SZ_ERROR_PROGRESS;
+}
+
+SRes seekArchive(ISeekInStreamPtr p, Int64* pos, ESzSeek origin) {
+  uint64_t position = 0;
+  if (!platformSeek(streamOf<ArchiveInStream>(p)->file, *pos, static_cast<PlatformSeekOrigin>(origin), &position)) {
+    streamOf<ArchiveInStream>(p)->readFailed = true;
+    return SZ_ERROR_READ;
+  }
+  *pos = static_cast<Int64>(position);
+  return SZ_OK;
+}
+
+// An open 7z archive: its file, the SDK's look-ahead buffer over it, and
+// its parsed headers.
+struct SevenZipArchive {
+  ArchiveInStream stream;
+  CLookToRead2 look;
+  CSzArEx db;
+};
+
+// What an SDK result means for the reader, given why `stream` stopped.
+BackupReadResult resultOf(SRes res, const ArchiveInStream& stream) {
+  if (stream.cancelled) return kBackupReadCancelled;
+  if (stream.readFailed || res == SZ_ERROR_MEM) return kBackupReadUnreadable;
+  return res == SZ_OK ? kBackupReadOk : kBackupReadDamaged;
+}
+
+void closeArchive(SevenZipArchive* a) {
+  SzArEx_Free(&a->db, &encoderAllocator);
+  free(a->look.buf);
+  platformClose(a->stream.file);
+}
+
+// Opens `path` into `a` and reads its headers. Returns kBackupReadOk, the
+// archive then open for closeArchive, only for an archive of one file.
+BackupReadResult openArchive(const char* path, SevenZipArchive* a) {
+  a->stream = ArchiveInStream{{readArchive, seekArchive}, platformOpenRead(path), 0, 0, false, false};
+  if (a->stream.file == nullptr) return kBackupReadUnreadable;
+  LookToRead2_CreateVTable(&a->look, False);
+  a->look.realStream = &a->stream.vt;
+  a->look.buf = static_cast<Byte*>(malloc(kLookAheadSize));
+  a->look.bufSize = kLookAheadSize;
+  LookToRead2_INIT(&a->look);
+  SzArEx_Init(&a->db);
+  CrcGenerateTable();
+  SRes res = a->look.buf == nullptr ? SZ_ERROR_MEM : SzArEx_Open(&a->db, &a->look.vt, &encoderAllocator, &encoderAllocator);
+  BackupReadResult result = resultOf(res, a->stream);
+  if (result == kBackupReadOk && (a->db.NumFiles != 1 || SzArEx_IsDir(&a->db, 0))) result = kBackupReadDamaged;
+  if (result != kBackupReadOk) closeArchive(a);
+  return result;
+}
+
+// The bytes of all the archive's packed streams, which extraction reads.
+UInt64 packedSize(const CSzArEx& db) {
+  return db.db.PackPositions != nullptr ? db.db.PackPositions[db.db.NumPackStreams] : 0;
+}
+
+}  // namespace
+
+BackupReadResult inspectSevenZipBackup(const char* path, BackupObjectInfo* info) {
+  SevenZipArchive a;
+  BackupReadResult result = openArchive(path, &a);
+  if (result != kBackupReadOk) return result;
+  info->size = SzArEx_GetFileSize(&a.db, 0);
+  if (SzBitWithVals_Check(&a.db.MTime, 0))
+    info->lastWriteTime = (static_cast<uint64_t>(a.db.MTime.Vals[0].High) << 32) | a.db.MTime.Vals[0].Low;
+  closeArchive(&a);
+  return kBackupReadOk;
+}
+
+BackupReadResult extractSevenZipBackup(const char* path, PlatformFile* out) {
+  SevenZipArchive a;
+  BackupReadResult result = openArchive(path, &a);
+  if (result != kBackupReadOk) return result;
+  UInt32 blockIndex = 0xFFFFFFFF;
+  Byte* decoded = nullptr;
+  size_t decodedSize = 0;
+  size_t offset = 0;
+  size_t fileSize = 0;
+  a.stream.total = packedSize(a.db);
+  openProgressMonitor(a.stream.total, kMonitorText);
+  SRes res = SzArEx_Extract(&a.db, &a.look.vt, 0, &blockIndex, &decoded, &decodedSize, &offset, &fileSize,
+                            &encoderAllocator, &encoderAllocator);
+  closeProgressMonitor();
+  result = resultOf(res, a.stream);
+  size_t written = fileSize;
+  if (result == kBackupReadOk && !platformWrite(out, decoded + offset, &written)) result = kBackupReadWriteFailed;
+  ISzAlloc_Free(&encoderAllocator, decoded);
+  closeArchive(&a);
+  return result;
+}

@@ -1,0 +1,85 @@
+#include "archive/zip_reader.h"
+
+#include <minizip/unzip.h>
+
+#include <memory>
+
+#include "archive/progress_monitor.h"
+#include "archive/zip_platform_io.h"
+
+namespace {
+
+const unsigned kTransferSize = 1 << 18;
+const char kMonitorText[] = "Reading backup...";
+
+// Opens the zip archive in `file` at its one entry, whose facts go to
+// `entry`. Returns the archive, or null when it is not a zip archive of
+// exactly one entry.
+unzFile openOnlyEntry(PlatformFile* file, unz_file_info64* entry) {
+  zlib_filefunc64_def io;
+  fillPlatformFileFuncs(&io);
+  unzFile zip = unzOpen2_64(file, &io);
+  if (zip == nullptr) return nullptr;
+  unz_global_info64 global;
+  if (unzGetGlobalInfo64(zip, &global) == UNZ_OK && global.number_entry == 1 && unzGoToFirstFile(zip) == UNZ_OK &&
+      unzGetCurrentFileInfo64(zip, entry, nullptr, 0, nullptr, 0, nullptr, 0) == UNZ_OK)
+    return zip;
+  unzClose(zip);
+  return nullptr;
+}
+
+// Inflates the open archive's current entry of `size` bytes into `out`
+// through `buffer`, stepping the open monitor. minizip checks the CRC once
+// the last byte is read, when the entry is closed.
+BackupReadResult inflateEntry(unzFile zip, uint64_t size, PlatformFile* out, char* buffer) {
+  uint64_t done = 0;
+  BackupReadResult result = kBackupReadOk;
+  for (;;) {
+    int n = unzReadCurrentFile(zip, buffer, kTransferSize);
+    if (n <= 0) {
+      if (n < 0) result = n == UNZ_ERRNO ? kBackupReadUnreadable : kBackupReadDamaged;
+      break;
+    }
+    size_t written = static_cast<size_t>(n);
+    if (!platformWrite(out, buffer, &written)) return kBackupReadWriteFailed;
+    done += static_cast<uint64_t>(n);
+    if (ICompressProgress_Progress(&monitorProgress, done, 0) != SZ_OK) return kBackupReadCancelled;
+  }
+  int closed = unzCloseCurrentFile(zip);  // UNZ_CRCERROR when the CRC does not match
+  if (result == kBackupReadOk && (closed != UNZ_OK || done != size)) result = kBackupReadDamaged;
+  return result;
+}
+
+}  // namespace
+
+BackupReadResult inspectZipBackup(const char* path, BackupObjectInfo* info) {
+  PlatformFile* file = platformOpenRead(path);
+  if (file == nullptr) return kBackupReadUnreadable;
+  unz_file_info64 entry;
+  unzFile zip = openOnlyEntry(file, &entry);
+  if (zip != nullptr) {
+    info->size = entry.uncompressed_size;
+    if (!platformLocalDosToFileTime(static_cast<uint32_t>(entry.dosDate), &info->lastWriteTime))
+      info->lastWriteTime = 0;
+    unzClose(zip);
+  }
+  platformClose(file);
+  return zip != nullptr ? kBackupReadOk : kBackupReadDamaged;
+}
+
+BackupReadResult extractZipBackup(const char* path, PlatformFile* out) {
+  PlatformFile* file = platformOpenRead(path);
+  if (file == nullptr) return kBackupReadUnreadable;
+  unz_file_info64 entry;
+  unzFile zip = openOnlyEntry(file, &entry);
+  BackupReadResult result = kBackupReadDamaged;
+  if (zip != nullptr && unzOpenCurrentFile(zip) == UNZ_OK) {
+    std::unique_ptr<char[]> buffer(new char[kTransferSize]);
+    openProgressMonitor(entry.uncompressed_size, kMonitorText);
+    result = inflateEntry(zip, entry.uncompressed_size, out, buffer.get());
+    closeProgressMonitor();
+  }
+  if (zip != nullptr) unzClose(zip);
+  platformClose(file);
+  return result;
+}

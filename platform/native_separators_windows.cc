@@ -1,0 +1,3 @@
+#include "platform/native_separators.h"
+
+void platformNativeSeparators(char* /*path*/) {}  // Win32 reads '/' and '\\' alike

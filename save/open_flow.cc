@@ -1,0 +1,57 @@
+#include "save/open_flow.h"
+
+#include <string>
+#include <vector>
+
+#include "plugin/host_services.h"
+#include "save/backup_catalog.h"
+#include "save/open_panel.h"
+#include "save/opened_copy.h"
+#include "save/path_helpers.h"
+#include "save/save_flow.h"
+
+namespace {
+
+const char kRefusal[] = "Cannot open a backup, object has not yet been saved once (or invalid file name)";
+const char kNoLoad[] = "Internal error (host has no LOAD command), nothing opened";
+const char kNoBackups[] = "There are no backups of this object to open";
+const char kListFailed[] = "Failed to list the backups, nothing opened";
+const char kLoadFailed[] = "Failed to load the opened backup, the file is left in place";
+
+void inform(const char* text) {
+  if (hostServices.messages != nullptr) hostServices.messages->info(text, nullptr);
+  releaseHostServices();
+}
+
+// Reports a failed opening of `entry` whose copy was to be written beside
+// `objectPath`; a cancelled one is not reported.
+void reportOpeningFailure(BackupReadResult result, const CatalogEntry& entry, const char* objectPath) {
+  if (result == kBackupReadDamaged) return reportAndRelease(entry.path.c_str(), "Backup is damaged, nothing opened");
+  if (result == kBackupReadUnreadable)
+    return reportAndRelease(entry.path.c_str(), "Backup cannot be read, nothing opened");
+  if (result == kBackupReadWriteFailed)
+    return reportAndRelease(folderOfPath(objectPath), "Failed to write the opened backup, nothing opened");
+  releaseHostServices();
+}
+
+}  // namespace
+
+void runOpenFlow() {
+  const char* found = saveableObjectName();
+  if (found == nullptr) return inform(kRefusal);
+  std::string name = found;  // the host's text may not outlive the next call
+  if (!lookupHostLoad()) return reportAndRelease(kNoLoad, nullptr);
+  std::vector<CatalogEntry> entries;
+  if (!catalogBackups(name.c_str(), &entries)) return reportAndRelease(name.c_str(), kListFailed);
+  if (entries.empty()) return inform(kNoBackups);
+  std::vector<std::string> labels;
+  for (const CatalogEntry& entry : entries) labels.push_back(labelOf(entry));
+  int32_t chosen = chooseBackupOnPanel(labels);
+  if (chosen < 0) return releaseHostServices();
+  const CatalogEntry& entry = entries[static_cast<size_t>(chosen)];
+  std::string opened;
+  BackupReadResult result = writeOpenedCopy(entry, name.c_str(), &opened);
+  if (result != kBackupReadOk) return reportOpeningFailure(result, entry, name.c_str());
+  if (executeHostLoad(opened.c_str()) != 0) return reportAndRelease(opened.c_str(), kLoadFailed);
+  releaseHostServices();
+}

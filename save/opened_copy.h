@@ -1,0 +1,23 @@
+// The opened copy: the object a backup holds, written beside the object
+// as a new file for the host to load, so that the backup itself is never
+// loaded and a later save can never overwrite it.
+#ifndef QK_SAVE_OPENED_COPY_H_
+#define QK_SAVE_OPENED_COPY_H_
+
+#include <string>
+
+#include "archive/backup_reader.h"
+#include "save/backup_catalog.h"
+
+// Writes the object bytes `entry` holds into a new file in the folder of
+// the object file `objectPath`, named "<stem> (backup 031).lwo" for an
+// incremental backup and "<stem> (BAK 3).lwo" for a BAK backup, which no
+// name format takes for a backup. The file is staged and published
+// (platform/staged_file.h) and never replaces a file: when the name is
+// taken, " (2)", " (3)" ... is added before ".lwo", and when a taken name
+// holds exactly the same bytes, that file is used and the new one removed.
+// Sets `*openedPath` to the file to load and returns kBackupReadOk; on any
+// failure returns its cause and leaves no new file.
+BackupReadResult writeOpenedCopy(const CatalogEntry& entry, const char* objectPath, std::string* openedPath);
+
+#endif  // QK_SAVE_OPENED_COPY_H_

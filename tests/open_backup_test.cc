@@ -1,0 +1,167 @@
+// Opening a backup through the real plug-in file: what the host loads, and
+// that nothing else in the folders changes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "save/open_panel.h"
+#include "settings/panel_layout.h"
+#include "tests/support/plugin_fixture.h"
+
+namespace qktest {
+namespace {
+
+namespace fs = std::filesystem;
+using qkhost::PanelAction;
+
+constexpr char kOpenServer[] = "QK_RevKeeperOpen";
+
+class OpenBackupTest : public PluginTest {
+ protected:
+  // A fresh plug-in whose two profiles use `format`, and an object
+  // "Robot.lwo" with one incremental backup of `first` and one BAK backup
+  // of `second` (the object as it stood before each save).
+  void makeBackups(int32_t format, const std::string& first, const std::string& second) {
+    reload();
+    for (const char* folder : {"/.incr_save", "/.bak_save"}) fs::remove_all(scratch() + folder);
+    fs::remove_all(inScratch("Robot (backup 001).lwo"));
+    fs::remove_all(inScratch("Robot (BAK 1).lwo"));
+    host().queuePanelSession({PanelAction::setInteger(kIncrementalFormat, format),
+                              PanelAction::setInteger(kBakFormat, format), PanelAction::ok()});
+    activate(kConfigureServer);
+    object_ = openObject("Robot.lwo", first);
+    host().setObjectBytes(second);
+    activate(kIncrementalServer);
+    host().setObjectBytes(second + "later");
+    activate(kBakServer);
+    ASSERT_TRUE(shownMessages().empty());
+    host().clearRecords();
+  }
+
+  // Opens the entry at `position` of the panel; returns its label.
+  std::string openAt(int32_t position) {
+    host().clearRecords();
+    host().queuePanelSession({PanelAction::setInteger(kOpenBackupChoice, position), PanelAction::ok()});
+    activate(kOpenServer);
+    host().setObjectPath(object_);  // the loaded copy became the object being edited
+    return host().panels().back()->choices().at(kOpenBackupChoice).at(static_cast<size_t>(position));
+  }
+
+  // Every file below the scratch folder but the settings, with its bytes.
+  std::map<std::string, std::string> snapshot() const {
+    std::map<std::string, std::string> files;
+    for (const fs::directory_entry& e : fs::recursive_directory_iterator(scratch()))
+      if (e.is_regular_file() && e.path().parent_path() != fs::path(settingsDir()))
+        files[e.path().string()] = readFile(e.path().string());
+    return files;
+  }
+
+  std::string object_;
+};
+
+TEST_F(OpenBackupTest, EveryFormatOfBothKindsOpensTheObjectAsItStoodBeforeThatSave) {
+  const std::string first = sampleObject(), second = sampleObject() + "edited";
+  for (int32_t format = 0; format <= 9; ++format) {
+    makeBackups(format, first, second);
+    for (int32_t position : {0, 1}) {
+      SCOPED_TRACE("format " + std::to_string(format) + ", position " + std::to_string(position));
+      std::map<std::string, std::string> before = snapshot();
+      std::string label = openAt(position);
+      bool bak = label.rfind("BAK 1 ", 0) == 0;
+      ASSERT_TRUE(bak || label.rfind("Incremental 001 ", 0) == 0) << label;
+      std::string opened = inScratch(bak ? "Robot (BAK 1).lwo" : "Robot (backup 001).lwo");
+      EXPECT_TRUE(shownMessages().empty()) << shownMessages().front();
+      EXPECT_EQ(host().loadCount(), 1 + position);
+      EXPECT_TRUE(readFile(opened) == (bak ? second : first)) << opened;
+      EXPECT_TRUE(host().objectBytes() == (bak ? second : first));
+      std::map<std::string, std::string> after = snapshot();
+      after.erase(opened);
+      EXPECT_TRUE(after == before);  // the object, its backups and nothing else
+    }
+  }
+}
+
+TEST_F(OpenBackupTest, EachRefusalAndFailureSaysSoAndWritesNothing) {
+  struct Case {
+    const char* what;
+    std::function<void()> arrange;
+    std::string message;  // "<scratch>" stands for the scratch folder
+  } cases[] = {
+      {"never saved", [this] { host().setObjectPath(std::nullopt); },
+       "info: Cannot open a backup, object has not yet been saved once (or invalid file name)"},
+      {"no backups", [this] { openObject("Other.lwo", "x"); },
+       "info: There are no backups of this object to open"},
+      {"no LOAD", [this] { host().setLoadCommandAvailable(false); },
+       "error: Internal error (host has no LOAD command), nothing opened"},
+      {"damaged zip",
+       [this] {
+         std::string zip = inScratch(".incr_save/Robot_001.zip");
+         std::string bytes = readFile(zip);
+         bytes[bytes.size() / 2] ^= 0x55;
+         writeFile(zip, bytes);
+         fs::remove_all(inScratch(".bak_save"));  // the damaged one is the only choice
+       },
+       "error: <scratch>/.incr_save" + kSeparator + "Robot_001.zip | Backup is damaged, nothing opened"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    makeBackups(4, sampleObject(), sampleObject() + "edited");
+    c.arrange();
+    std::map<std::string, std::string> before = snapshot();
+    host().queuePanelSession({PanelAction::setInteger(kOpenBackupChoice, 0), PanelAction::ok()});
+    activate(kOpenServer);
+    std::string message = c.message;
+    if (message.find("<scratch>") != std::string::npos) message.replace(message.find("<scratch>"), 9, scratch());
+    EXPECT_EQ(shownMessages(), std::vector<std::string>{message});
+    EXPECT_TRUE(snapshot() == before);
+    EXPECT_EQ(host().loadCount(), 0);
+  }
+}
+
+TEST_F(OpenBackupTest, BackupsAreListedNewestFirstAcrossBothKindsWithTimeAndSize) {
+  makeBackups(0, sampleObject(), sampleObject() + "edited");
+  activate(kIncrementalServer);  // a second incremental backup
+  fs::file_time_type now = fs::file_time_type::clock::now();
+  const struct {
+    const char* backup;
+    int hoursAgo;
+  } times[] = {{".incr_save/Robot_001.lwo", 3}, {".bak_save/Robot_bak1.lwo", 2}, {".incr_save/Robot_002.lwo", 1}};
+  for (const auto& t : times) fs::last_write_time(inScratch(t.backup), now - std::chrono::hours(t.hoursAgo));
+  host().queuePanelSession({PanelAction::cancel()});
+  activate(kOpenServer);
+  std::vector<std::string> labels = host().panels().back()->choices().at(kOpenBackupChoice);
+  const char* expected[] = {"Incremental 002 ", "BAK 1 ", "Incremental 001 "};
+  ASSERT_EQ(labels.size(), 3u);
+  for (size_t i = 0; i < labels.size(); ++i) {
+    EXPECT_EQ(labels[i].rfind(expected[i], 0), 0u) << labels[i];
+    EXPECT_TRUE(std::regex_search(labels[i], std::regex(" \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d .* 1\\.1 KB$")))
+        << labels[i];
+  }
+  EXPECT_EQ(host().loadCount(), 0);
+}
+
+TEST_F(OpenBackupTest, ATakenNameIsReusedOnlyWithTheSameBytesAndAFailedLoadLeavesTheFile) {
+  makeBackups(0, sampleObject(), sampleObject() + "edited");
+  std::string opened = inScratch("Robot (backup 001).lwo");
+  openAt(1);
+  openAt(1);  // the same bytes again: the file is used, no second one made
+  EXPECT_EQ(host().loadCount(), 2);
+  EXPECT_FALSE(fs::exists(inScratch("Robot (backup 001) (2).lwo")));
+  writeFile(opened, "the artist's own work");
+  host().setLoadResult(7);
+  openAt(1);
+  EXPECT_EQ(readFile(opened), "the artist's own work");
+  std::string numbered = inScratch("Robot (backup 001) (2).lwo");
+  EXPECT_TRUE(readFile(numbered) == sampleObject());
+  EXPECT_EQ(shownMessages(), std::vector<std::string>{"error: " + numbered +
+                                                       " | Failed to load the opened backup, the file is left in place"});
+}
+
+}  // namespace
+}  // namespace qktest
