@@ -13,6 +13,7 @@
 #include "settings/panel_validation.h"
 #include "settings/settings_file.h"
 #include "tests/archive_test_support.h"
+#include "tests/support/output_file.h"
 #include "tests/support/plugin_fixture.h"
 
 namespace qktest {
@@ -88,10 +89,10 @@ class NamesInAnyLanguageTest : public PluginTest {
     profile.directoryMode = classifyDirectory(directory.c_str());
     ASSERT_EQ(platformMakeDirectory(settings.c_str()), 0);
     const std::string path = settings + kSeparator + "qk_revkeeper.cfg";
-    PlatformFile* file = platformCreate(path.c_str(), kPlatformCreateTruncate);
+    PlatformFile* file = createOutputFile(path);
     ASSERT_NE(file, nullptr);
     ASSERT_EQ(writeSettings(file), 1);
-    ASSERT_EQ(platformClose(file), 1);
+    ASSERT_EQ(finishOutputFile(file, path), 1);
     reload();
     host().setFolder(HOST_FOLDER_SETTINGS, settings);
   }

@@ -275,7 +275,7 @@ TEST_F(SevenZipFileTest, MonitorPassesIncreasesScaledInto32Bits) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.total);
     host_.clearRecords();
-    openProgressMonitor(c.total);
+    openProgressMonitor(c.total, "Compressing...");
     for (uint64_t position : c.positions) EXPECT_EQ(advanceProgressMonitor(position), 0);
     closeProgressMonitor();
     std::vector<uint32_t> steps;
