@@ -92,6 +92,24 @@ int platformMakeDirectory(const char* path);
 // sets `*isDirectory` to 1 iff it is a directory; returns 0 otherwise.
 int platformPathStatus(const char* path, int* isDirectory);
 
+// What tells one file from every other on the machine, however it is
+// reached (through links of any kind, or a second hard link): the device
+// and inode on POSIX; the volume serial number and file index on Win32.
+struct PlatformFileIdentity {
+  uint64_t volume;
+  uint64_t index;
+};
+
+// Stores in `*identity` the identity of the file `path` names, links
+// followed. Returns 1 on success, 0 when nothing is there or it cannot be
+// asked.
+int platformFileIdentity(const char* path, PlatformFileIdentity* identity);
+
+// Returns true iff `a` and `b` identify the same file.
+inline bool sameFile(const PlatformFileIdentity& a, const PlatformFileIdentity& b) {
+  return a.volume == b.volume && a.index == b.index;
+}
+
 // Flushes a folder's entries (new names in it) to stable storage. Returns
 // 0 when the flush reports an error; 1 when it succeeds, and also when the
 // folder cannot be opened for flushing (access denied) or its file system
@@ -188,9 +206,13 @@ PlatformFile* platformCreateNamed(const char* path, PlatformStageMode mode, Plat
 int platformPublish(PlatformFile* file, const char* path, PlatformError* error);
 
 // Removes the staging file `path` if its writer is gone (killed before it
-// published or removed it): a regular file that nobody holds in use.
-// Returns 1 iff it was removed.
-int platformRemoveAbandoned(const char* path);
+// published or removed it): a regular file that nobody holds in use, that
+// is not read-only, and whose every time stamp (creation, last write and,
+// on POSIX, last change) lies before `writtenBefore` (a FILETIME). A live
+// writer's file is always fresh, even to a writer that holds no lock this
+// platform sees (another system writing to a shared folder). Returns 1 iff
+// it was removed.
+int platformRemoveAbandoned(const char* path, uint64_t writtenBefore);
 
 // ---------------------------------------------------------------------------
 // Time and machine.

@@ -18,6 +18,7 @@ enum PlatformOperation : int {
   kPlatformOpDelete,
   kPlatformOpMakeDirectory,
   kPlatformOpPathStatus,
+  kPlatformOpFileIdentity,
   kPlatformOpSyncFolder,   // access denied: it cannot be opened; else the flush fails
   kPlatformOpOpenRead,
   kPlatformOpCopy,

@@ -30,6 +30,10 @@ uint64_t toFileTime(const struct timespec& t) {
          static_cast<uint64_t>(t.tv_nsec) / 100;
 }
 
+uint64_t toFileTime(const struct statx_timestamp& t) {
+  return toFileTime(timespec{static_cast<time_t>(t.tv_sec), static_cast<long>(t.tv_nsec)});
+}
+
 PlatformError errorFromErrno(int number) {
   switch (number) {
     case ENOENT: return kPlatformPathNotFound;
@@ -135,6 +139,14 @@ int platformPathStatus(const char* path, int* isDirectory) {
   struct stat status;
   if (platformFaulted(kPlatformOpPathStatus) || stat(path, &status) != 0) return 0;
   *isDirectory = S_ISDIR(status.st_mode) ? 1 : 0;
+  return 1;
+}
+
+int platformFileIdentity(const char* path, PlatformFileIdentity* identity) {
+  struct stat status;
+  if (platformFaulted(kPlatformOpFileIdentity) || stat(path, &status) != 0) return 0;
+  identity->volume = static_cast<uint64_t>(status.st_dev);
+  identity->index = static_cast<uint64_t>(status.st_ino);
   return 1;
 }
 
@@ -271,15 +283,8 @@ int platformFileTimes(PlatformFile* file, uint64_t* creationTime, uint64_t* last
   struct statx status;
   if (platformFaulted(kPlatformOpFileTimes)) return 0;
   if (statx(file->fd, "", AT_EMPTY_PATH, STATX_MTIME | STATX_BTIME, &status) != 0) return 0;
-  struct timespec written = {static_cast<time_t>(status.stx_mtime.tv_sec),
-                             static_cast<long>(status.stx_mtime.tv_nsec)};
-  *lastWriteTime = toFileTime(written);
-  *creationTime = *lastWriteTime;
-  if (status.stx_mask & STATX_BTIME) {
-    struct timespec born = {static_cast<time_t>(status.stx_btime.tv_sec),
-                            static_cast<long>(status.stx_btime.tv_nsec)};
-    *creationTime = toFileTime(born);
-  }
+  *lastWriteTime = toFileTime(status.stx_mtime);
+  *creationTime = (status.stx_mask & STATX_BTIME) != 0 ? toFileTime(status.stx_btime) : *lastWriteTime;
   return 1;
 }
 
@@ -411,13 +416,28 @@ int platformPublish(PlatformFile* file, const char* path, PlatformError* error) 
   return 1;
 }
 
-int platformRemoveAbandoned(const char* path) {
+namespace {
+
+// Returns true iff the file open as `fd` is a regular file that some user
+// may write, and its creation (where the file system keeps it), last write
+// and last change all lie before `before` (a FILETIME).
+bool isStaleWritableFile(int fd, uint64_t before) {
+  struct statx status;
+  if (statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &status) != 0) return false;
+  if (!S_ISREG(status.stx_mode) || (status.stx_mode & 0222) == 0) return false;
+  auto fresh = [before](const struct statx_timestamp& t) { return toFileTime(t) >= before; };
+  if ((status.stx_mask & STATX_BTIME) != 0 && fresh(status.stx_btime)) return false;
+  return !fresh(status.stx_mtime) && !fresh(status.stx_ctime);
+}
+
+}  // namespace
+
+int platformRemoveAbandoned(const char* path, uint64_t writtenBefore) {
   if (platformFaulted(kPlatformOpRemoveAbandoned)) return 0;
   int fd = open(path, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return 0;
-  struct stat status;
   // A lock that cannot be taken, or a file system without locks, leaves it.
-  bool removed = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+  bool removed = isStaleWritableFile(fd, writtenBefore) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
                  isOpenAs(path, fd) && unlink(path) == 0;
   close(fd);
   return removed;

@@ -144,6 +144,22 @@ int platformPathStatus(const char* path, int* isDirectory) {
   return 1;
 }
 
+int platformFileIdentity(const char* path, PlatformFileIdentity* identity) {
+  if (platformFaulted(kPlatformOpFileIdentity)) return 0;
+  // No access asked and every sharing allowed: the query disturbs no one
+  // (FILE_FLAG_BACKUP_SEMANTICS lets a folder be asked too).
+  HANDLE handle = CreateFileW(longPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return 0;
+  BY_HANDLE_FILE_INFORMATION info;
+  bool known = GetFileInformationByHandle(handle, &info) != 0;
+  CloseHandle(handle);
+  if (!known) return 0;
+  identity->volume = info.dwVolumeSerialNumber;
+  identity->index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return 1;
+}
+
 // A published name is on disk already (platformPublish flushes the renamed
 // file, which commits the volume's log, its new name included), and Win32
 // offers no flush of a folder through an ANSI path.
@@ -372,12 +388,17 @@ int platformPublish(PlatformFile* file, const char* path, PlatformError* error) 
 }
 
 // The writer holds its staging file open without delete sharing: deleting it
-// fails until the writer has closed it, or was killed.
-int platformRemoveAbandoned(const char* path) {
+// fails until the writer has closed it, or was killed. Its creation time is
+// that of the staging file, whatever time the copy gave its last write.
+int platformRemoveAbandoned(const char* path, uint64_t writtenBefore) {
   if (platformFaulted(kPlatformOpRemoveAbandoned)) return 0;
   std::wstring file = longPath(path);
-  DWORD attributes = GetFileAttributesW(file.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return 0;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return 0;
+  DWORD refused = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT;
+  if ((data.dwFileAttributes & refused) != 0 || fromFileTime(data.ftCreationTime) >= writtenBefore ||
+      fromFileTime(data.ftLastWriteTime) >= writtenBefore)
+    return 0;
   return DeleteFileW(file.c_str()) != 0;
 }
 

@@ -19,6 +19,8 @@ const char kAlphabet[] = "0123456789abcdefghijklmnopqrstuvwxyz";
 constexpr uint64_t kAlphabetSize = sizeof kAlphabet - 1;
 // Names tried before giving up; each is taken only by a rare coincidence.
 constexpr int kAttempts = 16;
+// Five minutes in FILETIME units (100 ns).
+constexpr uint64_t kAbandonedAge = 5ull * 60 * 10000000;
 
 size_t prefixLength(const char* prefix) {
   return platformWholeCharacters(prefix, STAGING_PREFIX_MAX);
@@ -70,7 +72,13 @@ bool isStagingName(const char* name, const char* prefix) {
   return strcmp(random + kRandomLength, kEnd) == 0;
 }
 
+uint64_t abandonedBefore() {
+  uint64_t now = platformCurrentFileTime();
+  return now > kAbandonedAge ? now - kAbandonedAge : 0;
+}
+
 void removeAbandonedStagingFiles(const char* folder, const char* prefix) {
+  uint64_t before = abandonedBefore();
   std::string start = folderPrefix(folder);
   std::string pattern = start + std::string(prefix, prefixLength(prefix)) + kMark + "*" + kEnd;
   PlatformFindData entry;
@@ -79,7 +87,7 @@ void removeAbandonedStagingFiles(const char* folder, const char* prefix) {
   if (search == nullptr) return;
   do {
     if ((entry.attributes & PLATFORM_ATTRIBUTE_DIRECTORY) == 0 && isStagingName(entry.name, prefix))
-      platformRemoveAbandoned((start + entry.name).c_str());
+      platformRemoveAbandoned((start + entry.name).c_str(), before);
   } while (platformFindNext(search, &entry));
   platformFindClose(search);
 }

@@ -25,8 +25,15 @@ PlatformFile* createStagedFile(const char* folder, const char* prefix, PlatformS
 // Returns true iff `name` is a staging name made from `prefix`.
 bool isStagingName(const char* name, const char* prefix);
 
+// Returns the time (a FILETIME) before which a staging file must have been
+// written last for a save to take it for abandoned: five minutes ago, far
+// longer than any writer leaves its file untouched. Returns 0, so that
+// nothing counts as abandoned, when the clock cannot be read.
+uint64_t abandonedBefore();
+
 // Removes from `folder` the files with staging names made from `prefix`
-// that their writers left behind when they were killed.
+// that their writers left behind when they were killed, as
+// platformRemoveAbandoned with abandonedBefore() decides.
 void removeAbandonedStagingFiles(const char* folder, const char* prefix);
 
 #endif  // QK_PLATFORM_STAGED_FILE_H_

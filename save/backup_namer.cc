@@ -151,14 +151,34 @@ bool recognise(const char* found, const Series& s, int32_t* number) {
 
 using Search = std::unique_ptr<PlatformSearch, decltype(&platformFindClose)>;
 
-// Lists `folder` for the series: sets `*highest` to the highest number
-// recognised (0 when none), adds every recognised backup to `keep` when it
-// is not null, and the names of the object's staging files to
-// `plan->leftovers`. Returns false when the search cannot start for any
-// reason but an empty result, or the pattern or a kept backup's path does
-// not fit a path buffer.
-bool listBackups(const char* folder, const Series& s, BackupList* keep, int32_t* highest, BackupPlan* plan) {
-  *highest = 0;
+// What pruning never touches: the new backup, and the object's own file
+// wherever a link puts it in the folder.
+struct Spared {
+  const std::string& newBackup;  // its path
+  PlatformFileIdentity object;
+};
+
+// Returns true iff the backup at `path` is spared: the new backup, the
+// object itself, or a file whose identity cannot be told (it may be the
+// object, or gone).
+bool isSpared(const char* path, const Spared& spared) {
+  PlatformFileIdentity identity;
+  return spared.newBackup == path || platformFileIdentity(path, &identity) != 1 ||
+         sameFile(identity, spared.object);
+}
+
+// What one listing of the folder finds.
+struct Listing {
+  BackupList* keep;                     // the recognised backups not spared; null: not wanted
+  const Spared* spared;                 // null: none
+  std::vector<std::string>* leftovers;  // the object's staging files; null: not wanted
+  int32_t highest = 0;                  // the highest number recognised, 0 when none
+};
+
+// Lists `folder` for the series into `*listing`. Returns false when the
+// search cannot start for any reason but an empty result, or the pattern
+// or a kept backup's path does not fit a path buffer.
+bool listBackups(const char* folder, const Series& s, Listing* listing) {
   char path[BACKUP_PATH_SIZE];
   if (!fits(snprintf(path, sizeof path, "%s%c%.*s*", folder, PLATFORM_SEPARATOR, STAGING_PREFIX_MAX, s.stem),
             sizeof path))
@@ -171,23 +191,23 @@ bool listBackups(const char* folder, const Series& s, BackupList* keep, int32_t*
     int32_t number;
     if ((entry.attributes & kSkippedAttributes) != 0) continue;
     if (isStagingName(entry.name, s.stem)) {
-      plan->leftovers.push_back(entry.name);
+      if (listing->leftovers != nullptr) listing->leftovers->push_back(entry.name);
       continue;
     }
     if (!recognise(entry.name, s, &number)) continue;
-    if (number > *highest) *highest = number;
-    if (keep == nullptr) continue;
+    if (number > listing->highest) listing->highest = number;
+    if (listing->keep == nullptr) continue;
     if (!joinPath(path, folder, entry.name)) return false;  // could not be pruned
-    keep->insertSorted(std::make_unique<BackupEntry>(number, entry.name), compareEntries);
+    if (listing->spared != nullptr && isSpared(path, *listing->spared)) continue;
+    listing->keep->insertSorted(std::make_unique<BackupEntry>(number, entry.name), compareEntries);
   } while (platformFindNext(search.get(), &entry));
   return true;
 }
 
-// Moves the oldest backups of `list` to `prune` until the list holds
-// `maxFiles` - 1, so that with the new one there are `maxFiles`.
-void chooseOldest(BackupList* list, uint32_t maxFiles, std::vector<std::string>* prune) {
-  while (list->count() > 0 && static_cast<uint32_t>(list->count()) >= maxFiles)
-    prune->push_back(list->takeFirst()->name);
+// Moves the oldest backups of `list` to `prune` until the list holds at
+// most `keep`.
+void chooseOldest(BackupList* list, uint32_t keep, std::vector<std::string>* prune) {
+  while (list->count() > 0 && static_cast<uint32_t>(list->count()) > keep) prune->push_back(list->takeFirst()->name);
 }
 
 // Writes the path of backup `number` into `out`; a width below 1 pads as
@@ -217,12 +237,12 @@ bool planNextBackup(const char* folder, const char* objectFileName, const SavePr
   if (folder == nullptr || !formSeries(objectFileName, profile, &series)) return false;
   BackupPlan next;
   BackupList list;
-  int32_t highest;
-  if (!listBackups(folder, series, profile.maxFiles != 0 ? &list : nullptr, &highest, &next)) return false;
-  if (highest == INT32_MAX) return false;  // no number is left above it
+  Listing listing = {profile.maxFiles != 0 ? &list : nullptr, nullptr, &next.leftovers};
+  if (!listBackups(folder, series, &listing)) return false;
+  if (listing.highest == INT32_MAX) return false;  // no number is left above it
   char path[BACKUP_PATH_SIZE];
-  if (!formResult(path, folder, series, profile.digits, highest + 1)) return false;
-  chooseOldest(&list, profile.maxFiles, &next.prune);
+  if (!formResult(path, folder, series, profile.digits, listing.highest + 1)) return false;
+  chooseOldest(&list, profile.maxFiles - 1, &next.prune);
   next.folder = folder;
   next.path = path;
   next.stagingPrefix = series.stem;
@@ -230,14 +250,31 @@ bool planNextBackup(const char* folder, const char* objectFileName, const SavePr
   return true;
 }
 
+bool revisePruning(const char* objectPath, const char* objectFileName, const SaveProfile& profile, bool newStands,
+                   BackupPlan* plan) {
+  plan->prune.clear();
+  if (profile.maxFiles == 0) return true;
+  Series series;
+  Spared spared = {plan->path, {}};
+  if (!formSeries(objectFileName, profile, &series) || platformFileIdentity(objectPath, &spared.object) != 1)
+    return false;
+  BackupList list;
+  Listing listing = {&list, &spared, nullptr};
+  if (!listBackups(plan->folder.c_str(), series, &listing)) return false;
+  chooseOldest(&list, newStands ? profile.maxFiles - 1 : profile.maxFiles, &plan->prune);
+  return true;
+}
+
 bool findBackups(const char* folder, const char* objectFileName, const SaveProfile& profile, BackupList* list) {
   Series series;
   if (folder == nullptr || !formSeries(objectFileName, profile, &series)) return false;
-  BackupPlan unused;
-  int32_t highest;
-  return listBackups(folder, series, list, &highest, &unused);
+  Listing listing = {list, nullptr, nullptr};
+  return listBackups(folder, series, &listing);
 }
 
 void pruneBackups(const BackupPlan& plan) { forEachPath(plan, plan.prune, platformDeleteFile); }
 
-void removeLeftovers(const BackupPlan& plan) { forEachPath(plan, plan.leftovers, platformRemoveAbandoned); }
+void removeLeftovers(const BackupPlan& plan, uint64_t writtenBefore) {
+  forEachPath(plan, plan.leftovers,
+              [writtenBefore](const char* path) { platformRemoveAbandoned(path, writtenBefore); });
+}

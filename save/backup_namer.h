@@ -6,12 +6,16 @@
 // zero-padded number and an extension, as the profile's name format says.
 // The namer lists the backup folder, recognises the earlier backups of the
 // object by their names, and plans the name numbered one above the highest
-// it found and the deletion of the oldest backups beyond the profile's
-// limit. Nothing is deleted until the save flow has the new backup on disk.
+// it found. Once the host has saved, the namer lists the folder again and
+// deletes the oldest backups beyond the profile's limit, as the folder
+// stands then; it never deletes the new backup, nor the object's own file
+// that a link may show among the backups.
 // Every name it forms it recognises again on later saves with the same
 // settings, and it never deletes a file it does not recognise.
 #ifndef QK_SAVE_BACKUP_NAMER_H_
 #define QK_SAVE_BACKUP_NAMER_H_
+
+#include <stdint.h>
 
 #include <string>
 #include <vector>
@@ -28,7 +32,7 @@ struct BackupPlan {
   std::string folder;         // the backup folder, as given
   std::string path;           // the new backup: folder, the platform's separator, name
   std::string stagingPrefix;  // what the new backup's staging name starts with
-  std::vector<std::string> prune;      // backups to delete once the new one stands, oldest first
+  std::vector<std::string> prune;      // backups to delete, oldest first (see revisePruning)
   std::vector<std::string> leftovers;  // staging files of earlier saves of the object
 };
 
@@ -44,6 +48,16 @@ struct BackupPlan {
 bool planNextBackup(const char* folder, const char* objectFileName, const SaveProfile& profile,
                     BackupPlan* plan);
 
+// Lists the plan's folder again and replaces `plan->prune` with the
+// backups of `objectFileName` under `profile` beyond `profile.maxFiles`,
+// oldest first, as the folder stands now. Neither the new backup (the
+// plan's path) nor any name for the file at `objectPath` is counted or
+// chosen. When `newStands`, the new backup is one of the limit, so one
+// fewer of the others is kept. Returns false, choosing nothing, when the
+// object cannot be identified or the folder cannot be listed.
+bool revisePruning(const char* objectPath, const char* objectFileName, const SaveProfile& profile, bool newStands,
+                   BackupPlan* plan);
+
 // Adds to `list`, in ascending order of their numbers, every backup of
 // `objectFileName` in `folder` that a save with `profile` would recognise
 // (never a staging file). Returns false when the format or name is one
@@ -55,7 +69,9 @@ bool findBackups(const char* folder, const char* objectFileName, const SaveProfi
 // fails is passed over.
 void pruneBackups(const BackupPlan& plan);
 
-// Removes the leftovers of `plan` that no save is writing any more.
-void removeLeftovers(const BackupPlan& plan);
+// Removes the leftovers of `plan` that no save is writing any more and
+// that were last written before `writtenBefore` (a FILETIME; the save flow
+// passes abandonedBefore() of platform/staged_file.h).
+void removeLeftovers(const BackupPlan& plan, uint64_t writtenBefore);
 
 #endif  // QK_SAVE_BACKUP_NAMER_H_

@@ -5,6 +5,7 @@
 #include "archive/content_digest.h"
 #include "archive/progress_monitor.h"
 #include "platform/platform.h"
+#include "platform/staged_file.h"
 #include "platform/text.h"
 #include "plugin/host_services.h"
 #include "save/backup_namer.h"
@@ -136,7 +137,7 @@ bool backUpObject(const char* name, SaveKind kind, BackupPlan* plan, DigestState
   const char* backupFolder = chooseBackupFolder(folder, profile, texts, composed, &created);
   if (backupFolder == nullptr) return false;
   if (!planNextBackup(backupFolder, file, profile, plan)) return fail(texts.makeSave, nullptr);
-  removeLeftovers(*plan);
+  removeLeftovers(*plan, abandonedBefore());
   const char* failed = isCompressedFormat(profile.nameFormat) ? texts.compressedSave : texts.makeSave;
   PlatformFile* staged = writeStagedBackup(name, *plan, profile, reading);
   if (staged == nullptr) return fail(plan->path.c_str(), takeProgressAbort() ? kCancelled : failed);
@@ -149,16 +150,26 @@ bool backUpObject(const char* name, SaveKind kind, BackupPlan* plan, DigestState
   return stands || fail(plan->path.c_str(), failed);
 }
 
-// Called after the host saved the object `name`: when its file now holds
+// Called after the host's save of the object `name`: when its file holds
 // exactly the bytes that its new backup took (`reading`), the save changed
-// nothing and the backup only repeats the object, so it is removed.
-// Returns true when it was; false when there is no backup, the bytes
-// differ or cannot be compared, or the removal fails.
+// nothing (or the host could not save) and the backup only repeats the
+// object, so it is removed. Returns true when it was; false when there is
+// no backup, the bytes differ or cannot be compared, or the removal fails.
 bool removeBackupOfUnchangedObject(const char* name, const BackupPlan& plan, DigestState* reading) {
   if (plan.path.empty()) return false;
   ContentDigest taken;
   digestFinish(reading, &taken);
   return fileHasContent(name, taken) && platformDeleteFile(plan.path.c_str());
+}
+
+// Called after the host saved the object `name`: deletes the oldest
+// backups beyond the limit, as the folder stands now (another host may
+// have added or removed backups since the plan). The new backup, when it
+// still stands, is one of the limit.
+void pruneAfterSave(const char* name, SaveKind kind, bool newStands, BackupPlan* plan) {
+  if (plan->path.empty()) return;  // no backup was made
+  const char* file = fileNameOfPath(name);
+  if (file != nullptr && revisePruning(name, file, profileOf(kind), newStands, plan)) pruneBackups(*plan);
 }
 
 // Executes the host command `code` with one string argument `text`.
@@ -197,8 +208,8 @@ void runSaveFlow(SaveKind kind) {
     releaseHostServices();
     return;
   }
-  // With "Skip Unchanged Saves" the backup's reading is digested, and the
-  // pruning waits until the host's save shows whether anything changed.
+  // With "Skip Unchanged Saves" the backup's reading is digested, to tell
+  // after the host's save whether anything changed.
   bool skipUnchanged = profileOf(kind).skipUnchanged != 0;
   DigestState reading;
   if (skipUnchanged) digestStart(&reading);
@@ -206,7 +217,8 @@ void runSaveFlow(SaveKind kind) {
   if (!backUpObject(name, kind, &plan, skipUnchanged ? &reading : nullptr)) return;
   int32_t saved = executeHostSave();
   if (saved != 0) showError(name, "Failed to save file");
-  bool unchanged = skipUnchanged && saved == 0 && removeBackupOfUnchangedObject(name, plan, &reading);
-  if (!unchanged) pruneBackups(plan);  // an unchanged save leaves the folder as it found it
+  bool unchanged = skipUnchanged && removeBackupOfUnchangedObject(name, plan, &reading);
+  // A failed save leaves the object as it was: every backup stays.
+  if (saved == 0) pruneAfterSave(name, kind, !unchanged, &plan);
   releaseHostServices();
 }

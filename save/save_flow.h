@@ -3,9 +3,16 @@
 //
 // A save that cannot make its backup does not let the host save: it stops
 // with a message ending "object not saved", so the file on disk stays as
-// it was, and deletes no backup. The backups beyond the profile's limit are
-// deleted last, after the new backup stands and the host has saved. Every
-// way out releases the host services.
+// it was, and deletes no backup. Pruning happens last, and only after the
+// host has saved successfully: the folder is listed again then, and the
+// oldest backups beyond the profile's limit are deleted as it stands at
+// that moment, the new backup counting as one of the limit and never
+// deleted, and the object's own file never counted or deleted even when a
+// link shows it among the backups. A failed host save prunes nothing. With
+// "Skip Unchanged Saves", a backup that holds what the object holds after
+// the host's save (or its failure) is removed, and a successful save then
+// keeps up to the limit of the earlier backups. Every way out releases the
+// host services.
 #ifndef QK_SAVE_SAVE_FLOW_H_
 #define QK_SAVE_SAVE_FLOW_H_
 

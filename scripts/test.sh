@@ -29,9 +29,11 @@ linux_suite() {
     ctest --test-dir "build/$1" --output-on-failure -j"$jobs"
 }
 
+# The longest history (history_size=7) keeps the earlier access's stack of
+# a race as often as it can be kept; the suppressions do not depend on it.
 tsan_suite() {
   scripts/build.sh tsan
-  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan_suppressions.txt" \
+  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 history_size=7 suppressions=$PWD/tests/tsan_suppressions.txt" \
     ctest --test-dir build/tsan --output-on-failure -j"$jobs" -R '^SevenZip|^FaultInjectionTest\.EverySevenZip|^SaveFlowTest\.ASaveWithoutAnEdit'
 }
 

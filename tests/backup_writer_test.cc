@@ -75,7 +75,7 @@ TEST_F(BackupWriterTest, StagingFilesAreNoBackupsAndOnlyAbandonedOnesAreRemoved)
       std::sort(plan.leftovers.begin(), plan.leftovers.end());
       staged.erase(std::find(staged.begin(), staged.end(), others));
       EXPECT_EQ(plan.leftovers, staged);
-      removeLeftovers(plan);
+      removeLeftovers(plan, UINT64_MAX);  // of any age
       staged.erase(std::find(staged.begin(), staged.end(), abandoned));
       staged.push_back(others);
       std::sort(staged.begin(), staged.end());

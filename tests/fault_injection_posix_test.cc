@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/staged_file.h"
 #include "tests/fault_injection_fixture.h"
 #include "tests/support/fault_plan.h"
 #include "tests/support/output_file.h"
@@ -27,8 +28,10 @@ PlatformError killingHook(PlatformOperation operation) {
 }
 
 // A host killed while it writes a backup (a crash, a power cut) leaves
-// nothing that counts: the next save keeps the good backup, takes the
-// next number, and removes what the killed save left.
+// nothing that counts: the next save keeps the good backup and takes the
+// next number. What the killed save left (a staging file, when the file
+// system makes no unnamed files) is removed by a save only once it is a
+// few minutes old, as another system's live writer may hold it.
 TEST(KilledSaveTest, LeavesNothingThatALaterSaveCountsOrKeeps) {
   struct {
     int32_t format;
@@ -54,7 +57,9 @@ TEST(KilledSaveTest, LeavesNothingThatALaterSaveCountsOrKeeps) {
       ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "killed where planned";
       world.save(2);
       EXPECT_EQ(world.hostSaves(), 1);
-      EXPECT_EQ(listFolder(world.backupFolder()), (std::vector<std::string>{backupName(c, 1), backupName(c, 2)}));
+      std::vector<std::string> left = listFolder(world.backupFolder());
+      if (named && !left.empty() && isStagingName(left[0].c_str(), "Robot")) left.erase(left.begin());
+      EXPECT_EQ(left, (std::vector<std::string>{backupName(c, 1), backupName(c, 2)}));
       EXPECT_TRUE(backupContents(world.backupFolder() + kSeparator + backupName(c, 1), c.format) == state(0));
       EXPECT_TRUE(backupContents(world.backupFolder() + kSeparator + backupName(c, 2), c.format) == state(1));
     }

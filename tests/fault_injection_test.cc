@@ -63,15 +63,19 @@ Outcome expectedOutcome(const SaveCase& c, PlatformOperation operation, int call
     case kPlatformOpProcessorCount:  // one encoder thread
     case kPlatformOpCurrentTime:     // another staging name
     case kPlatformOpCreateUnnamed:   // a staging name instead
-    case kPlatformOpFindNext:        // only backup 1 is seen: backup 2 is taken, so the namer lists again
       return {Outcome::None, 0, saved, true};
-    case kPlatformOpDelete:  // a failed pruning is ignored
+    case kPlatformOpFindNext:  // only backup 1 is seen; in the plan backup 2 is taken, so the namer lists again
+      if (call != 2) return {Outcome::None, 0, saved, true};
+      return {Outcome::None, 0, numbers(1, made), true};  // listing to prune: one is within the limit
+    case kPlatformOpDelete:        // a failed pruning is ignored
+    case kPlatformOpFileIdentity:  // the object, or a backup, cannot be told apart: it is not pruned
       return {Outcome::None, 0, numbers(1, made), true};
     case kPlatformOpClose:  // the source, read to its end; then the published backup
       return call == 1 ? Outcome{Outcome::None, 0, saved, true} : failed;
     case kPlatformOpMakeDirectory:  // taken as there when it "exists", then cannot be listed
       return {error == kPlatformFileExists ? Outcome::MakeSaveAlone : Outcome::FolderCreation, 0, {}, false};
     case kPlatformOpFindFirst:  // "no backups": backup 1 is taken, if any, so the namer lists again
+      if (call > 1) return {Outcome::None, 0, numbers(1, made), true};  // listing again to prune
       if (error != kPlatformFileNotFound) return {Outcome::MakeSaveAlone, 0, {}, true};
       return {Outcome::None, 0, saved, true};
     case kPlatformOpSyncFolder:  // a folder that cannot be opened is no reason to fail

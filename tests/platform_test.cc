@@ -112,6 +112,31 @@ TEST_F(PlatformTest, OthersMayReadAStagedFileWhileItIsWritten) {
   platformClose(file);
 }
 
+// A leftover goes only when every time stamp is older than the cutoff and
+// it is not read-only: another system's live writer holds no lock we see.
+TEST_F(PlatformTest, RemovingAnAbandonedFileSparesFreshAndReadOnlyOnes) {
+  const uint64_t later = platformCurrentFileTime() + 36000000000ull;  // in an hour: every file is older
+  struct {
+    const char* label;
+    bool readOnly;
+    uint64_t writtenBefore;
+    int removed;
+  } cases[] = {
+      {"just written", false, abandonedBefore(), 0},
+      {"older than the cutoff", false, later, 1},
+      {"read-only", true, later, 0},
+  };
+  for (const auto& c : cases) {
+    const std::string path = dir_ + kSeparator + "Robot.qk0a1b2c3d.part";
+    writeFile(path, c.label);
+    if (c.readOnly) fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(platformRemoveAbandoned(path.c_str(), c.writtenBefore), c.removed) << c.label;
+    EXPECT_EQ(fs::exists(path), c.removed == 0) << c.label;
+    if (fs::exists(path)) fs::permissions(path, fs::perms::owner_all);
+    fs::remove(path);
+  }
+}
+
 TEST_F(PlatformTest, MakeDirectoryReportsTheErrorNumber) {
   std::string folder = dir_ + "/new";
   EXPECT_EQ(platformMakeDirectory(folder.c_str()), 0);

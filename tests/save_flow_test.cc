@@ -339,12 +339,13 @@ TEST_F(SaveFlowTest, BreakSaveSaveAgainKeepsTheBakOfTheGoodObject) {
     std::string second;       // the object the host holds at the second save
     int32_t hostResult;       // of the second save
     bool objectGoneAfterSave;  // the comparison cannot be made
-    std::string kept;         // the one BAK file left, as "name: bytes"
+    std::vector<std::string> kept;  // the BAK files left, as "name: bytes"
   } cases[] = {
-      {"save again", broken, 0, false, "Robot.bak1.lwo: " + good},
-      {"edited again", "LWO edited", 0, false, "Robot.bak2.lwo: " + broken},
-      {"host save fails", broken, 5, false, "Robot.bak2.lwo: " + broken},
-      {"object gone after the save", broken, 0, true, "Robot.bak2.lwo: " + broken},
+      {"save again", broken, 0, false, {"Robot.bak1.lwo: " + good}},
+      {"edited again", "LWO edited", 0, false, {"Robot.bak2.lwo: " + broken}},
+      {"host save fails", broken, 5, false, {"Robot.bak1.lwo: " + good}},  // the new backup repeats the object
+      // Nothing can be told apart from an object that is not there: nothing is pruned.
+      {"object gone after the save", broken, 0, true, {"Robot.bak1.lwo: " + good, "Robot.bak2.lwo: " + broken}},
   };
   for (const Case& c : cases) {
     const std::string folder = std::string(c.name) + "/.bak_save";
@@ -359,7 +360,56 @@ TEST_F(SaveFlowTest, BreakSaveSaveAgainKeepsTheBakOfTheGoodObject) {
     host().setAfterSave(nullptr);
     std::vector<std::string> kept;
     for (const auto& [name, bytes] : contentsOf(at(folder))) kept.push_back(name + ": " + bytes);
-    EXPECT_EQ(kept, std::vector<std::string>{c.kept}) << c.name;
+    EXPECT_EQ(kept, c.kept) << c.name;
+  }
+}
+
+// Pruning counts the backups as the folder stands once the host has saved:
+// never the object itself (a second link to it among the backups), not a
+// backup another host removed meanwhile, the new one only when it stays,
+// and nothing after a failed host save. A fresh staging file stays too: its
+// writer may be another system's host.
+TEST_F(SaveFlowTest, PruningCountsTheFolderAsItStandsAfterASuccessfulSave) {
+  struct Case {
+    const char* label;
+    uint32_t limit;
+    bool skipUnchanged, edit;
+    int32_t hostResult;
+    bool objectIsBackup1;           // Robot_001.lwo is a second link to the object
+    const char* removedDuringSave;  // another host's backup, removed as unchanged while this host saves
+    std::vector<std::string> kept;  // of Robot_001 to _003.lwo, and the new Robot_004.lwo
+  } cases[] = {
+      {"object is a backup", 2, false, true, 0, true, nullptr, {"Robot_001.lwo", "Robot_003.lwo", "Robot_004.lwo"}},
+      {"other host", 3, false, true, 0, false, "Robot_003.lwo", {"Robot_001.lwo", "Robot_002.lwo", "Robot_004.lwo"}},
+      {"lowered limit", 2, true, false, 0, false, nullptr, {"Robot_002.lwo", "Robot_003.lwo"}},
+      {"failed save", 1, false, true, 5, false, nullptr,
+       {"Robot_001.lwo", "Robot_002.lwo", "Robot_003.lwo", "Robot_004.lwo"}},
+  };
+  for (const Case& c : cases) {
+    configure([&c](SaveProfile& incremental, BakSaveProfile&) {
+      incremental.maxFiles = c.limit;
+      incremental.skipUnchanged = c.skipUnchanged;
+    });
+    reload();
+    const std::string object = openObject(std::string(c.label) + "/Robot.lwo", "LWO state");
+    const std::string backups = at(std::string(c.label) + "/.incr_save/");
+    fs::create_directory(backups);
+    for (const char* k : {"1", "2", "3"}) writeFile(backups + "Robot_00" + k + ".lwo", k);
+    writeFile(backups + "Robot.qk0a1b2c3d.part", "being written");
+    if (c.objectIsBackup1) {
+      fs::remove(backups + "Robot_001.lwo");
+      fs::create_hard_link(object, backups + "Robot_001.lwo");
+    }
+    if (c.edit) edit();
+    host().setSaveResult(c.hostResult);
+    if (c.removedDuringSave) host().setAfterSave([&] { fs::remove(backups + c.removedDuringSave); });
+    activate(kIncrementalServer);
+    host().setSaveResult(0);
+    host().setAfterSave(nullptr);
+    std::vector<std::string> kept = c.kept;
+    kept.insert(kept.begin(), "Robot.qk0a1b2c3d.part");
+    EXPECT_EQ(listFolder(backups), kept) << c.label;
+    EXPECT_EQ(readFile(object) == host().objectBytes(), c.hostResult == 0) << c.label << ": the object holds the save";
   }
 }
 

@@ -55,6 +55,7 @@ void touch(const std::string& path) {
 void fillFolder(const std::string& folder, int files) {
   fs::create_directories(folder);
   int backups = files / 10;
+  touch(folder + "/Robot.lwo");  // the object
   for (int k = 1; k <= backups; ++k) touch(folder + "/" + backupName(k));
   for (int k = 0; k < files - backups; ++k) {
     char name[32];
@@ -63,12 +64,17 @@ void fillFolder(const std::string& folder, int files) {
   }
 }
 
-// The --namer mode: one call of the namer with format 0 and `limit`.
+// The --namer mode: the namer's work in one save with format 0 and
+// `limit`: the plan, then (with a limit) the folder listed again as after
+// the host's save, the object Robot.lwo told apart, and the pruning.
 int runNamer(const char* folder, int limit) {
   SaveProfile profile;
   profile.maxFiles = static_cast<uint32_t>(limit);
   BackupPlan plan;
-  if (!planNextBackup(folder, "Robot.lwo", profile, &plan)) return 1;
+  const std::string object = std::string(folder) + "/Robot.lwo";
+  if (!planNextBackup(folder, "Robot.lwo", profile, &plan) ||
+      !revisePruning(object.c_str(), "Robot.lwo", profile, true, &plan))
+    return 1;
   pruneBackups(plan);
   return 0;
 }

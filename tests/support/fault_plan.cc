@@ -8,8 +8,8 @@ namespace {
 FaultPlan* installed = nullptr;
 
 const char* const kNames[kPlatformOpCount] = {
-    "FindFirst",     "FindNext",    "Delete",        "MakeDirectory",   "PathStatus", "SyncFolder",
-    "OpenRead",      "Copy",        "CreateUnnamed", "CreateNamed",     "Publish",
+    "FindFirst",     "FindNext",    "Delete",        "MakeDirectory",   "PathStatus", "FileIdentity",
+    "SyncFolder",    "OpenRead",    "Copy",          "CreateUnnamed",   "CreateNamed", "Publish",
     "RemoveAbandoned", "Read",      "Write",         "Seek",            "FileLength", "FileTimes",
     "SyncFile",      "Close",       "CurrentTime",   "TimeToDos",       "ProcessorCount",
 };
