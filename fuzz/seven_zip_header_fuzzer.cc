@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "7zCrc.h"
+#include "archive/entry_name.h"
 #include "archive/seven_zip_header.h"
 #include "fuzz/seven_zip_reader.h"
 
@@ -84,7 +85,7 @@ void checkContents(const qkfuzz::SevenZipContents& got, const SevenZipEntry& ent
   check(std::equal(props, props + 5, got.props), "LZMA properties read back differ");
   check(got.size == entry.size, "file size read back differs");
   check(got.crc == entry.crc, "file CRC read back differs");
-  check(got.name == entry.name, "name read back differs:", got.name);
+  check(got.name == entryNameUtf16(entry.name), "name read back differs from the name in UTF-16");
   check(got.creationTime == entry.creationTime, "creation time read back differs");
   check(got.lastWriteTime == entry.lastWriteTime, "last-write time read back differs");
   check(got.attributes == 0x20, "attributes are not the archive bit");

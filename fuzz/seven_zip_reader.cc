@@ -106,8 +106,7 @@ void readName(Cursor& c, SevenZipContents* out) {
   for (;;) {
     const uint64_t unit = c.little(2);
     if (c.failed() || unit == 0) break;
-    if (unit > 0xFF) c.fail("a name unit above 0xFF");
-    out->name += static_cast<char>(unit);
+    out->name += static_cast<char16_t>(unit);
   }
   if (propertySize != 2 * out->name.size() + 3) c.fail("name size differs from the name");
 }

@@ -22,7 +22,7 @@ struct SevenZipContents {
   uint8_t props[5] = {};        // the coder's LZMA properties
   uint64_t size = 0;            // the file's unpacked size
   uint32_t crc = 0;             // the file's CRC-32
-  std::string name;             // each 16-bit unit of the name as one byte
+  std::u16string name;          // the name's 16-bit units
   uint64_t creationTime = 0;    // FILETIME
   uint64_t lastWriteTime = 0;   // FILETIME
   uint32_t attributes = 0;
