@@ -42,7 +42,7 @@ void randomCharacters(char* out) {
 // Returns `folder` and a separator, unless it ends in one already.
 std::string folderPrefix(const char* folder) {
   std::string path = folder;
-  if (!path.empty() && platformAfterLastSeparator(folder, path.size()) != path.size()) path += PLATFORM_SEPARATOR;
+  if (!path.empty() && !platformEndsInSeparator(folder, path.size())) path += PLATFORM_SEPARATOR;
   return path;
 }
 

@@ -44,6 +44,10 @@ size_t platformAfterLastSeparator(const char* path, size_t length) {
   return after;
 }
 
+int platformEndsInSeparator(const char* path, size_t length) {
+  return length > 0 && platformAfterLastSeparator(path, length) == length;
+}
+
 size_t platformFirstSeparator(const char* path) {
   size_t i = 0;
   while (path[i] != '\0' && !platformIsSeparator(path[i])) i += platformCharacterLength(path + i);

@@ -33,6 +33,10 @@ size_t platformWholeCharacters(const char* text, size_t limit);
 // bytes of `path`, or 0 when they hold none.
 size_t platformAfterLastSeparator(const char* path, size_t length);
 
+// Returns 1 iff the first `length` bytes of `path` end in a separator that
+// stands as a character of its own; 0 for a `length` of 0.
+int platformEndsInSeparator(const char* path, size_t length);
+
 // Returns the offset of the first separator of `path`, or its length when
 // it has none.
 size_t platformFirstSeparator(const char* path);

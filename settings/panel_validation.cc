@@ -52,7 +52,7 @@ size_t trimTrailing(char* buffer, size_t length, const char* set) {
 // stepping by characters: a double-byte character may end in '\\'.
 // Returns the new length.
 size_t trimTrailingSeparators(char* buffer, size_t length) {
-  while (length > 0 && platformAfterLastSeparator(buffer, length) == length) --length;
+  while (platformEndsInSeparator(buffer, length)) --length;
   buffer[length] = '\0';
   return length;
 }

@@ -197,7 +197,7 @@ bool isRootedFolder(const char* folder) {
 // alone, when the result would pass kMaxFolderLength characters.
 bool appendPart(char* path, size_t* length, const char* part) {
   size_t partLength = strlen(part);
-  size_t separator = *length > 0 && platformAfterLastSeparator(path, *length) != *length ? 1 : 0;
+  size_t separator = *length > 0 && !platformEndsInSeparator(path, *length) ? 1 : 0;
   if (*length + separator + partLength > kMaxFolderLength) return false;
   if (separator) path[(*length)++] = '/';
   memcpy(path + *length, part, partLength + 1);
@@ -244,7 +244,7 @@ const char* settingsFilePath() {
   if (hostServices.directoryInfo == nullptr) return nullptr;
   size_t length = composeSettingsFolder(path);
   if (length == 0) return nullptr;
-  if (platformAfterLastSeparator(path, length) != length) path[length++] = '/';
+  if (!platformEndsInSeparator(path, length)) path[length++] = '/';
   memcpy(path + length, kFileName, sizeof kFileName);
   return path;
 }
