@@ -24,6 +24,11 @@ void unloadLibrary(void* library);
 // `argv0` stands for the program when the system cannot name it.
 std::string pathBesideProgram(const char* argv0, const std::string& name);
 
+// Returns `path` as a full path (a relative one taken from the current
+// folder), as the host names every object it has opened; `path` itself
+// when the system cannot tell.
+std::string fullPathOf(const std::string& path);
+
 // Returns the folder in which a host keeps its settings by default:
 // $XDG_CONFIG_HOME/qkhost or ~/.config/qkhost on POSIX,
 // %APPDATA%\qkhost on Windows.

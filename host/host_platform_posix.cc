@@ -26,6 +26,12 @@ std::string pathBesideProgram(const char* argv0, const std::string& name) {
   return (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "/" + name;
 }
 
+std::string fullPathOf(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  char folder[4096];
+  return getcwd(folder, sizeof folder) != nullptr ? std::string(folder) + "/" + path : path;
+}
+
 std::string defaultSettingsFolder() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
   const char* home = std::getenv("HOME");

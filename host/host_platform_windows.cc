@@ -45,6 +45,12 @@ std::string pathBesideProgram(const char* argv0, const std::string& name) {
   return (separator == std::string::npos ? std::string(".") : path.substr(0, separator)) + "\\" + name;
 }
 
+std::string fullPathOf(const std::string& path) {
+  char full[MAX_PATH];
+  DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  return n > 0 && n < sizeof full ? std::string(full, n) : path;
+}
+
 std::string defaultSettingsFolder() {
   const char* appData = std::getenv("APPDATA");
   return std::string(appData && *appData ? appData : ".") + "\\qkhost";

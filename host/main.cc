@@ -35,8 +35,10 @@ const char kUsage[] =
     "                      loaded, becoming the object being edited\n"
     "  run SERVER          activate any server by name\n"
     "  info [PLUGIN.p]     list the plug-in's descriptor and servers\n"
-    "An OBJECT names the object being edited from then on; the host reads it\n"
-    "into memory and each save writes the in-memory object over that file.\n"
+    "An OBJECT names the object being edited from then on, by its full path as\n"
+    "the host names it (a relative OBJECT is taken from the current folder);\n"
+    "the host reads it into memory and each save writes the in-memory object\n"
+    "over that file.\n"
     "\n"
     "options:\n"
     "  --plugin FILE       the plug-in file (default: QK_RevKeeper.p beside qkhost)\n"
@@ -222,7 +224,7 @@ bool runOne(const std::vector<std::string>& command, const Options& o,
     return true;
   }
   if ((takesObject(name) || name == "open") && command.size() > 1) {
-    host.setObjectPath(command[1]);
+    host.setObjectPath(qkhost::fullPathOf(command[1]));
     if (!host.openObjectFile()) {
       std::cerr << "qkhost: cannot read object " << command[1] << '\n';
       return false;
