@@ -67,10 +67,11 @@ const char kUsage[] =
     "  --quiet             print nothing but errors of qkhost itself\n"
     "  --help              this text\n"
     "\n"
-    "exit status: 0 when every command ran and the plug-in reported no error,\n"
-    "1 when the plug-in showed an error or refused a save, 2 on a usage error,\n"
-    "3 when the plug-in file cannot be loaded, 4 when the plug-in made a call\n"
-    "the real host would not understand (printed on stderr).\n";
+    "exit status, the first that applies: 3 when the plug-in file cannot be\n"
+    "loaded; 2 on a usage error or a command that could not run (an object\n"
+    "that cannot be read, a server the plug-in lacks); 4 when the plug-in made\n"
+    "a call the real host would not understand (printed on stderr); 1 when the\n"
+    "plug-in showed an error or an information message; else 0.\n";
 
 struct Options {
   std::string plugin;

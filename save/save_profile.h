@@ -62,7 +62,8 @@ class SaveProfile {
   int32_t directoryMode = ObjectFolder;  // classifyDirectory(directory); never stored
   int32_t isBak = 0;             // 1 for a BAK profile: token "bak", global name allowed
   int32_t skipUnchanged = 0;     // nonzero: a save that leaves the object's bytes as they
-                                 // were removes its new backup and prunes nothing
+                                 // were removes its new backup, and keeps up to the limit
+                                 // of the earlier ones
 };
 
 class BakSaveProfile : public SaveProfile {
