@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "host/stand_in_host.h"
+#include "plugin/command.h"
 #include "plugin/host_services.h"
 #include "save/save_flow.h"
 #include "save/save_profile.h"
@@ -315,6 +316,63 @@ TEST(FaultInjectionTest, SettingsWriterKeepsThePreviousFileAtEveryPlatformCall) 
   std::printf("faulted settings writes: %d\n", runs);
 }
 
+
+// A session whose settings file is there but cannot be read at its start
+// (BAK limit 5 in the file, five BAK backups) backs up with the defaults,
+// prunes nothing and says so once; the next activation that reads the file
+// prunes by its limit. A missing file rightly gives the defaults (limit 1).
+TEST(UnreadableSettingsTest, BackupsAreMadeAndNoneDeletedUntilTheFileIsRead) {
+  const SaveCase bak = {BakSave, 3, 0, false};
+  const int heldThroughout = kRetriesBusyFiles ? 10 : 1;  // every try of one opening
+  const std::vector<int> unread = numbers(1, 7);
+  struct {
+    const char* row;
+    PlatformOperation failing;  // from the load's first call of it; kPlatformOpCount: no file
+    int times;
+    std::vector<int> kept;  // after two saves of the session
+  } rows[] = {
+      {"held through every try", kPlatformOpOpenRead, heldThroughout, unread},
+      {"held for 3 tries", kPlatformOpOpenRead, kRetriesBusyFiles ? 3 : 1, kRetriesBusyFiles ? numbers(3, 7) : unread},
+      {"read error", kPlatformOpRead, 1, unread},
+      {"seek error", kPlatformOpSeek, 1, unread},
+      {"no file", kPlatformOpCount, 0, {7}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.row);
+    World world(bak, "");
+    qkhost::StandInHost& host = world.host();
+    host.setFolder(HOST_FOLDER_SETTINGS, world.folder());
+    const std::string file = world.folder() + "/qk_revkeeper.cfg";
+    writeFile(file, std::string("INSV\1\0\0\0BLIM\4\0\0\0\5\0\0\0", 20));
+    FaultPlan plan;
+    auto activate = [&](int k, int failingCalls) {
+      host.setObjectBytes(state(k));
+      plan.failCall(r.failing, 1, r.failing == kPlatformOpOpenRead ? kPlatformAccessDenied : kPlatformIoError,
+                    failingCalls);
+      runCommand(host.globalFunction(), host.commandInterface(), BakSave);
+    };
+    auto kept = [&] {
+      std::vector<std::string> names;
+      for (int k : r.kept) names.push_back("Robot.bak" + std::to_string(k) + ".lwo");
+      return names;
+    };
+    firstActivation = 1;
+    for (int k = 1; k <= 5; ++k) activate(k, 0);
+    if (r.failing == kPlatformOpCount) std::filesystem::remove(file);
+    firstActivation = 1;  // a new session
+    host.clearRecords();
+    activate(6, r.times);
+    activate(7, r.times);
+    EXPECT_EQ(listFolder(world.backupFolder()), kept());
+    std::string shown;
+    for (const qkhost::HostMessage& m : host.messages()) shown += m.firstLine + " | " + m.secondLine.value_or("");
+    EXPECT_EQ(shown, r.kept != unread ? "" : file + " | Settings could not be read; backups are kept and nothing "
+                                                    "is deleted until they can be");
+    activate(8, 0);
+    EXPECT_EQ(listFolder(world.backupFolder()).size(), r.failing == kPlatformOpCount ? 1u : 5u);
+    EXPECT_EQ(host.saveCount(), 8);
+  }
+}
 
 TEST(DurableBackupTest, FoldersMadeForABackupAreFlushedUpToTheObjectsFolder) {
   struct Case {
