@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "host/stand_in_host.h"
-#include "plugin/command.h"
 #include "plugin/host_services.h"
 #include "save/save_flow.h"
 #include "save/save_profile.h"
@@ -340,37 +339,26 @@ TEST(UnreadableSettingsTest, BackupsAreMadeAndNoneDeletedUntilTheFileIsRead) {
   for (const auto& r : rows) {
     SCOPED_TRACE(r.row);
     World world(bak, "");
-    qkhost::StandInHost& host = world.host();
-    host.setFolder(HOST_FOLDER_SETTINGS, world.folder());
-    const std::string file = world.folder() + "/qk_revkeeper.cfg";
-    writeFile(file, std::string("INSV\1\0\0\0BLIM\4\0\0\0\5\0\0\0", 20));
+    const std::string file = world.keepFiveBakBackups();
+    if (r.failing == kPlatformOpCount) std::filesystem::remove(file);
     FaultPlan plan;
     auto activate = [&](int k, int failingCalls) {
-      host.setObjectBytes(state(k));
       plan.failCall(r.failing, 1, r.failing == kPlatformOpOpenRead ? kPlatformAccessDenied : kPlatformIoError,
                     failingCalls);
-      runCommand(host.globalFunction(), host.commandInterface(), BakSave);
+      world.activate(k);
     };
-    auto kept = [&] {
-      std::vector<std::string> names;
-      for (int k : r.kept) names.push_back("Robot.bak" + std::to_string(k) + ".lwo");
-      return names;
-    };
-    firstActivation = 1;
-    for (int k = 1; k <= 5; ++k) activate(k, 0);
-    if (r.failing == kPlatformOpCount) std::filesystem::remove(file);
-    firstActivation = 1;  // a new session
-    host.clearRecords();
     activate(6, r.times);
     activate(7, r.times);
-    EXPECT_EQ(listFolder(world.backupFolder()), kept());
+    std::vector<std::string> kept;
+    for (int k : r.kept) kept.push_back("Robot.bak" + std::to_string(k) + ".lwo");
+    EXPECT_EQ(listFolder(world.backupFolder()), kept);
     std::string shown;
-    for (const qkhost::HostMessage& m : host.messages()) shown += m.firstLine + " | " + m.secondLine.value_or("");
+    for (const qkhost::HostMessage& m : world.host().messages()) shown += m.firstLine + " | " + m.secondLine.value_or("");
     EXPECT_EQ(shown, r.kept != unread ? "" : file + " | Settings could not be read; backups are kept and nothing "
                                                     "is deleted until they can be");
     activate(8, 0);
     EXPECT_EQ(listFolder(world.backupFolder()).size(), r.failing == kPlatformOpCount ? 1u : 5u);
-    EXPECT_EQ(host.saveCount(), 8);
+    EXPECT_EQ(world.host().saveCount(), 8);
   }
 }
 
