@@ -9,6 +9,23 @@
 
 int firstActivation = 1;
 
+namespace {
+
+// Resets both profiles and loads the settings file over them. The first
+// time the file turns out to be there but unreadable, tells the artist
+// that backups are kept and none deleted until it can be read.
+void loadProfiles() {
+  int toldBefore = settingsUnreadable();  // an earlier load of this session found it unreadable
+  incrementalProfile().reset();
+  bakProfile().reset();
+  loadSettings();  // a missing or damaged file leaves the defaults in force
+  if (!settingsUnreadable() || toldBefore || hostServices.messages == nullptr) return;
+  hostServices.messages->error(
+      settingsFilePath(), "Settings could not be read; backups are kept and nothing is deleted until they can be");
+}
+
+}  // namespace
+
 void runCommand(HostGlobalFunc global, HostCommandInterface* commands, SaveKind kind) {
   if (!acquireHostServices(global, commands, kind == Configure || kind == OpenBackup ? 1 : 0)) {
     if (hostServices.messages != nullptr)
@@ -16,11 +33,9 @@ void runCommand(HostGlobalFunc global, HostCommandInterface* commands, SaveKind 
     releaseHostServices();  // leave no pointer of this host behind
     return;
   }
-  if (firstActivation) {
+  if (firstActivation || settingsReloadDue()) {
     firstActivation = 0;
-    incrementalProfile().reset();
-    bakProfile().reset();
-    loadSettings();  // a missing or damaged file leaves the defaults in force
+    loadProfiles();
   }
   if (kind == Configure) {
     runOptionsPanel();

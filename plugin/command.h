@@ -16,8 +16,10 @@ enum SaveKind : int32_t {
 extern int firstActivation;
 
 // Acquires the host services, performs the first-use initialisation when it
-// is due (reset both profiles, then load the settings file over them) and
-// runs the options panel, the save flow or the opening of a backup. A host without "SAVE" gets the
+// is due (reset both profiles, then load the settings file over them; again
+// at each activation while the file is there but cannot be read, and the
+// first such failure is shown) and runs the options panel, the save flow or
+// the opening of a backup. A host without "SAVE" gets the
 // error "Internal error (API init failed)" and nothing else happens.
 void runCommand(HostGlobalFunc global, HostCommandInterface* commands, SaveKind kind);
 

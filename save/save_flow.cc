@@ -12,6 +12,7 @@
 #include "save/backup_writer.h"
 #include "save/path_helpers.h"
 #include "save/save_profile.h"
+#include "settings/settings_file.h"
 
 namespace {
 
@@ -218,7 +219,8 @@ void runSaveFlow(SaveKind kind) {
   int32_t saved = executeHostSave();
   if (saved != 0) showError(name, "Failed to save file");
   bool unchanged = skipUnchanged && removeBackupOfUnchangedObject(name, plan, &reading);
-  // A failed save leaves the object as it was: every backup stays.
-  if (saved == 0) pruneAfterSave(name, kind, !unchanged, &plan);
+  // A failed save leaves the object as it was: every backup stays. So do
+  // they while the limit is a default that stands in for unread settings.
+  if (saved == 0 && !settingsUnreadable()) pruneAfterSave(name, kind, !unchanged, &plan);
   releaseHostServices();
 }

@@ -8,7 +8,8 @@
 // oldest backups beyond the profile's limit are deleted as it stands at
 // that moment, the new backup counting as one of the limit and never
 // deleted, and the object's own file never counted or deleted even when a
-// link shows it among the backups. A failed host save prunes nothing. With
+// link shows it among the backups. A failed host save prunes nothing, nor
+// does any save while the settings file cannot be read. With
 // "Skip Unchanged Saves", a backup that holds what the object holds after
 // the host's save (or its failure) is removed, and a successful save then
 // keeps up to the limit of the earlier backups. Every way out releases the

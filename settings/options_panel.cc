@@ -127,6 +127,17 @@ void storeInput(HostPanel panel, const AcceptedTexts& accepted) {
   if (accepted.globalName != nullptr) bak.globalName.assign(accepted.globalName);
 }
 
+// Writes the stored values to the settings file, or tells the artist that
+// they last only until the host quits, and why.
+void writeSettingsOrReport() {
+  if (saveSettings()) return;
+  const char* path = settingsFilePath();
+  showPanelError(path != nullptr ? path : "Settings folder unknown",
+                 settingsUnreadable() ? "Settings could not be read and were left as they are, these values last "
+                                        "until Modeler quits"
+                                      : "Failed to save settings, they last until Modeler quits");
+}
+
 }  // namespace
 
 int runOptionsPanel() {
@@ -144,7 +155,7 @@ int runOptionsPanel() {
     AcceptedTexts accepted;
     if (!acceptInput(panel, &globalNameConfirmed, &accepted)) continue;  // shown again as left
     storeInput(panel, accepted);
-    saveSettings();  // a file that cannot be written leaves the new values in memory
+    writeSettingsOrReport();
     stored = 1;
   }
   xpanel->destroy(panel);

@@ -6,7 +6,10 @@
 // validates both directories and the global BAK name. A refusal shows its
 // message and opens the panel again with the input as the user left it;
 // accepted input is stored in both profiles and written to the settings
-// file. Cancel changes nothing.
+// file. When the file cannot be written, or was there but could not be
+// read (it is then never written over), an error names it (or says
+// "Settings folder unknown") and the values last until the host quits.
+// Cancel changes nothing.
 #ifndef QK_SETTINGS_OPTIONS_PANEL_H_
 #define QK_SETTINGS_OPTIONS_PANEL_H_
 

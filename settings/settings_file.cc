@@ -31,7 +31,7 @@
 // skips them. The reader takes chunks in any order, lets the last of a tag
 // win, and skips tags it does not know (up to 0x100000 bytes each, within
 // the file). Not stored: each profile's directoryMode, which is derived
-// from its directory after a complete read, and isBak.
+// from its directory after every read past the header, and isBak.
 
 namespace {
 
@@ -100,10 +100,18 @@ void encode32(uint32_t value, unsigned char* bytes) {
   for (int i = 0; i < 4; ++i) bytes[i] = static_cast<unsigned char>(value >> (8 * i));
 }
 
+// An open settings file being read, and whether the file system failed.
+struct Reader {
+  PlatformFile* file;
+  uint64_t size;      // the file's length when the read began
+  bool failed;        // a read or a seek failed: the file could not be read
+};
+
 // Returns 1 iff all `size` bytes were read.
-int readExactly(PlatformFile* file, void* buffer, size_t size) {
+int readExactly(Reader* reader, void* buffer, size_t size) {
   size_t got = size;
-  return platformRead(file, buffer, &got) && got == size;
+  if (!platformRead(reader->file, buffer, &got)) reader->failed = true;
+  return !reader->failed && got == size;
 }
 
 // Returns 1 iff all `size` bytes were written.
@@ -112,9 +120,9 @@ int writeExactly(PlatformFile* file, const void* buffer, size_t size) {
   return platformWrite(file, buffer, &put);
 }
 
-int readInteger(PlatformFile* file, uint32_t length, void* field) {
+int readInteger(Reader* reader, uint32_t length, void* field) {
   unsigned char payload[4];
-  if (length != sizeof payload || !readExactly(file, payload, sizeof payload)) return 0;
+  if (length != sizeof payload || !readExactly(reader, payload, sizeof payload)) return 0;
   uint32_t value = decode32(payload);
   memcpy(field, &value, sizeof value);  // the bit pattern, whatever the field's signedness
   return 1;
@@ -122,43 +130,47 @@ int readInteger(PlatformFile* file, uint32_t length, void* field) {
 
 // A string payload must be read whole and hold a zero byte within its
 // length; only the characters before the first zero count.
-int readText(PlatformFile* file, uint32_t length, OwnedString* field) {
+int readText(Reader* reader, uint32_t length, OwnedString* field) {
   if (length == 0) {
     field->assign(nullptr);
     return 1;
   }
   char payload[kMaxTextLength];
-  if (length > sizeof payload || !readExactly(file, payload, length) ||
+  if (length > sizeof payload || !readExactly(reader, payload, length) ||
       memchr(payload, '\0', length) == nullptr)
     return 0;
   field->assign(payload);
   return 1;
 }
 
-int skipChunk(PlatformFile* file, uint32_t length, uint64_t fileSize) {
+int skipChunk(Reader* reader, uint32_t length) {
+  if (length > kMaxSkippedLength) return 0;
   uint64_t position = 0;
-  return length <= kMaxSkippedLength &&
-         platformSeek(file, length, kPlatformSeekCurrent, &position) && position <= fileSize;
+  if (!platformSeek(reader->file, length, kPlatformSeekCurrent, &position)) reader->failed = true;
+  return !reader->failed && position <= reader->size;
 }
 
 // Reads the payload of the chunk whose head is `head`. Returns 1 on success.
-int readChunk(PlatformFile* file, const unsigned char* head, uint64_t fileSize) {
+int readChunk(Reader* reader, const unsigned char* head) {
   uint32_t length = decode32(head + 4);
   const StoredField* field = findField(head);
-  if (field == nullptr) return skipChunk(file, length, fileSize);
-  if (field->integer != nullptr) return readInteger(file, length, field->integer);
-  return readText(file, length, field->text);
+  if (field == nullptr) return skipChunk(reader, length);
+  if (field->integer != nullptr) return readInteger(reader, length, field->integer);
+  return readText(reader, length, field->text);
 }
 
 // Reads the chunks from the file's position to its end. Returns 1 when
 // every chunk was read; 0 at the first that could not be.
-int readChunks(PlatformFile* file, uint64_t fileSize) {
+int readChunks(Reader* reader) {
   for (;;) {
     unsigned char head[kChunkHeadSize];
     size_t got = sizeof head;
-    if (!platformRead(file, head, &got)) return 0;  // a read error is not the end of the file
+    if (!platformRead(reader->file, head, &got)) {
+      reader->failed = true;  // a read error is not the end of the file
+      return 0;
+    }
     if (got < sizeof head) return 1;  // the end, perhaps after a few stray bytes
-    if (!readChunk(file, head, fileSize)) return 0;
+    if (!readChunk(reader, head)) return 0;
   }
 }
 
@@ -237,6 +249,26 @@ int writeNewFile(const char* folder, const char* target) {
   return platformClose(file) && written;
 }
 
+// What the last load made of the settings file.
+enum FileState {
+  kFileInForce,   // read, or missing, or damaged: the profiles hold what it gave
+  kFileUnread,    // there but unreadable: the profiles hold the defaults
+  kFileSetAside,  // unreadable, and the options panel's values stand instead
+};
+FileState fileState = kFileInForce;
+
+// True unless `path` names nothing for certain: it has no status, and a
+// search for it finds no such entry or no folder to hold it.
+bool somethingAt(const char* path) {
+  int isDirectory = 0;
+  if (platformPathStatus(path, &isDirectory)) return true;
+  PlatformFindData found;
+  PlatformError error = kPlatformOk;
+  PlatformSearch* search = platformFindFirst(path, &found, &error);
+  platformFindClose(search);
+  return search == nullptr && error != kPlatformFileNotFound && error != kPlatformPathNotFound;
+}
+
 }  // namespace
 
 const char* settingsFilePath() {
@@ -250,16 +282,29 @@ const char* settingsFilePath() {
 }
 
 int loadSettings() {
+  fileState = kFileInForce;
   const char* path = settingsFilePath();
   if (path == nullptr) return 0;
   PlatformFile* file = platformOpenRead(path);
-  if (file == nullptr) return 0;
-  int loaded = readSettings(file);
+  PlatformError error = file == nullptr && somethingAt(path) ? kPlatformIoError : kPlatformOk;
+  int loaded = file != nullptr && readSettings(file, &error);
   platformClose(file);
-  return loaded;
+  if (error == kPlatformOk) return loaded;
+  fileState = kFileUnread;
+  incrementalProfile().reset();
+  bakProfile().reset();
+  return 0;
 }
 
+int settingsUnreadable() { return fileState != kFileInForce; }
+
+int settingsReloadDue() { return fileState == kFileUnread; }
+
 int saveSettings() {
+  if (settingsUnreadable()) {
+    fileState = kFileSetAside;  // the values just stored stand for the session
+    return 0;
+  }
   const char* path = settingsFilePath();
   if (path == nullptr) return 0;
   char folder[kPathSize];
@@ -273,28 +318,33 @@ int saveSettings() {
   return 1;
 }
 
-int readSettings(PlatformFile* file) {
-  uint64_t fileSize = 0;
-  if (!platformSeek(file, 0, kPlatformSeekEnd, &fileSize) ||
-      !platformSeek(file, 0, kPlatformSeekSet, nullptr))
+int readSettings(PlatformFile* file, PlatformError* error) {
+  Reader reader = {file, 0, false};
+  if (!platformSeek(file, 0, kPlatformSeekEnd, &reader.size) ||
+      !platformSeek(file, 0, kPlatformSeekSet, nullptr)) {
+    *error = kPlatformIoError;
     return 0;
+  }
   unsigned char header[kHeaderSize];
-  if (!readExactly(file, header, sizeof header) || memcmp(header, kMagic, sizeof kMagic) != 0 ||
-      decode32(header + 4) != kVersion)
+  if (!readExactly(&reader, header, sizeof header) || memcmp(header, kMagic, sizeof kMagic) != 0 ||
+      decode32(header + 4) != kVersion) {
+    if (reader.failed) *error = kPlatformIoError;
     return 0;
+  }
 
   SaveProfile& incremental = incrementalProfile();
   BakSaveProfile& bak = bakProfile();
   incremental.reset();
   bak.reset();
-  int complete = readChunks(file, fileSize);
+  int complete = readChunks(&reader);
+  if (reader.failed) *error = kPlatformIoError;
   // A file written by hand or by an older panel may hold any number.
   keepValuesInRange(incremental);
   keepValuesInRange(bak);
-  if (!complete) return 0;
+  // Each folder is where its text says, even when a later chunk broke off.
   incremental.directoryMode = classifyDirectory(incremental.directory.get());
   bak.directoryMode = classifyDirectory(bak.directory.get());
-  return 1;
+  return complete;
 }
 
 int writeSettings(PlatformFile* file) {

@@ -86,6 +86,25 @@ TEST(BusyFileTest, AFileHeldForAMomentDelaysTheSaveAndOneHeldThroughoutFailsAsBe
   }
 }
 
+// Another program holds the settings file without sharing at a session's
+// start: the BAK save backs up with the defaults, deletes none of the five
+// backups the file's limit of 5 keeps, and says so; once the file is free,
+// the next save reads it and prunes by its limit.
+TEST(BusyFileTest, SettingsHeldAtTheSessionsStartDeleteNoBackup) {
+  World world({BakSave, 3, 0, false}, "");
+  const std::string file = world.keepFiveBakBackups();
+  HANDLE held = hold(file, GENERIC_READ, 0);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  world.activate(6);
+  CloseHandle(held);
+  EXPECT_EQ(listFolder(world.backupFolder()).size(), 6u);
+  ASSERT_EQ(world.host().messages().size(), 1u);
+  EXPECT_EQ(world.host().messages()[0].firstLine, file);
+  world.activate(7);
+  EXPECT_EQ(listFolder(world.backupFolder()).size(), 5u);
+  EXPECT_EQ(world.host().saveCount(), 7);
+}
+
 // The second process: deletes every file in the backup folder whenever
 // the save is about to flush its staged backup or to close a file.
 std::string deleteCommand;

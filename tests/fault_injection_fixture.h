@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/stand_in_host.h"
+#include "plugin/command.h"
 #include "plugin/host_services.h"
 #include "save/save_flow.h"
 #include "save/save_profile.h"
@@ -77,6 +78,27 @@ class World {
     host_.setObjectBytes(state(saveNumber));
     ASSERT_EQ(acquireHostServices(host_.globalFunction(), host_.commandInterface(), 0), 1);
     runSaveFlow(case_.kind);
+  }
+
+  // Runs the whole command in-process (the settings load included), the
+  // host holding state `saveNumber`.
+  void activate(int saveNumber) {
+    host_.setObjectBytes(state(saveNumber));
+    runCommand(host_.globalFunction(), host_.commandInterface(), case_.kind);
+  }
+
+  // Gives the host a settings file in the world's folder that keeps 5 BAK
+  // backups, and makes those five in a session of their own (states 1 to
+  // 5). Returns the file's path; the next activation starts a new session.
+  std::string keepFiveBakBackups() {
+    host_.setFolder(HOST_FOLDER_SETTINGS, folder_.path());
+    const std::string file = folder_.path() + "/qk_revkeeper.cfg";
+    writeFile(file, std::string("INSV\1\0\0\0BLIM\4\0\0\0\5\0\0\0", 20));
+    firstActivation = 1;
+    for (int k = 1; k <= 5; ++k) activate(k);
+    firstActivation = 1;
+    host_.clearRecords();
+    return file;
   }
 
   std::string backupFolder() const {

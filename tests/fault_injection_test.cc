@@ -316,6 +316,50 @@ TEST(FaultInjectionTest, SettingsWriterKeepsThePreviousFileAtEveryPlatformCall) 
 }
 
 
+// A session whose settings file is there but cannot be read at its start
+// (BAK limit 5 in the file, five BAK backups) backs up with the defaults,
+// prunes nothing and says so once; the next activation that reads the file
+// prunes by its limit. A missing file rightly gives the defaults (limit 1).
+TEST(UnreadableSettingsTest, BackupsAreMadeAndNoneDeletedUntilTheFileIsRead) {
+  const SaveCase bak = {BakSave, 3, 0, false};
+  const std::vector<int> unread = numbers(1, 7);
+  struct {
+    const char* row;
+    PlatformOperation failing;  // from the load's first call of it; kPlatformOpCount: no file
+    int times;
+    std::vector<int> kept;  // after two saves of the session
+  } rows[] = {
+      {"held through every try", kPlatformOpOpenRead, kRetriesBusyFiles ? 10 : 1, unread},
+      {"read error", kPlatformOpRead, 1, unread},
+      {"seek error", kPlatformOpSeek, 1, unread},
+      {"no file", kPlatformOpCount, 0, {7}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.row);
+    World world(bak, "");
+    const std::string file = world.keepFiveBakBackups();
+    if (r.failing == kPlatformOpCount) std::filesystem::remove(file);
+    FaultPlan plan;
+    auto activate = [&](int k, int failingCalls) {
+      plan.failCall(r.failing, 1, r.failing == kPlatformOpOpenRead ? kPlatformAccessDenied : kPlatformIoError,
+                    failingCalls);
+      world.activate(k);
+    };
+    activate(6, r.times);
+    activate(7, r.times);
+    std::vector<std::string> kept;
+    for (int k : r.kept) kept.push_back("Robot.bak" + std::to_string(k) + ".lwo");
+    EXPECT_EQ(listFolder(world.backupFolder()), kept);
+    std::string shown;
+    for (const qkhost::HostMessage& m : world.host().messages()) shown += m.firstLine + " | " + m.secondLine.value_or("");
+    EXPECT_EQ(shown, r.kept != unread ? "" : file + " | Settings could not be read; backups are kept and nothing "
+                                                    "is deleted until they can be");
+    activate(8, 0);
+    EXPECT_EQ(listFolder(world.backupFolder()).size(), r.failing == kPlatformOpCount ? 1u : 5u);
+    EXPECT_EQ(world.host().saveCount(), 8);
+  }
+}
+
 TEST(DurableBackupTest, FoldersMadeForABackupAreFlushedUpToTheObjectsFolder) {
   struct Case {
     const char* directory;

@@ -16,6 +16,8 @@
 #include "settings/options_panel.h"
 #include "settings/panel_layout.h"
 #include "settings/panel_validation.h"
+#include "settings/settings_file.h"
+#include "tests/support/fault_plan.h"
 #include "tests/support/plugin_fixture.h"
 
 namespace qktest {
@@ -309,6 +311,40 @@ TEST_F(OptionsPanelTest, CancelAndAMissingPanelServiceChangeNothing) {
   hostServices.xpanel = nullptr;  // a host without "LWXPanel"
   EXPECT_EQ(runPanel({}), 0);
   EXPECT_TRUE(host().calls().empty());
+}
+
+// OK stores the values whatever becomes of the file, and says when they
+// last only until the host quits: a file there but unreadable since the
+// load is never written over; one that cannot be written is named.
+TEST_F(OptionsPanelTest, ValuesThatCannotBeWrittenLastForTheSessionAndSaySo) {
+  const std::string gone = inScratch("gone") + "/qk_revkeeper.cfg";
+  const std::string failed = " | Failed to save settings, they last until Modeler quits";
+  struct {
+    const char* row;
+    std::string folder;  // the host's settings folder
+    bool heldAtLoad;
+    std::string shown;
+  } rows[] = {
+      {"held at the load", settingsDir(), true,
+       "error: " + settingsFile() + " | Settings could not be read and were left as they are, these values last "
+       "until Modeler quits"},
+      {"folder missing", inScratch("gone"), false, "error: " + gone + failed},
+      {"no folder", "", false, "error: Settings folder unknown" + failed},
+  };
+  for (const auto& r : rows) {
+    useDefaults();
+    writeFile(settingsFile(), "as the artist left it");
+    host().setFolder(HOST_FOLDER_SETTINGS, r.folder);
+    {
+      FaultPlan plan;
+      plan.failCall(r.heldAtLoad ? kPlatformOpOpenRead : kPlatformOpCount, 1, kPlatformAccessDenied, 100);
+      loadSettings();
+    }
+    EXPECT_EQ(runPanel({{PanelAction::setInteger(kBakDigits, 4), PanelAction::ok()}}), 1) << r.row;
+    EXPECT_EQ(bakProfile().digits, 4) << r.row;
+    EXPECT_EQ(shownMessages(), std::vector<std::string>{r.shown}) << r.row;
+    EXPECT_EQ(readFile(settingsFile()), "as the artist left it") << r.row;
+  }
 }
 
 TEST(GlobalNameCharactersTest, ExactlyTheTwentyTwoAreIllegal) {

@@ -238,7 +238,11 @@ TEST_F(SettingsFileTest, LoadTakesWhatTheFileHoldsAndStopsAtTheFirstFault) {
        [](Profiles& p) { p.bak.maxFiles = 7; }},
       {"failure part-way", kHeader + textChunk("PATH", "C:\\abs") + intChunk("NDIG", 6) +
            chunk("FLIM", "abc"), 0, Reset,
-       [](Profiles& p) { p.incremental.directory = "C:\\abs"; p.incremental.digits = 6; }},
+       [](Profiles& p) {  // the folder read stays absolute
+         p.incremental.directory = "C:\\abs";
+         p.incremental.directoryMode = 2;
+         p.incremental.digits = 6;
+       }},
       {"string without a zero", kHeader + chunk("BGNM", "robot"), 0, Reset, nullptr},
       {"string cut short", kHeader + head("PATH", 20) + std::string("abc\0", 4), 0, Reset, nullptr},
       {"string of 261 bytes", kHeader + textChunk("PATH", std::string(260, 'a')), 0, Reset, nullptr},
