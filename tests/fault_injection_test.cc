@@ -368,33 +368,6 @@ TEST(DurableBackupTest, OnlyAFailedFlushOfTheFolderFailsTheSave) {
   }
 }
 
-// A listing that ends on an error part-way, after the host's save, leaves
-// every backup: the part listed could make a newer backup look like the
-// oldest. Four backups, a limit of 1: the listing to prune fails at its
-// first, second or third entry after the first.
-TEST(PruningFaultTest, AListingErrorWhilePruningPrunesNothing) {
-  struct {
-    int failingEntry;  // the call of FindNext that fails after the host's save; 0: none
-    std::vector<int> kept;
-  } rows[] = {{0, {4}}, {1, {1, 2, 3, 4}}, {2, {1, 2, 3, 4}}, {3, {1, 2, 3, 4}}};
-  const SaveCase c = {IncrementalSave, 0, 0, false};
-  for (const auto& r : rows) {
-    configureProfiles(c);
-    incrementalProfile().maxFiles = 0;
-    World world(c, "");
-    for (int k = 1; k <= 3; ++k) world.save(k);
-    incrementalProfile().maxFiles = 1;
-    FaultPlan plan;
-    world.host().setAfterSave([&] { plan.failCall(kPlatformOpFindNext, r.failingEntry, kPlatformIoError); });
-    world.save(4);
-    EXPECT_EQ(plan.fired(), r.failingEntry != 0);
-    std::vector<std::string> names;
-    for (int k : r.kept) names.push_back(backupName(c, k));
-    EXPECT_EQ(listFolder(world.backupFolder()), names) << "FindNext call " << r.failingEntry;
-    EXPECT_TRUE(world.host().messages().empty());
-  }
-}
-
 // With "Skip Unchanged Saves" and one BAK backup kept, a save without an
 // edit whose comparison fails at a call of the platform prunes as usual;
 // no failure counts as a match, and a failed removal deletes nothing.
