@@ -15,6 +15,7 @@
 struct PlatformSearch {
   std::vector<PlatformFindData> entries;
   size_t next = 0;
+  PlatformError error = kPlatformOk;  // what ended the listing early
 };
 
 namespace {
@@ -42,11 +43,10 @@ bool deliverNext(PlatformSearch* search, PlatformFindData* next) {
 }  // namespace
 
 PlatformSearch* platformFindFirst(const char* pattern, PlatformFindData* first, PlatformError* error) {
-  *error = platformInjectedFault(kPlatformOpFindFirst);
-  if (*error != kPlatformOk) return nullptr;
   PlatformSearch* search = new PlatformSearch;
-  *error = platformListMatches(pattern, &search->entries);
-  if (*error == kPlatformOk && search->entries.empty()) *error = kPlatformFileNotFound;
+  search->error = platformListMatches(pattern, &search->entries);
+  *error = kPlatformOk;
+  if (search->entries.empty()) *error = search->error != kPlatformOk ? search->error : kPlatformFileNotFound;
   if (*error != kPlatformOk) {
     delete search;
     return nullptr;
@@ -58,8 +58,14 @@ PlatformSearch* platformFindFirst(const char* pattern, PlatformFindData* first, 
 
 int platformFindNext(PlatformSearch* search, PlatformFindData* next) {
   if (search->next >= search->entries.size()) return 0;  // the end is no failure to inject
-  if (platformInjectedFault(kPlatformOpFindNext) != kPlatformOk) return 0;
+  if (PlatformError fault = platformInjectedFault(kPlatformOpFindNext)) {
+    search->error = fault;
+    search->next = search->entries.size();
+    return 0;
+  }
   return deliverNext(search, next);
 }
+
+PlatformError platformFindError(const PlatformSearch* search) { return search->error; }
 
 void platformFindClose(PlatformSearch* search) { delete search; }

@@ -10,10 +10,12 @@
 // Where a caller must tell failures apart, the error is a PlatformError.
 //
 // On Win32 another program may hold a file for a moment just after it was
-// written (a virus scanner, the search indexer, a sync client). Opening a
-// file to read it, deleting one and publishing one therefore try again
-// while they fail with a sharing violation, a lock violation or access
-// denied: up to 10 tries, waiting 25 ms longer before each (1.1 s in all).
+// written (a virus scanner, the search indexer, a sync client). Listing a
+// folder, opening a file to read it, deleting one and publishing one
+// therefore try again while they fail with a sharing violation, a lock
+// violation or access denied: up to 10 tries, waiting 25 ms longer before
+// each (1.1 s in all). Access denied on a read-only file is a refusal, not
+// a hold, and fails at once. Every call takes paths past MAX_PATH.
 #ifndef QK_PLATFORM_PLATFORM_H_
 #define QK_PLATFORM_PLATFORM_H_
 
@@ -36,7 +38,9 @@ enum PlatformError : int32_t {
   kPlatformFileNotFound = 2,   // no such file; a search with no matching entry
   kPlatformPathNotFound = 3,   // the folder of a path does not exist
   kPlatformAccessDenied = 5,
+  kPlatformBusy = 32,          // another program holds the file or folder (past the retries)
   kPlatformFileExists = 80,    // the target of an exclusive create exists
+  kPlatformNameTooLong = 206,  // a name or path longer than the system takes
   kPlatformIoError = 1117,     // any other failure of the device or system
 };
 
@@ -72,8 +76,14 @@ PlatformSearch* platformFindFirst(const char* pattern, PlatformFindData* first,
                                   PlatformError* error);
 
 // Fills `next` with the search's next entry and returns 1, or returns 0
-// when every entry has been delivered.
+// when no entry is left: every entry has been delivered, or the listing
+// ended early on an error (platformFindError tells which).
 int platformFindNext(PlatformSearch* search, PlatformFindData* next);
+
+// Returns kPlatformOk when the search delivers every matching entry of the
+// folder, or the error that ended its listing early: then the entries are
+// only part of the folder.
+PlatformError platformFindError(const PlatformSearch* search);
 
 // Ends a search and frees it. Accepts null.
 void platformFindClose(PlatformSearch* search);

@@ -10,6 +10,8 @@ int platformErrnoOf(PlatformError error) {
     case kPlatformFileNotFound: return ENOENT;
     case kPlatformPathNotFound: return ENOENT;
     case kPlatformAccessDenied: return EACCES;
+    case kPlatformBusy: return EBUSY;
+    case kPlatformNameTooLong: return ENAMETOOLONG;
     default: return EIO;
   }
 }

@@ -14,7 +14,7 @@
 // platform.h that can fail.
 enum PlatformOperation : int {
   kPlatformOpFindFirst,    // the search fails to start with the error
-  kPlatformOpFindNext,     // the listing ends early
+  kPlatformOpFindNext,     // the listing ends early with the error
   kPlatformOpDelete,
   kPlatformOpMakeDirectory,
   kPlatformOpPathStatus,

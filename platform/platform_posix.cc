@@ -41,6 +41,7 @@ PlatformError errorFromErrno(int number) {
     case EACCES: return kPlatformAccessDenied;
     case EPERM: return kPlatformAccessDenied;
     case EEXIST: return kPlatformFileExists;
+    case ENAMETOOLONG: return kPlatformNameTooLong;
     default: return kPlatformIoError;
   }
 }
@@ -113,16 +114,22 @@ PlatformError platformListMatches(const char* pattern, std::vector<PlatformFindD
   if (lastSeparator > pattern) folder.assign(pattern, static_cast<size_t>(lastSeparator - pattern));
   const char* namePattern = lastSeparator ? lastSeparator + 1 : pattern;
 
+  if (PlatformError fault = platformInjectedFault(kPlatformOpFindFirst))
+    return fault == kPlatformFileNotFound ? kPlatformOk : fault;  // "no entry" is an empty folder
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return errorFromErrno(errno);
   PlatformFindData data;
-  while (struct dirent* entry = readdir(dir)) {
+  for (;;) {
+    errno = 0;  // readdir tells its end from its failure by errno alone
+    struct dirent* entry = readdir(dir);
+    if (entry == nullptr) break;
     if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0) continue;
     if (matchesPattern(namePattern, entry->d_name) && describeEntry(folder, entry->d_name, &data))
       entries->push_back(data);
   }
+  PlatformError error = errno != 0 ? errorFromErrno(errno) : kPlatformOk;
   closedir(dir);
-  return kPlatformOk;
+  return error;
 }
 
 // ---------------------------------------------------------------------------

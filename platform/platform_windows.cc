@@ -2,12 +2,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include <direct.h>
-#include <errno.h>
 #include <stddef.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <sys/types.h>
 
 #include <string>
 #include <vector>
@@ -38,6 +34,9 @@ PlatformError errorFromCode(DWORD code) {
     case ERROR_ACCESS_DENIED: return kPlatformAccessDenied;
     case ERROR_FILE_EXISTS: return kPlatformFileExists;
     case ERROR_ALREADY_EXISTS: return kPlatformFileExists;
+    case ERROR_SHARING_VIOLATION: return kPlatformBusy;
+    case ERROR_LOCK_VIOLATION: return kPlatformBusy;
+    case ERROR_FILENAME_EXCED_RANGE: return kPlatformNameTooLong;
     default: return kPlatformIoError;
   }
 }
@@ -51,11 +50,6 @@ bool isDotEntry(const char* name) { return strcmp(name, ".") == 0 || strcmp(name
 constexpr int kBusyTries = 10;
 constexpr DWORD kBusyDelayStepMs = 25;
 
-// The errors such a program causes while it holds the file.
-bool isBusy(DWORD code) {
-  return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED;
-}
-
 }  // namespace
 
 // Returns true, with the last error set to the injected error, when this
@@ -68,20 +62,6 @@ bool platformFaulted(PlatformOperation operation) {
 }
 
 namespace {
-
-// Runs `attempt` (which returns true on success and sets the last error on
-// failure) until it succeeds, fails otherwise than busy, or has been tried
-// kBusyTries times. Each try counts as a call of `operation` and may be
-// failed by an injected fault. Returns true iff a try succeeded; the last
-// error is then that of the last try.
-template <typename Attempt>
-bool tryWhileBusy(PlatformOperation operation, Attempt attempt) {
-  for (int tried = 1;; ++tried) {
-    if (!platformFaulted(operation) && attempt()) return true;
-    if (tried == kBusyTries || !isBusy(GetLastError())) return false;
-    Sleep(kBusyDelayStepMs * static_cast<DWORD>(tried));
-  }
-}
 
 // Returns `path` as a full wide path after \\?\ (or \\?\UNC\ for a share),
 // which no MAX_PATH limit applies to; "" when it cannot be made.
@@ -99,48 +79,95 @@ std::wstring longPath(const char* path) {
   return L"\\\\?\\" + full;
 }
 
+// Returns true iff `code`, the error of a call on the file `path` (a long
+// path), is one that another program causes while it holds the file: a
+// sharing or lock violation, or access denied to a file that is not
+// read-only (one that is refuses for good). Keeps the last error.
+bool isBusy(DWORD code, const std::wstring& path) {
+  if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) return true;
+  if (code != ERROR_ACCESS_DENIED) return false;
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  SetLastError(code);
+  return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+}
+
+// Runs `attempt` (which returns true on success and sets the last error on
+// failure) on the file `path` (a long path) until it succeeds, fails
+// otherwise than busy, or has been tried kBusyTries times. Each try counts
+// as a call of `operation` and may be failed by an injected fault. Returns
+// true iff a try succeeded; the last error is then that of the last try.
+template <typename Attempt>
+bool tryWhileBusy(PlatformOperation operation, const std::wstring& path, Attempt attempt) {
+  for (int tried = 1;; ++tried) {
+    if (!platformFaulted(operation) && attempt()) return true;
+    if (tried == kBusyTries || !isBusy(GetLastError(), path)) return false;
+    Sleep(kBusyDelayStepMs * static_cast<DWORD>(tried));
+  }
+}
+
+// Returns the error for a call that failed with the last error, where
+// "" for `path` meant that the path could not be converted: too long.
+PlatformError lastError(const std::wstring& path) {
+  return path.empty() ? kPlatformNameTooLong : errorFromCode(GetLastError());
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// Directory search: FindFirstFileA does the matching; file_search.cc orders
+// Directory search: FindFirstFileW does the matching; file_search.cc orders
 // the entries, since only NTFS delivers them sorted.
 
+namespace {
+
+// Fills `data` with the found entry, its name in the ANSI code page.
+// Returns false for "." and "..", and for a name longer than a found name
+// holds in that code page (no name the plug-in makes).
+bool describeEntry(const WIN32_FIND_DATAW& found, PlatformFindData* data) {
+  int length = WideCharToMultiByte(CP_ACP, 0, found.cFileName, -1, data->name, sizeof data->name, nullptr, nullptr);
+  data->attributes = found.dwFileAttributes;
+  return length > 0 && !isDotEntry(data->name);
+}
+
+}  // namespace
+
 PlatformError platformListMatches(const char* pattern, std::vector<PlatformFindData>* entries) {
-  static_assert(sizeof(PlatformFindData::name) == sizeof(WIN32_FIND_DATAA::cFileName),
-                "a found name is one Windows path");
-  WIN32_FIND_DATAA found;
-  HANDLE handle = FindFirstFileA(pattern, &found);
-  if (handle == INVALID_HANDLE_VALUE) {
-    DWORD code = GetLastError();
-    return code == ERROR_FILE_NOT_FOUND ? kPlatformOk : errorFromCode(code);
-  }
+  std::wstring wide = longPath(pattern);
+  WIN32_FIND_DATAW found;
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  tryWhileBusy(kPlatformOpFindFirst, L"", [&] {
+    handle = wide.empty() ? INVALID_HANDLE_VALUE : FindFirstFileW(wide.c_str(), &found);
+    return handle != INVALID_HANDLE_VALUE;
+  });
+  if (handle == INVALID_HANDLE_VALUE)
+    return GetLastError() == ERROR_FILE_NOT_FOUND && !wide.empty() ? kPlatformOk : lastError(wide);
   PlatformFindData data;
   do {
-    if (isDotEntry(found.cFileName)) continue;
-    memcpy(data.name, found.cFileName, sizeof data.name);
-    data.attributes = found.dwFileAttributes;
-    entries->push_back(data);
-  } while (FindNextFileA(handle, &found));  // any failure ends the listing
+    if (describeEntry(found, &data)) entries->push_back(data);
+  } while (FindNextFileW(handle, &found));
+  DWORD code = GetLastError();
   FindClose(handle);
-  return kPlatformOk;
+  return code == ERROR_NO_MORE_FILES ? kPlatformOk : errorFromCode(code);
 }
 
 // ---------------------------------------------------------------------------
 // Files and folders by path.
 
 int platformDeleteFile(const char* path) {
-  return tryWhileBusy(kPlatformOpDelete, [&] { return DeleteFileA(path) != 0; });
+  std::wstring file = longPath(path);
+  return tryWhileBusy(kPlatformOpDelete, file, [&] { return DeleteFileW(file.c_str()) != 0; });
 }
 
 int platformMakeDirectory(const char* path) {
   if (PlatformError error = platformInjectedFault(kPlatformOpMakeDirectory)) return platformErrnoOf(error);
-  return _mkdir(path) == 0 ? 0 : errno;
+  std::wstring folder = longPath(path);
+  return CreateDirectoryW(folder.c_str(), nullptr) ? 0 : platformErrnoOf(lastError(folder));
 }
 
 int platformPathStatus(const char* path, int* isDirectory) {
-  struct _stat64 status;
-  if (platformFaulted(kPlatformOpPathStatus) || _stat64(path, &status) != 0) return 0;
-  *isDirectory = (status.st_mode & _S_IFDIR) != 0 ? 1 : 0;
+  if (platformFaulted(kPlatformOpPathStatus)) return 0;
+  DWORD attributes = GetFileAttributesW(longPath(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+  *isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 1 : 0;
   return 1;
 }
 
@@ -213,8 +240,9 @@ PlatformFile* platformOpenRead(const char* path) {
   // fopen: a host or a tool that holds it open for writing does not stop
   // a backup.
   HANDLE handle = INVALID_HANDLE_VALUE;
-  tryWhileBusy(kPlatformOpOpenRead, [&] {
-    handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+  std::wstring wide = longPath(path);
+  tryWhileBusy(kPlatformOpOpenRead, wide, [&] {
+    handle = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
     return handle != INVALID_HANDLE_VALUE;
   });
@@ -370,11 +398,11 @@ int platformPublish(PlatformFile* file, const char* path, PlatformError* error) 
   std::wstring target = longPath(path);
   if (!file->staged || file->writeFailed || target.empty()) {
     file->writeFailed = true;
-    *error = kPlatformIoError;
+    *error = target.empty() ? kPlatformNameTooLong : kPlatformIoError;
     return 0;
   }
   std::vector<char> info = renameInfo(target, file->replaces);
-  if (!tryWhileBusy(kPlatformOpPublish, [&] {
+  if (!tryWhileBusy(kPlatformOpPublish, target, [&] {
         return SetFileInformationByHandle(file->handle, FileRenameInfo, info.data(),
                                           static_cast<DWORD>(info.size())) != 0;
       })) {

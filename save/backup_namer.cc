@@ -173,20 +173,23 @@ struct Listing {
   const Spared* spared;                 // null: none
   std::vector<std::string>* leftovers;  // the object's staging files; null: not wanted
   int32_t highest = 0;                  // the highest number recognised, 0 when none
+  PlatformError error = kPlatformOk;    // why the folder could not be listed
 };
 
 // Lists `folder` for the series into `*listing`. Returns false when the
-// search cannot start for any reason but an empty result, or the pattern
-// or a kept backup's path does not fit a path buffer.
+// search cannot start for any reason but an empty result (setting
+// `listing->error`), or the pattern or a kept backup's path does not fit a
+// path buffer. A listing cut short by an error counts as far as it got,
+// except for pruning (a listing with spared files): there it fails, since
+// a part of the folder can make a newer backup look like the oldest.
 bool listBackups(const char* folder, const Series& s, Listing* listing) {
   char path[BACKUP_PATH_SIZE];
   if (!fits(snprintf(path, sizeof path, "%s%c%.*s*", folder, PLATFORM_SEPARATOR, STAGING_PREFIX_MAX, s.stem),
             sizeof path))
     return false;
   PlatformFindData entry;
-  PlatformError error;
-  Search search(platformFindFirst(path, &entry, &error), platformFindClose);
-  if (search == nullptr) return error == kPlatformFileNotFound;
+  Search search(platformFindFirst(path, &entry, &listing->error), platformFindClose);
+  if (search == nullptr) return listing->error == kPlatformFileNotFound;
   do {
     int32_t number;
     if ((entry.attributes & kSkippedAttributes) != 0) continue;
@@ -201,7 +204,8 @@ bool listBackups(const char* folder, const Series& s, Listing* listing) {
     if (listing->spared != nullptr && isSpared(path, *listing->spared)) continue;
     listing->keep->insertSorted(std::make_unique<BackupEntry>(number, entry.name), compareEntries);
   } while (platformFindNext(search.get(), &entry));
-  return true;
+  listing->error = platformFindError(search.get());
+  return listing->spared == nullptr || listing->error == kPlatformOk;
 }
 
 // Moves the oldest backups of `list` to `prune` until the list holds at
@@ -238,7 +242,10 @@ bool planNextBackup(const char* folder, const char* objectFileName, const SavePr
   BackupPlan next;
   BackupList list;
   Listing listing = {profile.maxFiles != 0 ? &list : nullptr, nullptr, &next.leftovers};
-  if (!listBackups(folder, series, &listing)) return false;
+  if (!listBackups(folder, series, &listing)) {
+    plan->listingError = listing.error;
+    return false;
+  }
   if (listing.highest == INT32_MAX) return false;  // no number is left above it
   char path[BACKUP_PATH_SIZE];
   if (!formResult(path, folder, series, profile.digits, listing.highest + 1)) return false;

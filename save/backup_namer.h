@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "save/backup_list.h"
 #include "save/save_profile.h"
 
@@ -34,15 +35,18 @@ struct BackupPlan {
   std::string stagingPrefix;  // what the new backup's staging name starts with
   std::vector<std::string> prune;      // backups to delete, oldest first (see revisePruning)
   std::vector<std::string> leftovers;  // staging files of earlier saves of the object
+  PlatformError listingError = kPlatformOk;  // why the folder could not be listed (set by a failed plan)
 };
 
 // Plans the next backup of `objectFileName` (a bare file name ending in
 // ".lwo") in `folder` (no trailing separator) and stores it in `*plan`:
 // the path numbered one above the highest backup found, and the backups
 // beyond `profile.maxFiles` to delete once it stands, so that the limit
-// then holds with the new one. Deletes nothing. Returns false, leaving
-// `*plan` as it was, when the name format is not 0..9, the folder cannot
-// be listed, a BAK profile's global name is in use but is not a bare file
+// then holds with the new one. A listing cut short by an error counts as
+// far as it got (the backup is never published over a file anyway).
+// Deletes nothing. Returns false, leaving `*plan` as it was but for its
+// `listingError`, when the name format is not 0..9, the folder cannot
+// be listed (`listingError` then says why), a BAK profile's global name is in use but is not a bare file
 // name of 1 to 255 characters, the highest backup number is already
 // 2147483647, or a path would not fit BACKUP_PATH_SIZE.
 bool planNextBackup(const char* folder, const char* objectFileName, const SaveProfile& profile,
@@ -54,7 +58,8 @@ bool planNextBackup(const char* folder, const char* objectFileName, const SavePr
 // plan's path) nor any name for the file at `objectPath` is counted or
 // chosen. When `newStands`, the new backup is one of the limit, so one
 // fewer of the others is kept. Returns false, choosing nothing, when the
-// object cannot be identified or the folder cannot be listed.
+// object cannot be identified or the folder cannot be listed in full (a
+// listing error part-way through included).
 bool revisePruning(const char* objectPath, const char* objectFileName, const SaveProfile& profile, bool newStands,
                    BackupPlan* plan);
 

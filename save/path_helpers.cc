@@ -54,7 +54,7 @@ int isDirectory(const char* path) {
 }
 
 int composeRelativeFolder(char* out, size_t size, const char* base, const char* relative) {
-  int written = snprintf(out, size, "%s/%s", base, relative);
+  int written = snprintf(out, size, "%s%c%s", base, PLATFORM_SEPARATOR, relative);
   if (written < 0 || static_cast<size_t>(written) >= size) return 0;
   platformNativeSeparators(out + strlen(base) + 1);
   return 1;

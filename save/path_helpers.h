@@ -28,8 +28,9 @@ int hasLwoExtension(const char* name);
 // Returns 1 iff `path` names an existing directory.
 int isDirectory(const char* path);
 
-// Writes `base`, '/' and `relative` into `out` (of `size` bytes), the
-// separators of `relative` made ones the platform reads (platformNativeSeparators).
+// Writes `base`, PLATFORM_SEPARATOR and `relative` into `out` (of `size`
+// bytes), the separators of `relative` made the platform's own
+// (platformNativeSeparators), so the folder reads alike in every message.
 // Returns 1 iff the whole text fits.
 int composeRelativeFolder(char* out, size_t size, const char* base, const char* relative);
 

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <string>
+
 #include "archive/content_digest.h"
 #include "archive/progress_monitor.h"
 #include "platform/platform.h"
@@ -46,6 +48,23 @@ const KindTexts kBakTexts = {
 
 // The second line when the user pressed abort on the progress monitor.
 const char kCancelled[] = "Backup cancelled, object not saved";
+
+// Returns `text`, a message ending in ", object not saved", with `cause`
+// in parentheses before that ending.
+std::string withCause(const char* text, const char* cause) {
+  std::string line = text;
+  return line.insert(line.rfind(", object not saved"), std::string(" (") + cause + ")");
+}
+
+// The cause shown when the backup folder cannot be listed with `error`.
+const char* listingCause(PlatformError error) {
+  switch (error) {
+    case kPlatformBusy: return "backup folder in use by another program";
+    case kPlatformAccessDenied: return "backup folder access denied";
+    case kPlatformNameTooLong: return "path too long";
+    default: return "backup folder cannot be listed";
+  }
+}
 
 const KindTexts& textsOf(SaveKind kind) { return kind == BakSave ? kBakTexts : kIncrementalTexts; }
 
@@ -128,7 +147,7 @@ bool syncBackupFolders(const char* backupFolder, const char* top) {
 bool backUpObject(const char* name, SaveKind kind, BackupPlan* plan, DigestState* reading) {
   const SaveProfile& profile = profileOf(kind);
   const KindTexts& texts = textsOf(kind);
-  if (strlen(name) >= PATH_BUFFER_SIZE) return fail(texts.makeSave, nullptr);
+  if (strlen(name) >= PATH_BUFFER_SIZE) return fail(name, withCause(texts.makeSave, "path too long").c_str());
   const char* folder = folderOfPath(name);
   const char* file = fileNameOfPath(name);
   if (folder == nullptr || file == nullptr) return true;
@@ -137,7 +156,10 @@ bool backUpObject(const char* name, SaveKind kind, BackupPlan* plan, DigestState
   bool created = false;  // the backup folder is new: its name must reach the disk too
   const char* backupFolder = chooseBackupFolder(folder, profile, texts, composed, &created);
   if (backupFolder == nullptr) return false;
-  if (!planNextBackup(backupFolder, file, profile, plan)) return fail(texts.makeSave, nullptr);
+  if (!planNextBackup(backupFolder, file, profile, plan)) {
+    if (plan->listingError == kPlatformOk) return fail(texts.makeSave, nullptr);
+    return fail(backupFolder, withCause(texts.makeSave, listingCause(plan->listingError)).c_str());
+  }
   removeLeftovers(*plan, abandonedBefore());
   const char* failed = isCompressedFormat(profile.nameFormat) ? texts.compressedSave : texts.makeSave;
   PlatformFile* staged = writeStagedBackup(name, *plan, profile, reading);

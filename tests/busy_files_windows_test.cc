@@ -1,17 +1,23 @@
-// Saves on Windows among other programs: files they hold for a moment or
-// for good, a second process that tries to delete the backup being made,
-// backup paths close to MAX_PATH, and two hosts saving one object.
+// Saves on Windows among other programs: files and folders they hold for a
+// moment or for good, read-only backups, a second process that tries to
+// delete the backup being made, backup paths around MAX_PATH, and two
+// hosts saving one object.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "host/stand_in_host.h"
 #include "platform/platform_fault.h"
+#include "save/open_flow.h"
+#include "save/open_panel.h"
 #include "tests/fault_injection_fixture.h"
+#include "tests/support/fault_plan.h"
 
 namespace qktest {
 namespace {
@@ -34,30 +40,35 @@ int runProcess(std::string commandLine) {
   return static_cast<int>(code);
 }
 
-// Opens `path` as another program would, sharing only `share`.
+// Opens the file or folder `path` as another program would, sharing only
+// `share`.
 HANDLE hold(const std::string& path, DWORD access, DWORD share) {
-  return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-// A scanner, an indexer or the host itself holds the object or the backup
-// that pruning deletes: for 300 ms (the save waits), or for the whole save
-// (reading the object then fails as it always did, with nothing lost; a
-// backup that cannot be deleted stays, as any failed pruning leaves it).
+// A scanner, an indexer or the host itself holds the object, the backup
+// that pruning deletes or the backup folder: for 300 ms (the save waits),
+// or for the whole save (reading the object or listing the folder then
+// fails, with nothing lost and the cause told; a backup that cannot be
+// deleted stays, as any failed pruning leaves it).
 TEST(BusyFileTest, AFileHeldForAMomentDelaysTheSaveAndOneHeldThroughoutFailsAsBefore) {
+  enum Held { kObject, kPrunedBackup, kBackupFolder };
   struct {
     const char* row;
-    bool holdBackup;  // else the object
+    Held held;
     DWORD access, share;
     int holdMs;       // 0: the whole save
     bool saved;
     std::vector<int> backups;  // after the second save
   } rows[] = {
-      {"object, no sharing, 300 ms", false, GENERIC_READ, 0, 300, true, {2}},
-      {"object, no sharing, whole save", false, GENERIC_READ, 0, 0, false, {1}},
-      {"object open for writing, read and write shared", false, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+      {"object, no sharing, 300 ms", kObject, GENERIC_READ, 0, 300, true, {2}},
+      {"object, no sharing, whole save", kObject, GENERIC_READ, 0, 0, false, {1}},
+      {"object open for writing, read and write shared", kObject, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
        0, true, {2}},
-      {"pruned backup, no sharing, 300 ms", true, GENERIC_READ, 0, 300, true, {2}},
-      {"pruned backup, no sharing, whole save", true, GENERIC_READ, 0, 0, true, {1, 2}},
+      {"pruned backup, no sharing, 300 ms", kPrunedBackup, GENERIC_READ, 0, 300, true, {2}},
+      {"pruned backup, no sharing, whole save", kPrunedBackup, GENERIC_READ, 0, 0, true, {1, 2}},
+      {"backup folder, no sharing, 300 ms", kBackupFolder, GENERIC_READ, 0, 300, true, {2}},
+      {"backup folder, no sharing, whole save", kBackupFolder, GENERIC_READ, 0, 0, false, {1}},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.row);
@@ -66,7 +77,8 @@ TEST(BusyFileTest, AFileHeldForAMomentDelaysTheSaveAndOneHeldThroughoutFailsAsBe
     World world(kCopy, "");
     world.save(1);
     std::string first = world.backupFolder() + kSeparator + backupName(kCopy, 1);
-    HANDLE held = hold(r.holdBackup ? first : world.object(), r.access, r.share);
+    const std::string paths[] = {world.object(), first, world.backupFolder()};
+    HANDLE held = hold(paths[r.held], r.access, r.share);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     std::thread release;
     if (r.holdMs > 0) release = std::thread([&] {
@@ -77,6 +89,12 @@ TEST(BusyFileTest, AFileHeldForAMomentDelaysTheSaveAndOneHeldThroughoutFailsAsBe
     if (r.holdMs > 0) release.join(); else CloseHandle(held);
     EXPECT_EQ(world.hostSaves(), r.saved ? 1 : 0);
     EXPECT_EQ(world.host().messages().empty(), r.saved);
+    if (r.held == kBackupFolder && !r.saved) {
+      ASSERT_EQ(world.host().messages().size(), 1u);
+      EXPECT_EQ(world.host().messages()[0].firstLine, world.backupFolder());
+      EXPECT_EQ(world.host().messages()[0].secondLine,
+                "Failed to make incremental save (backup folder in use by another program), object not saved");
+    }
     EXPECT_TRUE(readFile(world.object()) == state(r.saved ? 2 : 1)) << "the object file";
     std::vector<std::string> names;
     for (int k : r.backups) names.push_back(backupName(kCopy, k));
@@ -134,28 +152,85 @@ TEST(BusyFileTest, AnotherProcessCannotDeleteTheBackupWhileItIsMade) {
   EXPECT_TRUE(readFile(world.backupFolder() + kSeparator + backupName(kCopy, 1)) == state(0));
 }
 
-// A backup whose path fits in MAX_PATH is made, although its staging name
-// is 8 characters longer.
-TEST(BusyFileTest, ABackupPathUpToMaxPathIsMadeThoughItsStagingPathIsLonger) {
-  for (size_t length : {250u, 255u, 259u}) {
+// Read-only backups beyond the limit refuse their deletion for good: each
+// is asked once, not retried as a busy file, and stays; the others go.
+TEST(BusyFileTest, ReadOnlyBackupsBeyondTheLimitAreNotRetriedAndStay) {
+  configureProfiles(kCopy);
+  World world(kCopy, "");
+  incrementalProfile().maxFiles = 0;
+  for (int k = 1; k <= 5; ++k) world.save(k);
+  auto path = [&](int k) { return world.backupFolder() + kSeparator + backupName(kCopy, k); };
+  for (int k = 1; k <= 4; ++k) ASSERT_TRUE(SetFileAttributesA(path(k).c_str(), FILE_ATTRIBUTE_READONLY));
+  incrementalProfile().maxFiles = 1;
+  FaultPlan plan;
+  world.save(6);
+  EXPECT_EQ(plan.calls(kPlatformOpDelete), 5) << "one try of each of backups 1 to 5";
+  EXPECT_TRUE(world.host().messages().empty());
+  EXPECT_EQ(world.hostSaves(), 1);
+  std::vector<std::string> names;
+  for (int k : {1, 2, 3, 4, 6}) names.push_back(backupName(kCopy, k));
+  EXPECT_EQ(listFolder(world.backupFolder()), names);
+  for (int k = 1; k <= 4; ++k) SetFileAttributesA(path(k).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The names in the folder `folder` (ASCII), listed through its \\?\ path
+// as Windows takes a path past MAX_PATH.
+std::vector<std::string> listLongFolder(const std::string& folder) {
+  std::wstring pattern = L"\\\\?\\" + std::wstring(folder.begin(), folder.end()) + L"\\*";
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return {"(cannot be listed)"};
+  do {
+    std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(std::string(name.begin(), name.end()));
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Makes the folders of `folder` below `base` (long paths included).
+void makeLongFolder(const std::string& base, const std::string& folder) {
+  for (size_t at = folder.find(kSeparator, base.size() + 1); ; at = folder.find(kSeparator, at + 1)) {
+    ASSERT_EQ(platformMakeDirectory(folder.substr(0, at).c_str()), 0) << folder.substr(0, at);
+    if (at == std::string::npos) return;
+  }
+}
+
+// A backup the plug-in makes, it prunes, compares and opens, whatever the
+// length of its path: below MAX_PATH, and past it (where its staging path
+// is longer still). At a limit of 1 with "Skip Unchanged Saves" on: a
+// changed save prunes the first backup, an unchanged one removes its own,
+// and Open Backup opens the one left.
+TEST(BusyFileTest, BackupPathsAroundMaxPathArePrunedComparedAndOpened) {
+  for (size_t length : {250u, 259u, 261u, 264u, 267u, 290u}) {
+    SCOPED_TRACE(length);
     configureProfiles(kCopy);
     World world(kCopy, "");
     const std::string name = kSeparator + backupName(kCopy, 1);
     std::string folder = world.folder();
-    while (folder.size() + name.size() < length) {
-      std::string level(std::min<size_t>(100, length - name.size() - folder.size() - 1), 'f');
-      folder += kSeparator + level;
-      ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
-    }
+    while (folder.size() + name.size() < length)
+      folder += kSeparator + std::string(std::min<size_t>(100, length - name.size() - folder.size() - 1), 'f');
+    makeLongFolder(world.folder(), folder);
     ASSERT_EQ((folder + name).size(), length);
     incrementalProfile().directory.assign(folder.c_str());
     incrementalProfile().directoryMode = AbsoluteFolder;
+    incrementalProfile().maxFiles = 1;
+    incrementalProfile().skipUnchanged = 1;
     world.save(1);
-    EXPECT_TRUE(world.host().messages().empty()) << length;
-    EXPECT_EQ(world.hostSaves(), 1) << length;
-    EXPECT_TRUE(readFile(folder + name) == state(0)) << length;
-    EXPECT_EQ(listFolder(folder), std::vector<std::string>{backupName(kCopy, 1)}) << length;
+    world.save(2);
+    world.save(2);  // unchanged
+    EXPECT_TRUE(world.host().messages().empty());
+    EXPECT_EQ(listLongFolder(folder), std::vector<std::string>{backupName(kCopy, 2)});
+    world.host().queuePanelSession({qkhost::PanelAction::setInteger(kOpenBackupChoice, 0), qkhost::PanelAction::ok()});
+    ASSERT_EQ(acquireHostServices(world.host().globalFunction(), world.host().commandInterface(), 1), 1);
+    runOpenFlow();
+    EXPECT_TRUE(world.host().messages().empty());
+    EXPECT_EQ(world.host().loadCount(), 1);
+    EXPECT_TRUE(readFile(world.folder() + kSeparator + "Robot (backup 002).lwo") == state(1));
   }
+  incrementalProfile().skipUnchanged = 0;
 }
 
 // Two artists' hosts saving one object 200 times each, at once: every

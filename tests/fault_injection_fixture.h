@@ -102,7 +102,7 @@ class World {
   }
 
   std::string backupFolder() const {
-    return folder_.path() + (case_.kind == BakSave ? "/.bak_save" : "/.incr_save");
+    return folder_.path() + kSeparator + (case_.kind == BakSave ? ".bak_save" : ".incr_save");
   }
   const std::string& folder() const { return folder_.path(); }
   const std::string& object() const { return object_; }

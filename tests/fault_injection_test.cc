@@ -32,7 +32,7 @@ namespace fs = std::filesystem;
 // What a save must leave behind. A save that fails must leave exactly the
 // backups that existed before it, whatever the outcome lists.
 struct Outcome {
-  enum Message { None, FolderCreation, MakeSaveAlone, BackupFailed } message;
+  enum Message { None, FolderCreation, ListingFailed, BackupFailed } message;
   int namedBackup;           // the backup whose path the message names
   std::vector<int> backups;  // after a save: those in the folder; backup k holds state k - 1
   bool folderExists;
@@ -65,18 +65,18 @@ Outcome expectedOutcome(const SaveCase& c, PlatformOperation operation, int call
     case kPlatformOpCreateUnnamed:   // a staging name instead
       return {Outcome::None, 0, saved, true};
     case kPlatformOpFindNext:  // only backup 1 is seen; in the plan backup 2 is taken, so the namer lists again
-      if (call != 2) return {Outcome::None, 0, saved, true};
-      return {Outcome::None, 0, numbers(1, made), true};  // listing to prune: one is within the limit
+      if (call == 1) return {Outcome::None, 0, saved, true};
+      return {Outcome::None, 0, numbers(1, made), true};  // listing to prune: an error prunes nothing
     case kPlatformOpDelete:        // a failed pruning is ignored
     case kPlatformOpFileIdentity:  // the object, or a backup, cannot be told apart: it is not pruned
       return {Outcome::None, 0, numbers(1, made), true};
     case kPlatformOpClose:  // the source, read to its end; then the published backup
       return call == 1 ? Outcome{Outcome::None, 0, saved, true} : failed;
     case kPlatformOpMakeDirectory:  // taken as there when it "exists", then cannot be listed
-      return {error == kPlatformFileExists ? Outcome::MakeSaveAlone : Outcome::FolderCreation, 0, {}, false};
+      return {error == kPlatformFileExists ? Outcome::ListingFailed : Outcome::FolderCreation, 0, {}, false};
     case kPlatformOpFindFirst:  // "no backups": backup 1 is taken, if any, so the namer lists again
       if (call > 1) return {Outcome::None, 0, numbers(1, made), true};  // listing again to prune
-      if (error != kPlatformFileNotFound) return {Outcome::MakeSaveAlone, 0, {}, true};
+      if (error != kPlatformFileNotFound) return {Outcome::ListingFailed, 0, {}, true};
       return {Outcome::None, 0, saved, true};
     case kPlatformOpSyncFolder:  // a folder that cannot be opened is no reason to fail
       return error == kPlatformAccessDenied ? Outcome{Outcome::None, 0, saved, true} : failed;
@@ -191,7 +191,8 @@ class SaveFaultTable {
       case Outcome::None: return "";
       case Outcome::FolderCreation:
         return world.backupFolder() + " | Failed to create " + kind + " saves directory, object not saved";
-      case Outcome::MakeSaveAlone: return "Failed to make " + kind + " save, object not saved";
+      case Outcome::ListingFailed:
+        return world.backupFolder() + " | Failed to make " + kind + " save (backup folder cannot be listed), object not saved";
       case Outcome::BackupFailed: break;
     }
     std::string path = world.backupFolder() + kSeparator + names_.at(outcome.namedBackup);

@@ -153,7 +153,11 @@ struct MessageCase {
   std::string bak;
 };
 
+// Returns `text` with each '/' made the platform's separator (every
+// separator of a path in a message is), then "@" the scratch folder.
 std::string expand(std::string text, const std::string& scratch) {
+  for (char& c : text)
+    if (c == '/') c = PLATFORM_SEPARATOR;
   for (size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + scratch.size()))
     text.replace(at, 1, scratch);
   return text;
@@ -175,8 +179,8 @@ TEST_F(SaveFlowTest, EveryFailureBeforeTheHostSaveIsReportedAndSavesNothing) {
        "error: @/file/sub | Failed to create BAK saves directory, object not saved"},
       {"relative folder that is a file", [](SaveProfile& p, BakSaveProfile& b) { bothDirectories(p, b, "file"); },
        [](const std::string& s) { writeFile(s + "/file", "x"); },
-       "error: Failed to make incremental save, object not saved",
-       "error: Failed to make BAK save, object not saved"},
+       "error: @/file | Failed to make incremental save (backup folder cannot be listed), object not saved",
+       "error: @/file | Failed to make BAK save (backup folder cannot be listed), object not saved"},
       {"missing absolute folder", [&](SaveProfile& p, BakSaveProfile& b) { bothDirectories(p, b, missing.c_str()); },
        nullptr, "error: " + missing + " | Incremental saves directory does not exist, object not saved",
        "error: " + missing + " | BAK saves directory does not exist, object not saved"},
@@ -439,7 +443,9 @@ TEST_F(SaveFlowTest, AnObjectPathTooLongForOnePathSavesNothing) {
   ASSERT_EQ(object.size(), 260u);
   edit();
   activate(kIncrementalServer);
-  EXPECT_EQ(shownMessages(), std::vector<std::string>{"error: Failed to make incremental save, object not saved"});
+  EXPECT_EQ(shownMessages(), std::vector<std::string>{"error: " + object +
+                                                      " | Failed to make incremental save (path too long), "
+                                                      "object not saved"});
   EXPECT_EQ(host().saveCount(), 0);
   EXPECT_EQ(listFolder(at(folder)), std::vector<std::string>{"Robot.lwo"});
 }
