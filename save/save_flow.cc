@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <string>
+
 #include "archive/content_digest.h"
 #include "archive/progress_monitor.h"
 #include "platform/platform.h"
@@ -46,6 +48,9 @@ const KindTexts kBakTexts = {
 // The second line when the user pressed abort on the progress monitor.
 const char kCancelled[] = "Backup cancelled, object not saved";
 
+// How every message of a save that stops before the host's save ends.
+const char kNotSaved[] = ", object not saved";
+
 const KindTexts& textsOf(SaveKind kind) { return kind == BakSave ? kBakTexts : kIncrementalTexts; }
 
 const SaveProfile& profileOf(SaveKind kind) {
@@ -66,6 +71,27 @@ bool fail(const char* firstLine, const char* secondLine) {
 const char* directoryText(const SaveProfile& profile) {
   const char* directory = profile.directory.get();
   return directory != nullptr ? directory : "";
+}
+
+// Returns `text` (a make-save text) with `cause` in brackets before its
+// ending: "Failed to make BAK save (numbers used up), object not saved".
+std::string withCause(const char* text, const char* cause) {
+  const char* ending = strstr(text, kNotSaved);
+  return std::string(text, static_cast<size_t>(ending - text)) + " (" + cause + ")" + ending;
+}
+
+// Reports why the namer refused the save, and returns false. A name too
+// long is one line, the make-save text with the cause; when the numbers
+// are used up, the first line is the backup that holds the highest number
+// (the file to rename, as every error names its file first) and the
+// second the make-save text with the cause. Any other refusal is the
+// make-save text alone.
+bool failNaming(const NamingRefusal& refusal, const KindTexts& texts) {
+  if (refusal.cause == kNamingNameTooLong)
+    return fail(withCause(texts.makeSave, "backup name too long").c_str(), nullptr);
+  if (refusal.cause == kNamingNumbersUsedUp)
+    return fail(refusal.highestBackup.c_str(), withCause(texts.makeSave, "numbers used up").c_str());
+  return fail(texts.makeSave, nullptr);
 }
 
 // Returns the relative backup folder below `folder`, composed in `composed`
@@ -136,17 +162,20 @@ bool backUpObject(const char* name, SaveKind kind, BackupPlan* plan, DigestState
   bool created = false;  // the backup folder is new: its name must reach the disk too
   const char* backupFolder = chooseBackupFolder(folder, profile, texts, composed, &created);
   if (backupFolder == nullptr) return false;
-  if (!planNextBackup(backupFolder, file, profile, plan)) return fail(texts.makeSave, nullptr);
+  NamingRefusal refusal;
+  if (!planBackupFrom(backupFolder, file, profile, 1, plan, &refusal)) return failNaming(refusal, texts);
   removeLeftovers(*plan, abandonedBefore());
   const char* failed = isCompressedFormat(profile.nameFormat) ? texts.compressedSave : texts.makeSave;
   PlatformFile* staged = writeStagedBackup(name, *plan, profile, reading);
   if (staged == nullptr) return fail(plan->path.c_str(), takeProgressAbort() ? kCancelled : failed);
-  bool published = publishStagedBackup(staged, file, profile, plan);
+  bool published = publishStagedBackup(staged, file, profile, plan, &refusal);
   bool stands = platformClose(staged) == 1 && published &&
                 syncBackupFolders(backupFolder, created ? folder : backupFolder);
   // A backup that may not be on disk is taken back, so the message and
   // the folder agree.
   if (published && !stands) platformDeleteFile(plan->path.c_str());
+  // Publishing fails for a cause of its own when the namer would form no further name.
+  if (refusal.cause == kNamingNameTooLong || refusal.cause == kNamingNumbersUsedUp) return failNaming(refusal, texts);
   return stands || fail(plan->path.c_str(), failed);
 }
 

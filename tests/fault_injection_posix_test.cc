@@ -1,6 +1,7 @@
 // Saves killed part-way (a child process that ends at a chosen platform
-// call) and one object saved by two hosts at once (a second qkhost
-// process): fork and the shell are POSIX's.
+// call), one object saved by two hosts at once (a second qkhost process),
+// and hosts racing each other save after save: fork and the shell are
+// POSIX's.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -101,6 +102,51 @@ TEST(TwoHostsTest, SavingOneObjectAtOnceNeitherMixesNorLosesBackups) {
       std::string backup = world.backupFolder() + kSeparator + backupName(c, k);
       format == 4 ? expectZipTests(backup) : expectSevenZipTests(backup);
       EXPECT_TRUE(backupContents(backup, format) == state(0)) << backup;
+    }
+  }
+}
+
+// Hosts in processes of their own save one object over and over, started
+// at one moment, so that they keep planning the same numbers: one host's
+// backup takes the name another planned, and with "Skip Unchanged Saves"
+// the backups are removed again right after, so names are taken and freed.
+// No save may fail while a free number exists: 600 saves in each case.
+TEST(RacingHostsTest, NoSaveFailsWhileAFreeNumberExists) {
+  constexpr int kSaves = 600;  // shared among the hosts
+  struct {
+    int hosts;
+    bool skipUnchanged;
+  } cases[] = {{2, true}, {3, true}, {3, false}};
+  for (const auto& r : cases) {
+    SCOPED_TRACE(std::to_string(r.hosts) + " hosts" + (r.skipUnchanged ? ", skip unchanged" : ""));
+    SaveCase c = {IncrementalSave, 0, 0, false};
+    configureProfiles(c);
+    incrementalProfile().skipUnchanged = r.skipUnchanged;
+    World world(c, "");
+    int start[2];
+    ASSERT_EQ(pipe(start), 0);
+    std::vector<pid_t> hosts;
+    for (int h = 0; h < r.hosts; ++h) {
+      pid_t child = fork();
+      if (child == 0) {
+        close(start[1]);
+        char go;
+        if (read(start[0], &go, 1) != 0) _exit(255);  // waits until the parent closes its end
+        int failed = 0;
+        for (int k = 0; k < kSaves / r.hosts; ++k) {
+          world.save(0);  // the object as it stands: every save changes nothing
+          failed += !world.host().messages().empty() || world.hostSaves() != 1;
+        }
+        _exit(failed > 254 ? 254 : failed);
+      }
+      hosts.push_back(child);
+    }
+    close(start[0]);
+    close(start[1]);
+    for (pid_t host : hosts) {
+      int status = 0;
+      ASSERT_EQ(waitpid(host, &status, 0), host);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "failed saves: " << WEXITSTATUS(status);
     }
   }
 }
