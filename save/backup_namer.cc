@@ -74,7 +74,7 @@ bool joinPath(char (&out)[BACKUP_PATH_SIZE], const char* folder, const char* nam
 // not empty, and none of its characters a control character or one of
 // kNotInFileName. Other characters the options panel refuses ("my+name")
 // still make a file name, as one from a settings file may hold them. How
-// long it may be, the backup's name decides (see formResult).
+// long it may be, the backup's name decides (see formName).
 bool isBareFileName(const char* name) {
   if (name == nullptr || name[0] == '\0') return false;
   // Steps by characters: the second byte of a double-byte character may be
@@ -237,19 +237,16 @@ size_t characterCount(const char* name) {
   return count;
 }
 
-// Writes the path of backup `number` into `out`; a width below 1 pads as
-// 1. Returns false when the path does not fit or the backup's name has
-// more than kFileNameMax characters, so that no file system takes it.
-bool formResult(char (&out)[BACKUP_PATH_SIZE], const char* folder, const Series& s, int32_t digits,
-                int32_t number) {
+// Writes the file name of backup `number` into `out`; a width below 1
+// pads as 1. Returns false when it does not fit or has more than
+// kFileNameMax characters, so that no file system takes it.
+bool formName(char (&out)[BACKUP_PATH_SIZE], const Series& s, int32_t digits, int32_t number) {
   int width = digits < 1 ? 1 : digits;
-  char name[BACKUP_PATH_SIZE];
-  if (width >= static_cast<int>(sizeof name) ||
-      !fits(snprintf(name, sizeof name, "%s%c%s%0*d%s", s.base, s.shape->separator, s.token, width, number,
-                     s.shape->extension),
-            sizeof name))
-    return false;
-  return characterCount(name) <= kFileNameMax && joinPath(out, folder, name);
+  return width < static_cast<int>(sizeof out) &&
+         fits(snprintf(out, sizeof out, "%s%c%s%0*d%s", s.base, s.shape->separator, s.token, width, number,
+                       s.shape->extension),
+              sizeof out) &&
+         characterCount(out) <= kFileNameMax;
 }
 
 // Sets `*refusal` to `cause`, naming `highest` (empty for none), and
@@ -276,17 +273,19 @@ bool planBackupFrom(const char* folder, const char* objectFileName, const SavePr
   if (folder == nullptr) return refuse(refusal, kNamingRefused, "");
   NamingCause cause = formSeries(objectFileName, profile, &series);
   if (cause != kNamingOk) return refuse(refusal, cause, "");
+  char name[BACKUP_PATH_SIZE];
+  char path[BACKUP_PATH_SIZE];
+  if (!formName(name, series, profile.digits, lowest)) return refuse(refusal, kNamingNameTooLong, "");
   BackupPlan next;
   BackupList list;
   Listing listing = {profile.maxFiles != 0 ? &list : nullptr, nullptr, &next.leftovers};
   cause = listBackups(folder, series, &listing);
   if (cause != kNamingOk) return refuse(refusal, cause, "");
-  char path[BACKUP_PATH_SIZE];
   if (listing.highest >= INT32_MAX)  // no number is left above it
     return refuse(refusal, kNamingNumbersUsedUp,
                   joinPath(path, folder, listing.highestName.c_str()) ? path : listing.highestName);
   next.number = std::max(static_cast<int32_t>(listing.highest + 1), lowest);
-  if (!formResult(path, folder, series, profile.digits, next.number))
+  if (!formName(name, series, profile.digits, next.number) || !joinPath(path, folder, name))
     return refuse(refusal, kNamingNameTooLong, "");
   chooseOldest(&list, profile.maxFiles - 1, &next.prune);
   next.folder = folder;
