@@ -10,13 +10,17 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 // One recognised backup: its number and its file name as the listing gave it.
 struct BackupEntry {
   BackupEntry(int32_t number, const char* name) : number(number), name(name) {}
+  BackupEntry(int32_t number, const char* name, std::string digits)
+      : number(number), name(name), digits(std::move(digits)) {}
 
-  int32_t number;
+  int32_t number;  // above 2147483647 as 2147483647
   std::string name;
+  std::string digits;  // the number as the name writes it ("0031"); empty when not from a name
   BackupEntry* previous = nullptr;  // links, owned by the list
   BackupEntry* next = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -14,8 +15,10 @@
 
 namespace {
 
-constexpr size_t kNameSize = 260;       // the name and the base, terminator included
-constexpr size_t kGlobalNameMax = 255;  // leaves room for ".lwo" and the terminator
+constexpr size_t kNameSize = 260;  // the name and the base, terminator included
+// The most characters of a file name that NTFS (UTF-16 units) and the
+// POSIX file systems (bytes) take.
+constexpr size_t kFileNameMax = 255;
 // What no file name may hold: separators, a drive colon, and the characters
 // a folder search takes as wildcards or that Windows refuses in a name.
 constexpr char kNotInFileName[] = "/\\:*?\"<>|";
@@ -68,11 +71,12 @@ bool joinPath(char (&out)[BACKUP_PATH_SIZE], const char* folder, const char* nam
 }
 
 // Returns true iff `name` can stand for an object's name in a backup folder:
-// 1 to 255 characters, none of them a control character or one of
+// not empty, and none of its characters a control character or one of
 // kNotInFileName. Other characters the options panel refuses ("my+name")
-// still make a file name, as one from a settings file may hold them.
+// still make a file name, as one from a settings file may hold them. How
+// long it may be, the backup's name decides (see formName).
 bool isBareFileName(const char* name) {
-  if (name == nullptr || name[0] == '\0' || strlen(name) > kGlobalNameMax) return false;
+  if (name == nullptr || name[0] == '\0') return false;
   // Steps by characters: the second byte of a double-byte character may be
   // '\\' or '|' and is no such character.
   for (const char* c = name; *c != '\0'; c += platformCharacterLength(c))
@@ -82,22 +86,23 @@ bool isBareFileName(const char* name) {
 
 // Writes the name the backups are named after into `name`: the global BAK
 // name and ".lwo" when the profile uses it, else the object's file name.
-// Returns false when that global name is not a bare file name or the name
-// does not fit.
-bool chooseName(const char* objectFileName, const SaveProfile& profile, char (&name)[kNameSize]) {
+// Returns kNamingRefused when there is no object name or the global name
+// is not a bare file name, kNamingNameTooLong when the name does not fit.
+NamingCause chooseName(const char* objectFileName, const SaveProfile& profile, char (&name)[kNameSize]) {
   const BakSaveProfile* bak = dynamic_cast<const BakSaveProfile*>(&profile);
-  if (profile.isBak && bak != nullptr && bak->useGlobalName) {
-    const char* global = bak->globalName.get();
-    return isBareFileName(global) && fits(snprintf(name, sizeof name, "%s.lwo", global), sizeof name);
-  }
-  return objectFileName != nullptr && fits(snprintf(name, sizeof name, "%s", objectFileName), sizeof name);
+  bool global = profile.isBak && bak != nullptr && bak->useGlobalName;
+  const char* chosen = global ? bak->globalName.get() : objectFileName;
+  if (global ? !isBareFileName(chosen) : chosen == nullptr) return kNamingRefused;
+  return fits(snprintf(name, sizeof name, global ? "%s.lwo" : "%s", chosen), sizeof name) ? kNamingOk
+                                                                                         : kNamingNameTooLong;
 }
 
-// Fills `series` for the object and profile. Returns false when the
-// profile's format is unknown or chooseName fails.
-bool formSeries(const char* objectFileName, const SaveProfile& profile, Series* series) {
-  if (!chooseName(objectFileName, profile, series->base)) return false;
-  if (profile.nameFormat < 0 || profile.nameFormat >= kFormatCount) return false;
+// Fills `series` for the object and profile. Returns kNamingRefused when
+// the profile's format is unknown, else what chooseName returns.
+NamingCause formSeries(const char* objectFileName, const SaveProfile& profile, Series* series) {
+  NamingCause chosen = chooseName(objectFileName, profile, series->base);
+  if (chosen != kNamingOk) return chosen;
+  if (profile.nameFormat < 0 || profile.nameFormat >= kFormatCount) return kNamingRefused;
   series->shape = &kFormats[profile.nameFormat];
   memcpy(series->stem, series->base, strlen(series->base) + 1);
   char* dot = strrchr(series->stem, '.');
@@ -106,19 +111,22 @@ bool formSeries(const char* objectFileName, const SaveProfile& profile, Series* 
   series->baseLength = static_cast<ptrdiff_t>(strlen(series->base));
   series->token = profile.isBak ? "bak" : "";
   series->tokenLength = static_cast<ptrdiff_t>(strlen(series->token));
-  return true;
+  return kNamingOk;
 }
 
-// Reads the decimal digits at `digits`; a value above 2147483647 reads as
-// 2147483647.
-int32_t readNumber(const char* digits) {
+// Reads the decimal digits at `digits`; a value above INT64_MAX (19 digits
+// and more) reads as INT64_MAX.
+int64_t readNumber(const char* digits) {
   int64_t value = 0;
   for (; isDigit(*digits); ++digits) {
+    if (value > (INT64_MAX - (*digits - '0')) / 10) return INT64_MAX;
     value = value * 10 + (*digits - '0');
-    if (value > INT32_MAX) return INT32_MAX;
   }
-  return static_cast<int32_t>(value);
+  return value;
 }
+
+// A backup's number as the list orders it: above 2147483647 as 2147483647.
+int32_t listedNumber(int64_t number) { return number > INT32_MAX ? INT32_MAX : static_cast<int32_t>(number); }
 
 // Returns true iff `found` is a backup of the series: the base, the
 // separator, the token in any case, one or more digits and the extension.
@@ -127,8 +135,8 @@ int32_t readNumber(const char* digits) {
 // matches the stem only, so the base and the extension are compared here
 // (without regard to case); a base holding '*' cannot act as a wildcard,
 // and names a search matched by their short aliases are not taken. Sets
-// `*number`.
-bool recognise(const char* found, const Series& s, int32_t* number) {
+// `*number` and `*digits` (the number as the name writes it).
+bool recognise(const char* found, const Series& s, int64_t* number, std::string* digits) {
   const ptrdiff_t n = static_cast<ptrdiff_t>(strlen(found));
   const ptrdiff_t L = s.baseLength, t = s.tokenLength;
   const ptrdiff_t x = static_cast<ptrdiff_t>(strlen(s.shape->extension));
@@ -145,7 +153,9 @@ bool recognise(const char* found, const Series& s, int32_t* number) {
   }
   if (p < 0 || p > L || found[p] != s.shape->separator) return false;
   if (p < L && !platformStartsCharacter(s.base, static_cast<size_t>(p))) return false;  // a second byte
-  *number = readNumber(found + p + t + 1);
+  const char* first = found + p + t + 1;
+  *number = readNumber(first);
+  digits->assign(first, static_cast<size_t>(found + n - x - first));
   return true;
 }
 
@@ -172,40 +182,49 @@ struct Listing {
   BackupList* keep;                     // the recognised backups not spared; null: not wanted
   const Spared* spared;                 // null: none
   std::vector<std::string>* leftovers;  // the object's staging files; null: not wanted
-  int32_t highest = 0;                  // the highest number recognised, 0 when none
+  int64_t highest = 0;                  // the highest number recognised, 0 when none
+  std::string highestName{};            // the backup that carries it, the first listed of equals
+  size_t entries = 0;                   // every entry the search delivered
   PlatformError error = kPlatformOk;    // why the folder could not be listed
 };
 
-// Lists `folder` for the series into `*listing`. Returns false when the
-// search cannot start for any reason but an empty result (setting
-// `listing->error`), or the pattern or a kept backup's path does not fit a
-// path buffer. A listing cut short by an error counts as far as it got,
-// except for pruning (a listing with spared files): there it fails, since
-// a part of the folder can make a newer backup look like the oldest.
-bool listBackups(const char* folder, const Series& s, Listing* listing) {
+// Lists `folder` for the series into `*listing`. Returns kNamingRefused
+// when the search cannot start for any reason but an empty result (setting
+// `listing->error`), and kNamingNameTooLong when the pattern or a kept
+// backup's path does not fit a path buffer. A listing cut short by an
+// error counts as far as it got, except for pruning (a listing with spared
+// files): there it is refused, since a part of the folder can make a newer
+// backup look like the oldest.
+NamingCause listBackups(const char* folder, const Series& s, Listing* listing) {
   char path[BACKUP_PATH_SIZE];
   if (!fits(snprintf(path, sizeof path, "%s%c%.*s*", folder, PLATFORM_SEPARATOR, STAGING_PREFIX_MAX, s.stem),
             sizeof path))
-    return false;
+    return kNamingNameTooLong;
   PlatformFindData entry;
   Search search(platformFindFirst(path, &entry, &listing->error), platformFindClose);
-  if (search == nullptr) return listing->error == kPlatformFileNotFound;
+  if (search == nullptr) return listing->error == kPlatformFileNotFound ? kNamingOk : kNamingRefused;
   do {
-    int32_t number;
+    ++listing->entries;
+    int64_t number;
+    std::string digits;
     if ((entry.attributes & kSkippedAttributes) != 0) continue;
     if (isStagingName(entry.name, s.stem)) {
       if (listing->leftovers != nullptr) listing->leftovers->push_back(entry.name);
       continue;
     }
-    if (!recognise(entry.name, s, &number)) continue;
-    if (number > listing->highest) listing->highest = number;
+    if (!recognise(entry.name, s, &number, &digits)) continue;
+    if (number > listing->highest) {
+      listing->highest = number;
+      listing->highestName = entry.name;
+    }
     if (listing->keep == nullptr) continue;
-    if (!joinPath(path, folder, entry.name)) return false;  // could not be pruned
+    if (!joinPath(path, folder, entry.name)) return kNamingNameTooLong;  // could not be pruned
     if (listing->spared != nullptr && isSpared(path, *listing->spared)) continue;
-    listing->keep->insertSorted(std::make_unique<BackupEntry>(number, entry.name), compareEntries);
+    listing->keep->insertSorted(std::make_unique<BackupEntry>(listedNumber(number), entry.name, digits),
+                                compareEntries);
   } while (platformFindNext(search.get(), &entry));
   listing->error = platformFindError(search.get());
-  return listing->spared == nullptr || listing->error == kPlatformOk;
+  return listing->spared == nullptr || listing->error == kPlatformOk ? kNamingOk : kNamingRefused;
 }
 
 // Moves the oldest backups of `list` to `prune` until the list holds at
@@ -214,15 +233,32 @@ void chooseOldest(BackupList* list, uint32_t keep, std::vector<std::string>* pru
   while (list->count() > 0 && static_cast<uint32_t>(list->count()) > keep) prune->push_back(list->takeFirst()->name);
 }
 
-// Writes the path of backup `number` into `out`; a width below 1 pads as
-// 1. Returns false when it does not fit.
-bool formResult(char (&out)[BACKUP_PATH_SIZE], const char* folder, const Series& s, int32_t digits,
-                int32_t number) {
+// Returns the characters of `name` (bytes on POSIX, whole characters of
+// the code page on Win32, as each platform's file system counts them).
+size_t characterCount(const char* name) {
+  size_t count = 0;
+  for (const char* c = name; *c != '\0'; c += platformCharacterLength(c)) ++count;
+  return count;
+}
+
+// Writes the file name of backup `number` into `out`; a width below 1
+// pads as 1. Returns false when it does not fit or has more than
+// kFileNameMax characters, so that no file system takes it.
+bool formName(char (&out)[BACKUP_PATH_SIZE], const Series& s, int32_t digits, int32_t number) {
   int width = digits < 1 ? 1 : digits;
-  if (width >= static_cast<int>(sizeof out)) return false;
-  return fits(snprintf(out, sizeof out, "%s%c%s%c%s%0*d%s", folder, PLATFORM_SEPARATOR, s.base,
-                       s.shape->separator, s.token, width, number, s.shape->extension),
-              sizeof out);
+  return width < static_cast<int>(sizeof out) &&
+         fits(snprintf(out, sizeof out, "%s%c%s%0*d%s", s.base, s.shape->separator, s.token, width, number,
+                       s.shape->extension),
+              sizeof out) &&
+         characterCount(out) <= kFileNameMax;
+}
+
+// Sets `*refusal` to `cause`, naming `highest` (empty for none), and
+// returns false.
+bool refuse(NamingRefusal* refusal, NamingCause cause, const std::string& highest) {
+  refusal->cause = cause;
+  refusal->highestBackup = highest;
+  return false;
 }
 
 // Calls `act` with the path of each name in `names`, in order.
@@ -235,26 +271,43 @@ void forEachPath(const BackupPlan& plan, const std::vector<std::string>& names, 
 
 }  // namespace
 
-bool planNextBackup(const char* folder, const char* objectFileName, const SaveProfile& profile,
-                    BackupPlan* plan) {
+bool planBackupFrom(const char* folder, const char* objectFileName, const SaveProfile& profile, int32_t lowest,
+                    BackupPlan* plan, NamingRefusal* refusal) {
   Series series;
-  if (folder == nullptr || !formSeries(objectFileName, profile, &series)) return false;
+  if (folder == nullptr) return refuse(refusal, kNamingRefused, "");
+  NamingCause cause = formSeries(objectFileName, profile, &series);
+  if (cause != kNamingOk) return refuse(refusal, cause, "");
+  char name[BACKUP_PATH_SIZE];
+  char path[BACKUP_PATH_SIZE];
+  if (!formName(name, series, profile.digits, lowest)) return refuse(refusal, kNamingNameTooLong, "");
   BackupPlan next;
   BackupList list;
   Listing listing = {profile.maxFiles != 0 ? &list : nullptr, nullptr, &next.leftovers};
-  if (!listBackups(folder, series, &listing)) {
-    plan->listingError = listing.error;
-    return false;
+  cause = listBackups(folder, series, &listing);
+  if (cause != kNamingOk) {
+    refusal->listingError = listing.error;
+    return refuse(refusal, cause, "");
   }
-  if (listing.highest == INT32_MAX) return false;  // no number is left above it
-  char path[BACKUP_PATH_SIZE];
-  if (!formResult(path, folder, series, profile.digits, listing.highest + 1)) return false;
+  if (listing.highest >= INT32_MAX)  // no number is left above it
+    return refuse(refusal, kNamingNumbersUsedUp,
+                  joinPath(path, folder, listing.highestName.c_str()) ? path : listing.highestName);
+  next.number = std::max(static_cast<int32_t>(listing.highest + 1), lowest);
+  if (!formName(name, series, profile.digits, next.number) || !joinPath(path, folder, name))
+    return refuse(refusal, kNamingNameTooLong, "");
   chooseOldest(&list, profile.maxFiles - 1, &next.prune);
   next.folder = folder;
   next.path = path;
   next.stagingPrefix = series.stem;
+  next.highest = static_cast<int32_t>(listing.highest);
+  next.entries = listing.entries;
   *plan = std::move(next);
   return true;
+}
+
+bool planNextBackup(const char* folder, const char* objectFileName, const SaveProfile& profile,
+                    BackupPlan* plan) {
+  NamingRefusal refusal;
+  return planBackupFrom(folder, objectFileName, profile, 1, plan, &refusal);
 }
 
 bool revisePruning(const char* objectPath, const char* objectFileName, const SaveProfile& profile, bool newStands,
@@ -263,20 +316,21 @@ bool revisePruning(const char* objectPath, const char* objectFileName, const Sav
   if (profile.maxFiles == 0) return true;
   Series series;
   Spared spared = {plan->path, {}};
-  if (!formSeries(objectFileName, profile, &series) || platformFileIdentity(objectPath, &spared.object) != 1)
+  if (formSeries(objectFileName, profile, &series) != kNamingOk ||
+      platformFileIdentity(objectPath, &spared.object) != 1)
     return false;
   BackupList list;
   Listing listing = {&list, &spared, nullptr};
-  if (!listBackups(plan->folder.c_str(), series, &listing)) return false;
+  if (listBackups(plan->folder.c_str(), series, &listing) != kNamingOk) return false;
   chooseOldest(&list, newStands ? profile.maxFiles - 1 : profile.maxFiles, &plan->prune);
   return true;
 }
 
 bool findBackups(const char* folder, const char* objectFileName, const SaveProfile& profile, BackupList* list) {
   Series series;
-  if (folder == nullptr || !formSeries(objectFileName, profile, &series)) return false;
+  if (folder == nullptr || formSeries(objectFileName, profile, &series) != kNamingOk) return false;
   Listing listing = {list, nullptr, nullptr};
-  return listBackups(folder, series, &listing);
+  return listBackups(folder, series, &listing) == kNamingOk;
 }
 
 void pruneBackups(const BackupPlan& plan) { forEachPath(plan, plan.prune, platformDeleteFile); }

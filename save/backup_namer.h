@@ -12,6 +12,13 @@
 // that a link may show among the backups.
 // Every name it forms it recognises again on later saves with the same
 // settings, and it never deletes a file it does not recognise.
+//
+// Numbers. A backup's number is recognised exactly as its name writes it,
+// however many digits it has: BackupEntry::digits holds that text, and its
+// `number` orders the list (numbers above 2147483647 as 2147483647). The
+// highest number a new backup can take is 2147483647, so a backup numbered
+// that or above (Robot_2147483648.lwo) leaves no next number: the numbers
+// are used up until it is renamed.
 #ifndef QK_SAVE_BACKUP_NAMER_H_
 #define QK_SAVE_BACKUP_NAMER_H_
 
@@ -35,20 +42,44 @@ struct BackupPlan {
   std::string stagingPrefix;  // what the new backup's staging name starts with
   std::vector<std::string> prune;      // backups to delete, oldest first (see revisePruning)
   std::vector<std::string> leftovers;  // staging files of earlier saves of the object
-  PlatformError listingError = kPlatformOk;  // why the folder could not be listed (set by a failed plan)
+  int32_t number = 0;   // the new backup's number
+  int32_t highest = 0;  // the highest number among the backups listed, 0 when none
+  size_t entries = 0;   // the entries listed: every name that starts as the backups' names do
+};
+
+// Why the namer refused to plan a save.
+enum NamingCause {
+  kNamingOk,
+  kNamingRefused,        // the name format, the global BAK name's characters, the folder's listing
+  kNamingNameTooLong,    // a backup's name over 255 characters, or a path over BACKUP_PATH_SIZE
+  kNamingNumbersUsedUp,  // a backup numbered 2147483647 or above leaves no next number
+};
+
+struct NamingRefusal {
+  NamingCause cause = kNamingOk;
+  std::string highestBackup;  // kNamingNumbersUsedUp: the path of the backup with the highest number
+  PlatformError listingError = kPlatformOk;  // kNamingRefused by the folder's listing: why it failed
 };
 
 // Plans the next backup of `objectFileName` (a bare file name ending in
 // ".lwo") in `folder` (no trailing separator) and stores it in `*plan`:
-// the path numbered one above the highest backup found, and the backups
-// beyond `profile.maxFiles` to delete once it stands, so that the limit
-// then holds with the new one. A listing cut short by an error counts as
-// far as it got (the backup is never published over a file anyway).
-// Deletes nothing. Returns false, leaving `*plan` as it was but for its
-// `listingError`, when the name format is not 0..9, the folder cannot
-// be listed (`listingError` then says why), a BAK profile's global name is in use but is not a bare file
-// name of 1 to 255 characters, the highest backup number is already
-// 2147483647, or a path would not fit BACKUP_PATH_SIZE.
+// the path numbered one above the highest backup found, or `lowest` if
+// that is more, and the backups beyond `profile.maxFiles` to delete once
+// it stands, so that the limit then holds with the new one. A listing cut
+// short by an error counts as far as it got (the backup is never
+// published over a file anyway). Deletes nothing. Returns false, leaving `*plan` as it was and telling why in
+// `*refusal`, when the name format is not 0..9, a BAK profile's global
+// name is in use but is empty or holds a character no file name may, or
+// the folder cannot be listed (kNamingRefused, with `listingError`
+// saying why); the backup's name would
+// have more than 255 characters (bytes on POSIX, characters of the code
+// page on Win32) or a path would not fit BACKUP_PATH_SIZE
+// (kNamingNameTooLong); or the highest backup number is 2147483647 or
+// above (kNamingNumbersUsedUp, naming that backup).
+bool planBackupFrom(const char* folder, const char* objectFileName, const SaveProfile& profile, int32_t lowest,
+                    BackupPlan* plan, NamingRefusal* refusal);
+
+// planBackupFrom numbered from 1, for a caller that needs no reason.
 bool planNextBackup(const char* folder, const char* objectFileName, const SaveProfile& profile,
                     BackupPlan* plan);
 

@@ -1,14 +1,21 @@
 #include "save/backup_writer.h"
 
+#include <stdint.h>
+
 #include <string>
+#include <utility>
 
 #include "archive/archive_file.h"
 #include "platform/staged_file.h"
 
 namespace {
 
-// Names tried when others keep taking them; one is the usual.
-constexpr int kPublishAttempts = 8;
+// Returns true iff nothing stands at `path` that a status query sees (a
+// link to nothing does not count).
+bool looksFree(const char* path) {
+  int isFolder = 0;
+  return platformPathStatus(path, &isFolder) == 0;
+}
 
 }  // namespace
 
@@ -30,15 +37,29 @@ PlatformFile* writeStagedBackup(const char* source, const BackupPlan& plan, cons
 }
 
 bool publishStagedBackup(PlatformFile* staged, const char* objectFileName, const SaveProfile& profile,
-                         BackupPlan* plan) {
-  for (int attempt = 0; attempt < kPublishAttempts; ++attempt) {
+                         BackupPlan* plan, NamingRefusal* refusal) {
+  refusal->cause = kNamingOk;
+  size_t blocked = 0;   // names taken by entries the namer does not count
+  bool again = false;   // the plan's name is being tried a second time
+  for (;;) {
     PlatformError error = kPlatformOk;
     if (platformPublish(staged, plan->path.c_str(), &error)) return true;
-    const std::string taken = plan->path;
-    const std::string folder = plan->folder;
-    if (error != kPlatformFileExists || !planNextBackup(folder.c_str(), objectFileName, profile, plan) ||
-        plan->path == taken)
+    if (error != kPlatformFileExists) return false;
+    if (!again && looksFree(plan->path.c_str())) {  // taken, and freed since
+      again = true;
+      continue;
+    }
+    again = false;
+    const int32_t taken = plan->number;
+    if (taken == INT32_MAX) {
+      refusal->cause = kNamingNumbersUsedUp;
+      refusal->highestBackup = plan->path;
       return false;
+    }
+    BackupPlan next;
+    if (!planBackupFrom(plan->folder.c_str(), objectFileName, profile, taken + 1, &next, refusal)) return false;
+    // Another host's backup under the name is progress; anything else blocks it.
+    if (next.highest < taken && ++blocked > next.entries + 1) return false;
+    *plan = std::move(next);
   }
-  return false;
 }

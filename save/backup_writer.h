@@ -20,12 +20,17 @@
 PlatformFile* writeStagedBackup(const char* source, const BackupPlan& plan, const SaveProfile& profile,
                                 DigestState* digest);
 
-// Publishes the staged backup `staged` under the plan's path. When the name
-// was taken meanwhile (another host saved the same object), plans again
-// with `objectFileName` and `profile`, and takes the next free number while
-// planning moves on. Returns true when published; `*plan` is then the plan
-// the backup was published by. On failure `staged` stays unpublished.
+// Publishes the staged backup `staged` under the plan's path. When that
+// name is taken, moves on to the next free number: above another host's
+// backup that took it, or above an entry the namer never counts (a folder,
+// a link to nothing) that blocks it; a name that was taken and is free
+// again is tried once more. Gives up only when the numbers are used up, or
+// after more names blocked by entries it does not count than the folder
+// held entries at the last listing (plus one). Returns true when
+// published; `*plan` is then the plan the backup was published by. On
+// failure `staged` stays unpublished and `*refusal` tells why when the
+// namer refused (else its cause is kNamingOk).
 bool publishStagedBackup(PlatformFile* staged, const char* objectFileName, const SaveProfile& profile,
-                         BackupPlan* plan);
+                         BackupPlan* plan, NamingRefusal* refusal);
 
 #endif  // QK_SAVE_BACKUP_WRITER_H_

@@ -49,12 +49,8 @@ const KindTexts kBakTexts = {
 // The second line when the user pressed abort on the progress monitor.
 const char kCancelled[] = "Backup cancelled, object not saved";
 
-// Returns `text`, a message ending in ", object not saved", with `cause`
-// in parentheses before that ending.
-std::string withCause(const char* text, const char* cause) {
-  std::string line = text;
-  return line.insert(line.rfind(", object not saved"), std::string(" (") + cause + ")");
-}
+// How every message of a save that stops before the host's save ends.
+const char kNotSaved[] = ", object not saved";
 
 // The cause shown when the backup folder cannot be listed with `error`.
 const char* listingCause(PlatformError error) {
@@ -86,6 +82,29 @@ bool fail(const char* firstLine, const char* secondLine) {
 const char* directoryText(const SaveProfile& profile) {
   const char* directory = profile.directory.get();
   return directory != nullptr ? directory : "";
+}
+
+// Returns `text` (a make-save text) with `cause` in brackets before its
+// ending: "Failed to make BAK save (numbers used up), object not saved".
+std::string withCause(const char* text, const char* cause) {
+  const char* ending = strstr(text, kNotSaved);
+  return std::string(text, static_cast<size_t>(ending - text)) + " (" + cause + ")" + ending;
+}
+
+// Reports why the namer refused a save into `backupFolder`, and returns
+// false. The make-save text carries the cause before its ending: a name
+// too long is that one line; when the numbers are used up, the second line
+// names the backup that holds the highest number (the file to rename);
+// when the folder cannot be listed, the first line is the folder. Any
+// other refusal is the make-save text alone.
+bool failNaming(const NamingRefusal& refusal, const char* backupFolder, const KindTexts& texts) {
+  if (refusal.cause == kNamingNameTooLong)
+    return fail(withCause(texts.makeSave, "backup name too long").c_str(), nullptr);
+  if (refusal.cause == kNamingNumbersUsedUp)
+    return fail(withCause(texts.makeSave, "numbers used up").c_str(), refusal.highestBackup.c_str());
+  if (refusal.listingError != kPlatformOk)
+    return fail(backupFolder, withCause(texts.makeSave, listingCause(refusal.listingError)).c_str());
+  return fail(texts.makeSave, nullptr);
 }
 
 // Returns the relative backup folder below `folder`, composed in `composed`
@@ -156,20 +175,20 @@ bool backUpObject(const char* name, SaveKind kind, BackupPlan* plan, DigestState
   bool created = false;  // the backup folder is new: its name must reach the disk too
   const char* backupFolder = chooseBackupFolder(folder, profile, texts, composed, &created);
   if (backupFolder == nullptr) return false;
-  if (!planNextBackup(backupFolder, file, profile, plan)) {
-    if (plan->listingError == kPlatformOk) return fail(texts.makeSave, nullptr);
-    return fail(backupFolder, withCause(texts.makeSave, listingCause(plan->listingError)).c_str());
-  }
+  NamingRefusal refusal;
+  if (!planBackupFrom(backupFolder, file, profile, 1, plan, &refusal)) return failNaming(refusal, backupFolder, texts);
   removeLeftovers(*plan, abandonedBefore());
   const char* failed = isCompressedFormat(profile.nameFormat) ? texts.compressedSave : texts.makeSave;
   PlatformFile* staged = writeStagedBackup(name, *plan, profile, reading);
   if (staged == nullptr) return fail(plan->path.c_str(), takeProgressAbort() ? kCancelled : failed);
-  bool published = publishStagedBackup(staged, file, profile, plan);
+  bool published = publishStagedBackup(staged, file, profile, plan, &refusal);
   bool stands = platformClose(staged) == 1 && published &&
                 syncBackupFolders(backupFolder, created ? folder : backupFolder);
   // A backup that may not be on disk is taken back, so the message and
   // the folder agree.
   if (published && !stands) platformDeleteFile(plan->path.c_str());
+  // Publishing fails for a cause of its own when the namer would form no further name.
+  if (refusal.cause == kNamingNameTooLong || refusal.cause == kNamingNumbersUsedUp) return failNaming(refusal, backupFolder, texts);
   return stands || fail(plan->path.c_str(), failed);
 }
 

@@ -57,7 +57,8 @@ class BackupNamerTest : public ::testing::Test {
   }
 
   // Runs the namer on `folder` with a profile built from `setup`, then
-  // prunes as it planned. Returns the new backup's path, or null.
+  // prunes as it planned. Returns the new backup's path, or null with the
+  // reason in refusal_.
   const char* name(const std::string& folder, const char* object, const ProfileSetup& setup) {
     BakSaveProfile bak;
     SaveProfile incremental;
@@ -67,7 +68,8 @@ class BackupNamerTest : public ::testing::Test {
     profile.maxFiles = setup.maxFiles;
     bak.useGlobalName = setup.useGlobal;
     bak.globalName.assign(setup.globalName);
-    if (!planNextBackup(folder.c_str(), object, profile, &plan_)) return nullptr;
+    refusal_ = NamingRefusal();
+    if (!planBackupFrom(folder.c_str(), object, profile, 1, &plan_, &refusal_)) return nullptr;
     pruneBackups(plan_);
     return plan_.path.c_str();
   }
@@ -91,6 +93,7 @@ class BackupNamerTest : public ::testing::Test {
   }
 
   BackupPlan plan_;
+  NamingRefusal refusal_;  // why name() last returned null
   ScratchFolder scratchFolder_{"qk_namer"};
   const std::string& scratch_ = scratchFolder_.path();
 };

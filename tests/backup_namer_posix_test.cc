@@ -24,14 +24,16 @@ TEST_F(BackupNamerTest, GlobCharactersInTheBaseAreNoWildcards) {
   });
 }
 
+// The longest global name is the one whose backup name has 255 characters.
 TEST_F(BackupNamerTest, GlobalNameLengthLimitIs255) {
-  std::string longest(255, 'g');
+  std::string longest(246, 'g');
   std::string folder = makeFolder({});
   const char* result = name(folder, "Robot.lwo", {3, 1, 1, true, true, longest.c_str()});
   ASSERT_NE(result, nullptr);
   EXPECT_EQ(fs::path(result).filename().string(), longest + ".bak1.lwo");
   std::string tooLong(256, 'g');
   EXPECT_EQ(name(folder, "Robot.lwo", {3, 1, 1, true, true, tooLong.c_str()}), nullptr);
+  EXPECT_EQ(refusal_.cause, kNamingNameTooLong);
 }
 
 TEST_F(BackupNamerTest, PathsThatDoNotFitFailBeforeAnyDeletion) {

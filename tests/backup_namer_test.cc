@@ -110,7 +110,13 @@ struct ErrorCase {
   const char* label;
   ProfileSetup setup;
   std::vector<std::string> files;  // all must still be there afterwards
+  NamingCause cause = kNamingRefused;
+  const char* highest = "";  // the backup a refusal for numbers used up names
 };
+
+// A global name whose BAK backup name "<name>.bak1.lwo" has 256 characters.
+const std::string kLongGlobalNameText(247, 'g');
+const char* const kLongGlobalName = kLongGlobalNameText.c_str();
 
 TEST_F(BackupNamerTest, RefusalsListWriteAndDeleteNothing) {
   const std::vector<std::string> mixed = {"Robot_001.lwo", "Robot.bak1.lwo", "qkincr-lwo-bak.bak1.lwo"};
@@ -125,17 +131,36 @@ TEST_F(BackupNamerTest, RefusalsListWriteAndDeleteNothing) {
       {"global name with '*'", {3, 1, 1, true, true, "*"}, mixed},
       {"global name with '<'", {3, 1, 1, true, true, "a<b"}, mixed},
       {"global name with a control character", {3, 1, 1, true, true, "Rob\tot"}, mixed},
-      {"highest number 2147483647", {0, 3, 1, false}, {"Robot_001.lwo", "Robot_2147483647.lwo"}},
-      {"number above 2147483647", {0, 3, 1, false}, {"Robot_001.lwo", "Robot_99999999999.lwo"}},
-      {"digits wider than a path", {0, 600, 1, false}, {"Robot_001.lwo"}},
+      {"highest number 2147483647", {0, 3, 1, false}, {"Robot_001.lwo", "Robot_2147483647.lwo"},
+       kNamingNumbersUsedUp, "Robot_2147483647.lwo"},
+      {"numbers above 2147483647 read exactly", {0, 3, 1, false},
+       {"Robot_001.lwo", "Robot_2147483648.lwo", "Robot_99999999999.lwo", "Robot_3000000000.lwo"},
+       kNamingNumbersUsedUp, "Robot_99999999999.lwo"},
+      {"BAK number above 2147483647", {3, 1, 1, true}, {"Robot.bak2147483648.lwo"}, kNamingNumbersUsedUp,
+       "Robot.bak2147483648.lwo"},
+      {"digits wider than a path", {0, 600, 1, false}, {"Robot_001.lwo"}, kNamingNameTooLong},
+      {"name of 256 characters", {3, 1, 1, true, true, kLongGlobalName}, mixed, kNamingNameTooLong},
   };
   for (const ErrorCase& e : errors) {
     std::string folder = makeFolder(e.files);
     EXPECT_EQ(name(folder, "Robot.lwo", e.setup), nullptr) << e.label;
+    EXPECT_EQ(refusal_.cause, e.cause) << e.label;
+    EXPECT_EQ(refusal_.highestBackup, *e.highest ? folder + kSeparator + e.highest : "") << e.label;
     std::vector<std::string> all = e.files;
     std::sort(all.begin(), all.end());
     EXPECT_EQ(listFolder(folder), all) << e.label;
   }
+}
+
+// The list hands each number over as its name writes it, beyond 32 bits too.
+TEST_F(BackupNamerTest, FoundBackupsKeepTheirDigitsAsWritten) {
+  std::string folder = makeFolder({"Robot_0031.lwo", "Robot_99999999999.lwo", "Robot_2147483648.lwo"});
+  BackupList list;
+  SaveProfile profile;
+  ASSERT_TRUE(findBackups(folder.c_str(), "Robot.lwo", profile, &list));
+  std::vector<std::string> digits;
+  for (const BackupEntry* e = list.first(); e != nullptr; e = e->next) digits.push_back(e->digits);
+  EXPECT_EQ(digits, (std::vector<std::string>{"0031", "2147483648", "99999999999"}));
 }
 
 TEST_F(BackupNamerTest, MissingFolderFails) {

@@ -29,9 +29,10 @@ std::string writeBackup(const std::string& folder, int32_t format) {
   profile.nameFormat = format;
   profile.compressionLevel = format % 2;  // Normal and High both
   BackupPlan plan;
+  NamingRefusal refusal;
   EXPECT_TRUE(planNextBackup(folder.c_str(), "Box.lwo", profile, &plan));
   PlatformFile* staged = writeStagedBackup((folder + kSeparator + "Box.lwo").c_str(), plan, profile, nullptr);
-  EXPECT_TRUE(staged != nullptr && publishStagedBackup(staged, "Box.lwo", profile, &plan));
+  EXPECT_TRUE(staged != nullptr && publishStagedBackup(staged, "Box.lwo", profile, &plan, &refusal));
   platformClose(staged);
   return plan.path;
 }

@@ -85,39 +85,55 @@ TEST_F(BackupWriterTest, StagingFilesAreNoBackupsAndOnlyAbandonedOnesAreRemoved)
     }
 }
 
-TEST_F(BackupWriterTest, ANameTakenMeanwhileIsKeptAndTheNextOneTaken) {
+// Publishing moves on to the next free name past whatever takes the
+// planned one, never over it, and gives up only once more names were
+// taken than the folder holds entries.
+TEST_F(BackupWriterTest, ANameTakenMeanwhileIsKeptAndTheNextFreeOneTaken) {
+  struct Case {
+    const char* label;
+    std::function<void(FaultPlan* faults, const std::string& planned)> take;
+    const char* published;  // the stem of the name it takes; null: none
+  } cases[] = {
+      {"another host's backup", [](FaultPlan*, const std::string& p) { writeFile(p, "another host's backup"); },
+       "Box_002"},
+      {"a folder", [](FaultPlan*, const std::string& p) { fs::create_directory(p); }, "Box_002"},
+      {"taken, then free again",
+       [](FaultPlan* f, const std::string&) { f->failCall(kPlatformOpPublish, 1, kPlatformFileExists); }, "Box_001"},
+      {"every name taken",
+       [](FaultPlan* f, const std::string&) { f->failAlways(kPlatformOpPublish, kPlatformFileExists); }, nullptr},
+  };
   FaultPlan faults;
-  for (bool named : {false, true})
-    for (int32_t format : {0, 4, 7}) {
-      SCOPED_TRACE("format " + std::to_string(format) + (named ? ", named" : ""));
-      stageNamed(&faults, named);
-      fs::remove_all(path("backups"));
-      fs::create_directory(path("backups"));
-      writeFile(path("Box.lwo"), textBytes(100000));
-      SaveProfile profile;
-      profile.nameFormat = format;
-      profile.digits = 3;
-      BackupPlan plan;
-      ASSERT_TRUE(planNextBackup(path("backups").c_str(), "Box.lwo", profile, &plan));
-      PlatformFile* staged = writeStagedBackup(path("Box.lwo").c_str(), plan, profile, nullptr);
-      ASSERT_NE(staged, nullptr);
-      const std::string first = plan.path;
-      writeFile(first, "another host's backup");
-      ASSERT_TRUE(publishStagedBackup(staged, "Box.lwo", profile, &plan));
-      EXPECT_EQ(platformClose(staged), 1);
-      EXPECT_EQ(readFile(first), "another host's backup");
-      EXPECT_EQ(fs::path(plan.path).stem().string(), "Box_002");
-      EXPECT_TRUE(backupHolds(plan.path, format) == textBytes(100000));
-      EXPECT_EQ(listFolder(path("backups")).size(), 2u);
-
-      // A name the namer never counts (a folder's) stays taken: no backup.
-      fs::remove(plan.path);
-      fs::create_directory(plan.path);
-      staged = writeStagedBackup(path("Box.lwo").c_str(), plan, profile, nullptr);
-      EXPECT_FALSE(publishStagedBackup(staged, "Box.lwo", profile, &plan));
-      platformClose(staged);
-      EXPECT_EQ(listFolder(path("backups")).size(), 2u);
-    }
+  for (const Case& c : cases)
+    for (bool named : {false, true})
+      for (int32_t format : {0, 4, 7}) {
+        SCOPED_TRACE(std::string(c.label) + ", format " + std::to_string(format) + (named ? ", named" : ""));
+        stageNamed(&faults, named);
+        fs::remove_all(path("backups"));
+        fs::create_directory(path("backups"));
+        writeFile(path("Box.lwo"), textBytes(100000));
+        SaveProfile profile;
+        profile.nameFormat = format;
+        profile.digits = 3;
+        BackupPlan plan;
+        ASSERT_TRUE(planNextBackup(path("backups").c_str(), "Box.lwo", profile, &plan));
+        const std::string planned = plan.path;
+        PlatformFile* staged = writeStagedBackup(path("Box.lwo").c_str(), plan, profile, nullptr);
+        ASSERT_NE(staged, nullptr);
+        c.take(&faults, planned);
+        NamingRefusal refusal;
+        EXPECT_EQ(publishStagedBackup(staged, "Box.lwo", profile, &plan, &refusal), c.published != nullptr);
+        faults.failAlways(kPlatformOpPublish, kPlatformOk);
+        EXPECT_EQ(refusal.cause, kNamingOk);
+        EXPECT_EQ(platformClose(staged), 1);
+        if (c.published == nullptr) {
+          EXPECT_EQ(listFolder(path("backups")), std::vector<std::string>{});  // the staging file went too
+          continue;
+        }
+        EXPECT_TRUE(plan.path == planned || !fs::is_regular_file(planned) ||
+                    readFile(planned) == "another host's backup");
+        EXPECT_EQ(fs::path(plan.path).stem().string(), c.published);
+        EXPECT_TRUE(backupHolds(plan.path, format) == textBytes(100000));
+      }
 }
 
 }  // namespace

@@ -1,11 +1,16 @@
 // Saves killed part-way (a child process that ends at a chosen platform
-// call) and one object saved by two hosts at once (a second qkhost
-// process): fork and the shell are POSIX's.
+// call), one object saved by two hosts at once (a second qkhost process),
+// and hosts racing each other save after save: fork and the shell are
+// POSIX's.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -102,6 +107,107 @@ TEST(TwoHostsTest, SavingOneObjectAtOnceNeitherMixesNorLosesBackups) {
       format == 4 ? expectZipTests(backup) : expectSevenZipTests(backup);
       EXPECT_TRUE(backupContents(backup, format) == state(0)) << backup;
     }
+  }
+}
+
+// Where racing hosts meet, in memory the host processes share: each
+// save's first publish waits until every host is about to publish, so they
+// publish the numbers they planned at one moment; a host whose name was
+// taken there goes on only once a backup was removed (or 20 ms later), as
+// a host held up at that moment would.
+struct StartingLine {
+  std::atomic<int> arrived;
+  std::atomic<int> round;
+  std::atomic<int> removals;  // backups removed by any host
+};
+StartingLine* startingLine = nullptr;
+int racingHosts = 0;
+bool holdNewPlans = false;  // backups are removed as unchanged
+bool atTheLine = false;     // this host's save has yet to publish
+int justPublished = -1;     // the removals seen when the publish before this call was tried; -1: none
+
+// Waits until `done` holds, or `milliseconds` have passed, so that a host
+// that stopped early holds the others up no longer.
+template <typename Done>
+void waitUntil(Done done, int milliseconds) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (!done() && std::chrono::steady_clock::now() < end) usleep(10);
+}
+
+void awaitTheOthers() {
+  int round = startingLine->round.load();
+  if (startingLine->arrived.fetch_add(1) + 1 == racingHosts) {
+    startingLine->arrived = 0;
+    ++startingLine->round;
+    return;
+  }
+  waitUntil([round] { return startingLine->round.load() != round; }, 2000);
+}
+
+PlatformError racingHook(PlatformOperation operation) {
+  int seen = justPublished;
+  justPublished = -1;
+  if (operation == kPlatformOpOpenRead) atTheLine = true;  // the backup's reading starts a save
+  if (operation == kPlatformOpDelete) ++startingLine->removals;
+  if (operation != kPlatformOpClose && seen >= 0 && holdNewPlans)  // the name was taken
+    waitUntil([seen] { return startingLine->removals.load() != seen; }, 20);
+  if (operation == kPlatformOpPublish && atTheLine) {
+    atTheLine = false;
+    awaitTheOthers();
+    justPublished = startingLine->removals.load();
+  }
+  return kPlatformOk;
+}
+
+// Hosts in processes of their own save one object over and over, each
+// save publishing at the moment the others do, so that they keep planning
+// the same numbers: one host's backup takes the name another planned, and
+// with "Skip Unchanged Saves" it is removed again before the other plans
+// anew, so names are taken and freed. No save may fail while a free number
+// exists: 600 saves in each case.
+TEST(RacingHostsTest, NoSaveFailsWhileAFreeNumberExists) {
+  constexpr int kSaves = 600;  // shared among the hosts
+  struct {
+    int hosts;
+    bool skipUnchanged;
+  } cases[] = {{2, true}, {3, true}, {3, false}};
+  for (const auto& r : cases) {
+    SCOPED_TRACE(std::to_string(r.hosts) + " hosts" + (r.skipUnchanged ? ", skip unchanged" : ""));
+    SaveCase c = {IncrementalSave, 0, 0, false};
+    configureProfiles(c);
+    incrementalProfile().skipUnchanged = r.skipUnchanged;
+    // The race is in naming and publishing, not in flushing: the hosts save
+    // in a folder in memory where there is one, where a flush costs nothing.
+    const char* tmpdir = getenv("TMPDIR");
+    const std::string before = tmpdir != nullptr ? tmpdir : "";
+    if (access("/dev/shm", W_OK) == 0) setenv("TMPDIR", "/dev/shm", 1);
+    World world(c, "");
+    tmpdir != nullptr ? setenv("TMPDIR", before.c_str(), 1) : unsetenv("TMPDIR");
+    void* shared = mmap(nullptr, sizeof(StartingLine), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(shared, MAP_FAILED);
+    startingLine = new (shared) StartingLine{{0}, {0}, {0}};
+    racingHosts = r.hosts;
+    holdNewPlans = r.skipUnchanged;
+    std::vector<pid_t> hosts;
+    for (int h = 0; h < r.hosts; ++h) {
+      pid_t child = fork();
+      if (child == 0) {
+        platformFaultHook = racingHook;
+        int failed = 0;
+        for (int k = 0; k < kSaves / r.hosts; ++k) {
+          world.save(0);  // the object as it stands: every save changes nothing
+          failed += !world.host().messages().empty() || world.hostSaves() != 1;
+        }
+        _exit(failed > 254 ? 254 : failed);
+      }
+      hosts.push_back(child);
+    }
+    for (pid_t host : hosts) {
+      int status = 0;
+      ASSERT_EQ(waitpid(host, &status, 0), host);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "failed saves: " << WEXITSTATUS(status);
+    }
+    munmap(shared, sizeof(StartingLine));
   }
 }
 

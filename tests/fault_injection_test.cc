@@ -81,8 +81,9 @@ Outcome expectedOutcome(const SaveCase& c, PlatformOperation operation, int call
     case kPlatformOpSyncFolder:  // a folder that cannot be opened is no reason to fail
       return error == kPlatformAccessDenied ? Outcome{Outcome::None, 0, saved, true} : failed;
     case kPlatformOpCreateNamed:  // another staging name when one is taken
+    case kPlatformOpPublish:      // a name taken with nothing there is tried once more
       return error == kPlatformFileExists ? Outcome{Outcome::None, 0, saved, true} : failed;
-    default:  // Publish included: "taken" with nothing new there plans the same name again
+    default:
       return failed;
   }
 }

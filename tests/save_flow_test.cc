@@ -123,6 +123,12 @@ TEST_F(SaveFlowTest, FoldersAndNamesFollowEachProfile) {
        ".bak_save/qkincr-lwo-bak.bak1.lwo"},
       {"format 2, 1 digit", [](SaveProfile& p, BakSaveProfile&) { p.nameFormat = 2, p.digits = 1; },
        kIncrementalServer, ".incr_save/Robot.lwo.1"},
+      // A folder named as the next backup is no backup, and the one after it is taken.
+      {"a folder takes the name",
+       [&](SaveProfile&, BakSaveProfile&) { fs::create_directories(at(".incr_save/Robot_001.lwo")); },
+       kIncrementalServer, ".incr_save/Robot_002.lwo"},
+      {"BAK, a folder takes the name",
+       [&](SaveProfile&, BakSaveProfile&) { fs::create_directories(at(".bak_save/Robot.bak1.lwo")); }, kBakServer, ".bak_save/Robot.bak2.lwo"},
   };
   for (const auto& c : cases) {
     fs::remove_all(at("a"));
@@ -196,20 +202,31 @@ TEST_F(SaveFlowTest, EveryFailureBeforeTheHostSaveIsReportedAndSavesNothing) {
          b.globalName.assign("../elsewhere");
        },
        nullptr, "", "error: Failed to make BAK save, object not saved"},
-      {"backup name taken by a folder", [](SaveProfile&, BakSaveProfile&) {},
+      {"numbers used up", [](SaveProfile&, BakSaveProfile&) {},
        [](const std::string& s) {
-         fs::create_directories(s + "/.incr_save/Robot_001.lwo");
-         fs::create_directories(s + "/.bak_save/Robot.bak1.lwo");
+         writeFile(s + "/.incr_save/Robot_2147483647.lwo", "x");
+         writeFile(s + "/.bak_save/Robot.bak2147483647.lwo", "x");
        },
-       "error: @/.incr_save" + kSeparator + "Robot_001.lwo | Failed to make incremental save, object not saved",
-       "error: @/.bak_save" + kSeparator + "Robot.bak1.lwo | Failed to make BAK save, object not saved"},
-      {"archive cannot be written", [](SaveProfile& p, BakSaveProfile& b) { bothFormats(p, b, 4); },
+       "error: Failed to make incremental save (numbers used up), object not saved | @/.incr_save" + kSeparator +
+           "Robot_2147483647.lwo",
+       "error: Failed to make BAK save (numbers used up), object not saved | @/.bak_save" + kSeparator +
+           "Robot.bak2147483647.lwo"},
+      {"a number past the last", [](SaveProfile& p, BakSaveProfile& b) { bothFormats(p, b, 4); },
        [](const std::string& s) {
-         fs::create_directories(s + "/.incr_save/Robot_001.zip");
-         fs::create_directories(s + "/.bak_save/Robot_bak1.zip");
+         writeFile(s + "/.incr_save/Robot_2147483648.zip", "x");
+         writeFile(s + "/.incr_save/Robot_99999999999.zip", "x");
+         writeFile(s + "/.bak_save/Robot_bak99999999999.zip", "x");
        },
-       "error: @/.incr_save" + kSeparator + "Robot_001.zip | Failed to make compressed incremental save, object not saved",
-       "error: @/.bak_save" + kSeparator + "Robot_bak1.zip | Failed to make compressed BAK save, object not saved"},
+       "error: Failed to make incremental save (numbers used up), object not saved | @/.incr_save" + kSeparator +
+           "Robot_99999999999.zip",
+       "error: Failed to make BAK save (numbers used up), object not saved | @/.bak_save" + kSeparator +
+           "Robot_bak99999999999.zip"},
+      {"backup name too long",
+       [](SaveProfile&, BakSaveProfile& b) {
+         b.useGlobalName = 1;
+         b.globalName.assign(std::string(247, 'g').c_str());
+       },
+       nullptr, "", "error: Failed to make BAK save (backup name too long), object not saved"},
   };
   for (const MessageCase& c : cases) {
     for (const char* server : {kIncrementalServer, kBakServer}) {
@@ -218,6 +235,7 @@ TEST_F(SaveFlowTest, EveryFailureBeforeTheHostSaveIsReportedAndSavesNothing) {
       for (const char* leftover : {"file", ".incr_save", ".bak_save"}) fs::remove_all(at(leftover));
       configure(c.edit);
       reload();
+      for (const char* folder : {".incr_save", ".bak_save"}) fs::create_directories(at(folder));
       if (c.prepare) c.prepare(scratch());
       std::string object = openRobot();
       edit();
