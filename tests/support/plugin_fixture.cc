@@ -36,6 +36,14 @@ std::vector<std::string> listFolder(const std::string& folder) {
   return names;
 }
 
+std::map<std::string, std::string> snapshotOf(const std::string& folder, const std::string& except) {
+  std::map<std::string, std::string> files;
+  for (const fs::directory_entry& e : fs::recursive_directory_iterator(folder))
+    if (e.is_regular_file() && !e.is_symlink() && e.path().parent_path() != fs::path(except))
+      files[e.path().string()] = readFile(e.path().string());
+  return files;
+}
+
 void PluginTest::SetUp() {
   scratchFolder_ = std::make_unique<ScratchFolder>();
   scratch_ = scratchFolder_->path();
