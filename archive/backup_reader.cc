@@ -49,7 +49,7 @@ BackupReadResult extractPlainCopy(const char* path, PlatformFile* out) {
 }  // namespace
 
 BackupReadResult inspectBackup(const char* path, BackupObjectInfo* info) {
-  *info = BackupObjectInfo{0, 0};
+  *info = BackupObjectInfo{};
   if (hasExtension(path, ".7z")) return inspectSevenZipBackup(path, info);
   if (hasExtension(path, ".zip")) return inspectZipBackup(path, info);
   return inspectPlainCopy(path, info);

@@ -4,11 +4,23 @@
 
 #include <stdint.h>
 
+#include <string>
+
 #include "platform/platform.h"
+
+// What an archive backup records of the object it was made from, as it
+// stores it; each part empty where the backup records none (a plain copy
+// records nothing).
+struct BackupOrigin {
+  std::string zipName;          // the zip entry's name
+  std::string zipComment;       // the zip archive's comment
+  std::u16string sevenZipName;  // the name of the 7z archive's file
+};
 
 struct BackupObjectInfo {
   uint64_t size;           // the object's length in bytes
   uint64_t lastWriteTime;  // FILETIME (UTC) of the object's state the backup holds (the copy's own last-write time, the zip entry's or the 7z entry's); 0 when the backup records none
+  BackupOrigin origin;
 };
 
 enum BackupReadResult {
@@ -19,7 +31,7 @@ enum BackupReadResult {
   kBackupReadWriteFailed = 4  // writing to `out` failed
 };
 
-// Reads the size and time of the object held by the backup `path` without decompressing it: a 7z archive when `path` ends in ".7z", a zip archive when it ends in ".zip", else a plain copy.
+// Reads the size, time and origin of the object held by the backup `path` without decompressing it: a 7z archive when `path` ends in ".7z", a zip archive when it ends in ".zip", else a plain copy.
 BackupReadResult inspectBackup(const char* path, BackupObjectInfo* info);
 
 // Writes the object bytes held by the backup `path` into the open, empty file `out` (neither flushed nor closed), checking every archive CRC; a 7z or zip backup shows progress in the host's monitor (archive/progress_monitor) while it is read. Returns kBackupReadOk only when every byte was written and matched its CRC.

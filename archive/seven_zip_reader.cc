@@ -2,6 +2,8 @@
 
 #include <stdlib.h>
 
+#include <vector>
+
 #include "7z.h"
 #include "7zCrc.h"
 #include "archive/lzma_streams.h"
@@ -106,6 +108,10 @@ BackupReadResult inspectSevenZipBackup(const char* path, BackupObjectInfo* info)
   BackupReadResult result = openArchive(path, &a);
   if (result != kBackupReadOk) return result;
   info->size = SzArEx_GetFileSize(&a.db, 0);
+  size_t units = SzArEx_GetFileNameUtf16(&a.db, 0, nullptr);  // the terminator included
+  std::vector<UInt16> name(units > 0 ? units : 1, 0);
+  SzArEx_GetFileNameUtf16(&a.db, 0, name.data());
+  info->origin.sevenZipName.assign(name.begin(), name.begin() + static_cast<ptrdiff_t>(units > 0 ? units - 1 : 0));
   if (SzBitWithVals_Check(&a.db.MTime, 0))
     info->lastWriteTime = (static_cast<uint64_t>(a.db.MTime.Vals[0].High) << 32) | a.db.MTime.Vals[0].Low;
   closeArchive(&a);

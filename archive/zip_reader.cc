@@ -3,6 +3,7 @@
 #include <minizip/unzip.h>
 
 #include <memory>
+#include <string>
 
 #include "archive/progress_monitor.h"
 #include "archive/zip_platform_io.h"
@@ -26,6 +27,18 @@ unzFile openOnlyEntry(PlatformFile* file, unz_file_info64* entry) {
     return zip;
   unzClose(zip);
   return nullptr;
+}
+
+// Reads the name of the open archive's current entry, described by
+// `entry`, and the archive's comment into `origin`.
+void readOrigin(unzFile zip, const unz_file_info64& entry, BackupOrigin* origin) {
+  origin->zipName.assign(entry.size_filename, '\0');
+  std::string comment(0xFFFF, '\0');
+  int length = unzGetGlobalComment(zip, &comment[0], comment.size());
+  if (unzGetCurrentFileInfo64(zip, nullptr, &origin->zipName[0], origin->zipName.size(), nullptr, 0, nullptr, 0) !=
+      UNZ_OK)
+    origin->zipName.clear();
+  if (length > 0) origin->zipComment.assign(comment, 0, static_cast<size_t>(length));
 }
 
 // Inflates the open archive's current entry of `size` bytes into `out`
@@ -59,6 +72,7 @@ BackupReadResult inspectZipBackup(const char* path, BackupObjectInfo* info) {
   unzFile zip = openOnlyEntry(file, &entry);
   if (zip != nullptr) {
     info->size = entry.uncompressed_size;
+    readOrigin(zip, entry, &info->origin);
     if (!platformLocalDosToFileTime(static_cast<uint32_t>(entry.dosDate), &info->lastWriteTime))
       info->lastWriteTime = 0;
     unzClose(zip);

@@ -120,6 +120,21 @@ inline bool sameFile(const PlatformFileIdentity& a, const PlatformFileIdentity& 
   return a.volume == b.volume && a.index == b.index;
 }
 
+// What a folder entry itself is, a link not followed.
+struct PlatformEntryFacts {
+  int isLink;     // 1 for a symbolic link; on Win32 a name-surrogate reparse
+                  // point (symbolic link, junction, mount point)
+  int isRegular;  // 1 for a file that is neither link nor folder (cloud
+                  // placeholders and deduplicated files included)
+  uint32_t linkCount;             // the hard links to it
+  PlatformFileIdentity identity;  // of the entry itself
+};
+
+// Stores in `*facts` what the entry `path` names is, without following it
+// when it is a link. Returns 1 on success, 0 when nothing is there or it
+// cannot be asked.
+int platformEntryFacts(const char* path, PlatformEntryFacts* facts);
+
 // Flushes a folder's entries (new names in it) to stable storage. Returns
 // 0 when the flush reports an error; 1 when it succeeds, and also when the
 // folder cannot be opened for flushing (access denied) or its file system
@@ -135,6 +150,13 @@ struct PlatformFile;
 // it meanwhile). Never waits: a FIFO, a device or a folder is refused at
 // once. Returns the file, or null.
 PlatformFile* platformOpenRead(const char* path);
+
+// Sets whether platformOpenRead refuses a path whose last part is a link
+// (as platformEntryFacts tells one): the file it opened is checked, not
+// the name beforehand, so nothing is ever read through such a link.
+// Folders on the way may be links. Meant for the command thread. Returns
+// the setting it replaces; off at start.
+int platformRefuseLinksOnRead(int refuse);
 
 // Reads up to `*size` bytes; sets `*size` to the bytes read, which is less
 // only at end of file. Returns 1, or 0 on a read error (`*size` then holds

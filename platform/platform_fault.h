@@ -36,6 +36,7 @@ enum PlatformOperation : int {
   kPlatformOpCurrentTime,  // answers 0
   kPlatformOpTimeToDos,
   kPlatformOpProcessorCount,  // answers 0, "cannot tell"
+  kPlatformOpEntryFacts,
   kPlatformOpCount,
 };
 

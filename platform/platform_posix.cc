@@ -157,6 +157,16 @@ int platformFileIdentity(const char* path, PlatformFileIdentity* identity) {
   return 1;
 }
 
+int platformEntryFacts(const char* path, PlatformEntryFacts* facts) {
+  struct stat status;
+  if (platformFaulted(kPlatformOpEntryFacts) || lstat(path, &status) != 0) return 0;
+  facts->isLink = S_ISLNK(status.st_mode) ? 1 : 0;
+  facts->isRegular = S_ISREG(status.st_mode) ? 1 : 0;
+  facts->linkCount = static_cast<uint32_t>(status.st_nlink);
+  facts->identity = PlatformFileIdentity{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
+  return 1;
+}
+
 int platformSyncFolder(const char* path) {
   int fd = platformFaulted(kPlatformOpSyncFolder) ? -1 : open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return errno == EACCES || errno == EPERM;
@@ -227,9 +237,23 @@ mode_t permissionsFor(PlatformStageMode mode) { return mode == kPlatformStageRep
 
 }  // namespace
 
+namespace {
+
+// Set while platformOpenRead refuses a last part that is a link.
+int refuseLinks = 0;
+
+}  // namespace
+
+int platformRefuseLinksOnRead(int refuse) {
+  int replaced = refuseLinks;
+  refuseLinks = refuse;
+  return replaced;
+}
+
 PlatformFile* platformOpenRead(const char* path) {
   if (platformFaulted(kPlatformOpOpenRead)) return nullptr;
-  int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);  // a FIFO would wait for a writer
+  int noLink = refuseLinks ? O_NOFOLLOW : 0;  // a link then fails the open itself (ELOOP)
+  int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | noLink);  // a FIFO would wait for a writer
   if (fd < 0) return nullptr;
   struct stat status;
   if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || fcntl(fd, F_SETFL, 0) != 0) {

@@ -187,6 +187,38 @@ int platformFileIdentity(const char* path, PlatformFileIdentity* identity) {
   return 1;
 }
 
+namespace {
+
+// Fills `facts` for the file open as `handle` (a reparse point not
+// followed) and sets `*reparse` iff it is a reparse point of any kind.
+bool factsOf(HANDLE handle, PlatformEntryFacts* facts, bool* reparse) {
+  BY_HANDLE_FILE_INFORMATION info;
+  FILE_ATTRIBUTE_TAG_INFO tag;
+  if (!GetFileInformationByHandle(handle, &info)) return false;
+  *reparse = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if (*reparse && !GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag)) return false;
+  facts->isLink = *reparse && IsReparseTagNameSurrogate(tag.ReparseTag) ? 1 : 0;
+  facts->isRegular = !facts->isLink && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? 1 : 0;
+  facts->linkCount = info.nNumberOfLinks;
+  facts->identity.volume = info.dwVolumeSerialNumber;
+  facts->identity.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
+}
+
+}  // namespace
+
+int platformEntryFacts(const char* path, PlatformEntryFacts* facts) {
+  if (platformFaulted(kPlatformOpEntryFacts)) return 0;
+  HANDLE handle = CreateFileW(longPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return 0;
+  bool reparse = false;
+  bool known = factsOf(handle, facts, &reparse);
+  CloseHandle(handle);
+  return known ? 1 : 0;
+}
+
 // A published name is on disk already (platformPublish flushes the renamed
 // file, which commits the volume's log, its new name included), and Win32
 // offers no flush of a folder through an ANSI path.
@@ -235,18 +267,60 @@ bool closeHandle(PlatformFile* file) {
 
 }  // namespace
 
-PlatformFile* platformOpenRead(const char* path) {
-  // Others may read and write the file meanwhile, as with the C runtime's
-  // fopen: a host or a tool that holds it open for writing does not stop
-  // a backup.
+namespace {
+
+// Set while platformOpenRead refuses a last part that is a link.
+int refuseLinks = 0;
+
+// Opens `path` as platformOpenRead does, with `flags`.
+HANDLE openForReading(const char* path, DWORD flags) {
   HANDLE handle = INVALID_HANDLE_VALUE;
   std::wstring wide = longPath(path);
   tryWhileBusy(kPlatformOpOpenRead, wide, [&] {
     handle = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+                         flags, nullptr);
     return handle != INVALID_HANDLE_VALUE;
   });
-  PlatformFile* file = wrap(handle);
+  return handle;
+}
+
+// Returns `file`, opened from `path` with its reparse point not followed,
+// unless it is a link (closed then, null returned). Another reparse point
+// (a cloud placeholder, a deduplicated file) is opened again as usual, so
+// that its filter delivers its bytes; the name cannot change meanwhile, as
+// `file` shares no deletion, and the file opened must be the one checked.
+PlatformFile* unlessLink(PlatformFile* file, const char* path) {
+  PlatformEntryFacts facts, reopened;
+  bool reparse = false, again = false;
+  if (!factsOf(file->handle, &facts, &reparse) || facts.isLink) {
+    platformClose(file);
+    return nullptr;
+  }
+  if (!reparse) return file;
+  PlatformFile* plain = wrap(openForReading(path, FILE_ATTRIBUTE_NORMAL));
+  bool same = plain != nullptr && factsOf(plain->handle, &reopened, &again) &&
+              sameFile(facts.identity, reopened.identity);
+  platformClose(file);
+  if (same) return plain;
+  platformClose(plain);
+  return nullptr;
+}
+
+}  // namespace
+
+int platformRefuseLinksOnRead(int refuse) {
+  int replaced = refuseLinks;
+  refuseLinks = refuse;
+  return replaced;
+}
+
+PlatformFile* platformOpenRead(const char* path) {
+  // Others may read and write the file meanwhile, as with the C runtime's
+  // fopen: a host or a tool that holds it open for writing does not stop
+  // a backup.
+  PlatformFile* file =
+      wrap(openForReading(path, refuseLinks ? FILE_FLAG_OPEN_REPARSE_POINT : FILE_ATTRIBUTE_NORMAL));
+  if (file != nullptr && refuseLinks) file = unlessLink(file, path);
   if (file == nullptr || GetFileType(file->handle) == FILE_TYPE_DISK) return file;
   platformClose(file);  // a pipe or a device: a read could wait for ever
   return nullptr;

@@ -9,6 +9,7 @@
 #include "platform/text.h"
 #include "save/backup_list.h"
 #include "save/backup_namer.h"
+#include "save/backup_owner.h"
 #include "save/path_helpers.h"
 #include "save/save_profile.h"
 
@@ -17,37 +18,70 @@ namespace {
 // Bytes of a composed relative backup folder (two Windows paths).
 constexpr size_t kComposedFolderSize = 520;
 
-// Returns the folder the profile keeps the object's backups in, or null
-// when it does not exist. A relative folder is composed in `composed`.
-const char* existingBackupFolder(const char* folder, const SaveProfile& profile,
-                                 char (&composed)[kComposedFolderSize]) {
+// Returns the folder the profile keeps the object's backups in, composed
+// in `composed` when relative; null when its path cannot be formed.
+const char* backupFolderOf(const char* folder, const SaveProfile& profile, char (&composed)[kComposedFolderSize]) {
   const char* directory = profile.directory.get() != nullptr ? profile.directory.get() : "";
-  const char* chosen = folder;
-  if (profile.directoryMode == AbsoluteFolder) chosen = directory;
-  if (profile.directoryMode == RelativeFolder)
-    chosen = composeRelativeFolder(composed, sizeof composed, folder, directory) ? composed : nullptr;
-  return chosen != nullptr && isDirectory(chosen) ? chosen : nullptr;
+  if (profile.directoryMode == AbsoluteFolder) return directory;
+  if (profile.directoryMode != RelativeFolder) return folder;
+  return composeRelativeFolder(composed, sizeof composed, folder, directory) ? composed : nullptr;
+}
+
+// Returns the number in the backup name `name`: its last run of digits,
+// before a ".7z" extension where it has one.
+std::string numberOf(const std::string& name) {
+  size_t end = name.size();
+  if (end >= 3 && platformEqualIgnoringCase(name.c_str() + end - 3, ".7z", 3)) end -= 3;
+  while (end > 0 && (name[end - 1] < '0' || name[end - 1] > '9')) --end;
+  size_t start = end;
+  while (start > 0 && name[start - 1] >= '0' && name[start - 1] <= '9') --start;
+  return name.substr(start, end - start);
+}
+
+// What one kind's listing needs to know of the object.
+struct Listed {
+  const char* objectPath;
+  bool knownObject;                // whether `object` holds the object file's identity
+  PlatformFileIdentity object;
+};
+
+// Makes the catalog entry of the backup `name` in `folder` into `*entry`.
+// Returns false when it is not to be listed: a link, not a regular file,
+// the object itself, or in a shared folder or name another object's.
+bool describeBackup(const std::string& folder, const std::string& name, const SaveProfile& profile,
+                    const Listed& listed, CatalogEntry* entry) {
+  entry->isBak = profile.isBak != 0;
+  entry->path = folder + PLATFORM_SEPARATOR + name;
+  entry->number = numberOf(name);
+  PlatformEntryFacts facts;
+  if (!platformEntryFacts(entry->path.c_str(), &facts) || facts.isLink || !facts.isRegular) return false;
+  if (listed.knownObject && sameFile(facts.identity, listed.object)) return false;
+  entry->identity = facts.identity;
+  entry->inspected = inspectBackup(entry->path.c_str(), &entry->info);
+  bool sharedPlace = profile.directoryMode == AbsoluteFolder || (profile.isBak && bakProfile().useGlobalName);
+  BackupOwner owner = sharedPlace ? ownerOf(entry->info.origin, listed.objectPath) : kOwnerThisObject;
+  if (entry->inspected != kBackupReadOk) entry->info = BackupObjectInfo{};
+  entry->shared = owner == kOwnerUnproven;
+  return owner != kOwnerOtherObject;
 }
 
 // Appends the backups `profile` recognises in its folder to `entries`,
 // newest (highest number) first, each inspected. Returns false when the
-// folder exists but cannot be listed.
-bool addKind(const char* folder, const char* file, const SaveProfile& profile,
+// folder's path or the backups' names cannot be formed, or the folder
+// exists but cannot be listed.
+bool addKind(const char* folder, const char* file, const SaveProfile& profile, const Listed& listed,
              std::vector<CatalogEntry>* entries) {
   char composed[kComposedFolderSize];
-  const char* backupFolder = existingBackupFolder(folder, profile, composed);
-  if (backupFolder == nullptr) return true;
+  const char* backupFolder = backupFolderOf(folder, profile, composed);
+  if (backupFolder == nullptr) return false;
+  if (!isDirectory(backupFolder)) return true;
   BackupList list;
   if (!findBackups(backupFolder, file, profile, &list)) return false;
-  size_t firstOfKind = entries->size();
   while (std::unique_ptr<BackupEntry> found = list.takeFirst()) {
-    CatalogEntry entry{profile.isBak != 0, found->number, profile.digits,
-                       std::string(backupFolder) + PLATFORM_SEPARATOR + found->name, kBackupReadOk, {}};
-    entry.inspected = inspectBackup(entry.path.c_str(), &entry.info);
-    if (entry.inspected != kBackupReadOk) entry.info = BackupObjectInfo{};
-    entries->push_back(std::move(entry));
+    CatalogEntry entry{};
+    if (describeBackup(backupFolder, found->name, profile, listed, &entry)) entries->push_back(std::move(entry));
   }
-  std::reverse(entries->begin() + static_cast<ptrdiff_t>(firstOfKind), entries->end());
+  std::reverse(entries->begin(), entries->end());
   return true;
 }
 
@@ -93,23 +127,24 @@ void formatSize(uint64_t size, char (&out)[32]) {
 
 }  // namespace
 
-bool catalogBackups(const char* objectPath, std::vector<CatalogEntry>* entries) {
+void catalogBackups(const char* objectPath, Catalog* catalog) {
+  *catalog = Catalog{};
   const char* folderPart = folderOfPath(objectPath);
   const char* filePart = fileNameOfPath(objectPath);
-  if (folderPart == nullptr || filePart == nullptr) return false;
+  if (folderPart == nullptr || filePart == nullptr) return;
   std::string folder = folderPart, file = filePart;  // the helpers' buffers are reused below
+  Listed listed{objectPath, false, {}};
+  listed.knownObject = platformFileIdentity(objectPath, &listed.object) == 1;
   std::vector<CatalogEntry> incremental, bak;
-  if (!addKind(folder.c_str(), file.c_str(), incrementalProfile(), &incremental) ||
-      !addKind(folder.c_str(), file.c_str(), bakProfile(), &bak))
-    return false;
-  mergeNewestFirst(incremental, bak, entries);
-  return true;
+  catalog->incrementalListed = addKind(folder.c_str(), file.c_str(), incrementalProfile(), listed, &incremental);
+  catalog->bakListed = addKind(folder.c_str(), file.c_str(), bakProfile(), listed, &bak);
+  mergeNewestFirst(incremental, bak, &catalog->entries);
 }
 
 std::string labelOf(const CatalogEntry& entry) {
-  char number[16], when[32], size[32];
-  snprintf(number, sizeof number, "%0*d", std::max(1, std::min(entry.digits, 10)), entry.number);
-  std::string label = std::string(entry.isBak ? "BAK " : "Incremental ") + number;
+  char when[32], size[32];
+  std::string label = (entry.isBak ? "BAK " : "Incremental ") + entry.number;
+  if (entry.shared) label += " (shared name)";
   const std::string dot = std::string(" ") + platformMiddleDot() + " ";
   if (entry.inspected == kBackupReadDamaged) return label + dot + "damaged";
   if (entry.inspected != kBackupReadOk) return label + dot + "unreadable";

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "plugin/host_services.h"
 #include "save/backup_catalog.h"
 #include "save/open_panel.h"
@@ -34,6 +35,23 @@ void reportOpeningFailure(BackupReadResult result, const CatalogEntry& entry, co
   releaseHostServices();
 }
 
+// Refuses links on reading (platform.h) while it lives, so that neither
+// listing nor opening reads a backup through a link.
+struct LinksRefused {
+  LinksRefused() : before(platformRefuseLinksOnRead(1)) {}
+  ~LinksRefused() { platformRefuseLinksOnRead(before); }
+  LinksRefused(const LinksRefused&) = delete;
+  LinksRefused& operator=(const LinksRefused&) = delete;
+  int before;
+};
+
+// The panel's title: which kind, if any, could not be listed.
+const char* titleOf(const Catalog& catalog) {
+  if (!catalog.incrementalListed) return "Open Backup (incremental backups could not be listed)";
+  if (!catalog.bakListed) return "Open Backup (BAK backups could not be listed)";
+  return "Open Backup";
+}
+
 }  // namespace
 
 void runOpenFlow() {
@@ -41,16 +59,19 @@ void runOpenFlow() {
   if (found == nullptr) return inform(kRefusal);
   std::string name = found;  // the host's text may not outlive the next call
   if (!lookupHostLoad()) return reportAndRelease(kNoLoad, nullptr);
-  std::vector<CatalogEntry> entries;
-  if (!catalogBackups(name.c_str(), &entries)) return reportAndRelease(name.c_str(), kListFailed);
-  if (entries.empty()) return inform(kNoBackups);
+  LinksRefused linksRefused;
+  Catalog catalog;
+  catalogBackups(name.c_str(), &catalog);
+  const std::vector<CatalogEntry>& entries = catalog.entries;
+  bool complete = catalog.incrementalListed && catalog.bakListed;
+  if (entries.empty()) return complete ? inform(kNoBackups) : reportAndRelease(name.c_str(), kListFailed);
   std::vector<std::string> labels;
   for (const CatalogEntry& entry : entries) labels.push_back(labelOf(entry));
-  int32_t chosen = chooseBackupOnPanel(labels);
+  int32_t chosen = chooseBackupOnPanel(titleOf(catalog), labels);
   if (chosen < 0) return releaseHostServices();
   const CatalogEntry& entry = entries[static_cast<size_t>(chosen)];
   std::string opened;
-  BackupReadResult result = writeOpenedCopy(entry, name.c_str(), &opened);
+  BackupReadResult result = writeOpenedCopy(entry, entries, name.c_str(), &opened);
   if (result != kBackupReadOk) return reportOpeningFailure(result, entry, name.c_str());
   if (executeHostLoad(opened.c_str()) != 0) return reportAndRelease(opened.c_str(), kLoadFailed);
   releaseHostServices();

@@ -18,14 +18,14 @@ uintptr_t word(const void* pointer) { return reinterpret_cast<uintptr_t>(pointer
 
 }  // namespace
 
-int32_t chooseBackupOnPanel(const std::vector<std::string>& labels) {
+int32_t chooseBackupOnPanel(const char* title, const std::vector<std::string>& labels) {
   HostXPanel* xpanel = hostServices.xpanel;
   if (xpanel == nullptr || labels.empty()) return -1;
   std::vector<const char*> choices;
   for (const std::string& label : labels) choices.push_back(label.c_str());
   choices.push_back(nullptr);
   const uintptr_t hints[] = {
-      HOST_HINT_LABEL, 0, word("Open Backup"), 0,
+      HOST_HINT_LABEL, 0, word(title), 0,
       HOST_HINT_STRING_LIST, kOpenBackupChoice, word(choices.data()), 0,
       HOST_HINT_END,
   };

@@ -10,10 +10,10 @@
 // The panel's one control and value: the chosen entry's position.
 constexpr uint32_t kOpenBackupChoice = 0x8101;
 
-// Shows the panel "Open Backup" through the host's "LWXPanel" with one
-// pop-up choice of `labels` (not empty), the first chosen. Returns the
-// position the user confirmed with OK; -1 when the panel was cancelled or
-// the host has no panel to show.
-int32_t chooseBackupOnPanel(const std::vector<std::string>& labels);
+// Shows the panel titled `title` ("Open Backup", or with what could not be
+// listed) through the host's "LWXPanel" with one pop-up choice of `labels`
+// (not empty), the first chosen. Returns the position the user confirmed
+// with OK; -1 when the panel was cancelled or the host has no panel to show.
+int32_t chooseBackupOnPanel(const char* title, const std::vector<std::string>& labels);
 
 #endif  // QK_SAVE_OPEN_PANEL_H_

@@ -1,6 +1,5 @@
 #include "save/opened_copy.h"
 
-#include <stdio.h>
 #include <string.h>
 
 #include <vector>
@@ -19,11 +18,7 @@ constexpr int kMaxTries = 1000;
 // stem, " (backup 031)" or " (BAK 3)", " (2)" from the second try, ".lwo".
 std::string candidatePath(const std::string& folder, const std::string& stem, const CatalogEntry& entry,
                           int attempt) {
-  char tag[64];
-  if (entry.isBak)
-    snprintf(tag, sizeof tag, " (BAK %d)", entry.number);
-  else
-    snprintf(tag, sizeof tag, " (backup %0*d)", entry.digits < 1 ? 1 : entry.digits, entry.number);
+  std::string tag = (entry.isBak ? " (BAK " : " (backup ") + entry.number + ")";
   std::string path = folder + PLATFORM_SEPARATOR + stem + tag;
   if (attempt > 1) path += " (" + std::to_string(attempt) + ")";
   return path + ".lwo";
@@ -47,19 +42,34 @@ bool publishUnderFreeName(PlatformFile* staged, const std::string& folder, const
   return false;
 }
 
-// Returns the taken name that holds the same bytes as the file `published`,
-// or "" when none does (or the new file cannot be read back).
-std::string sameFileAmong(const std::string& published, const std::vector<std::string>& taken) {
+// True iff the file at `path` may be loaded in place of a new copy: a
+// regular file, not a link, with no second hard link, and none of the
+// backups, so that a save of what the host loads from it writes into no
+// backup.
+bool reusable(const std::string& path, const std::vector<CatalogEntry>& backups) {
+  PlatformEntryFacts facts;
+  if (!platformEntryFacts(path.c_str(), &facts) || facts.isLink || !facts.isRegular || facts.linkCount != 1)
+    return false;
+  for (const CatalogEntry& backup : backups)
+    if (sameFile(facts.identity, backup.identity)) return false;
+  return true;
+}
+
+// Returns the reusable taken name that holds the same bytes as the file
+// `published`, or "" when none does (or the new file cannot be read back).
+std::string sameFileAmong(const std::string& published, const std::vector<std::string>& taken,
+                          const std::vector<CatalogEntry>& backups) {
   ContentDigest digest;
   if (taken.empty() || !digestFile(published.c_str(), &digest)) return "";
   for (const std::string& path : taken)
-    if (fileHasContent(path.c_str(), digest)) return path;
+    if (reusable(path, backups) && fileHasContent(path.c_str(), digest)) return path;
   return "";
 }
 
 }  // namespace
 
-BackupReadResult writeOpenedCopy(const CatalogEntry& entry, const char* objectPath, std::string* openedPath) {
+BackupReadResult writeOpenedCopy(const CatalogEntry& entry, const std::vector<CatalogEntry>& backups,
+                                 const char* objectPath, std::string* openedPath) {
   const char* folderPart = folderOfPath(objectPath);
   const char* filePart = fileNameOfPath(objectPath);
   if (folderPart == nullptr || filePart == nullptr) return kBackupReadWriteFailed;
@@ -79,7 +89,7 @@ BackupReadResult writeOpenedCopy(const CatalogEntry& entry, const char* objectPa
     if (!published.empty()) platformDeleteFile(published.c_str());
     return result;
   }
-  std::string same = sameFileAmong(published, taken);
+  std::string same = sameFileAmong(published, taken, backups);
   if (!same.empty() && platformDeleteFile(published.c_str())) published = same;
   *openedPath = published;
   return kBackupReadOk;

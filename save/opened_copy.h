@@ -5,6 +5,7 @@
 #define QK_SAVE_OPENED_COPY_H_
 
 #include <string>
+#include <vector>
 
 #include "archive/backup_reader.h"
 #include "save/backup_catalog.h"
@@ -15,9 +16,12 @@
 // name format takes for a backup. The file is staged and published
 // (platform/staged_file.h) and never replaces a file: when the name is
 // taken, " (2)", " (3)" ... is added before ".lwo", and when a taken name
-// holds exactly the same bytes, that file is used and the new one removed.
+// holds exactly the same bytes and is a regular file with one link that is
+// none of `backups` (the catalog's entries), that file is used and the new
+// one removed. The number is as the backup's name writes it.
 // Sets `*openedPath` to the file to load and returns kBackupReadOk; on any
 // failure returns its cause and leaves no new file.
-BackupReadResult writeOpenedCopy(const CatalogEntry& entry, const char* objectPath, std::string* openedPath);
+BackupReadResult writeOpenedCopy(const CatalogEntry& entry, const std::vector<CatalogEntry>& backups,
+                                 const char* objectPath, std::string* openedPath);
 
 #endif  // QK_SAVE_OPENED_COPY_H_

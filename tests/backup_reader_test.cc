@@ -58,7 +58,7 @@ TEST_F(BackupReaderTest, EveryFormatReadsBackTheObjectWithItsSizeAndTime) {
       ASSERT_TRUE(setLastWriteTime(path("Box.lwo"), kObjectTime));
       std::string backup = writeBackup(scratch(), format);
       writeFile(path("Box.lwo"), "changed since");
-      BackupObjectInfo info = {1, 1};
+      BackupObjectInfo info = {1, 1, {}};
       ASSERT_EQ(inspectBackup(backup.c_str(), &info), kBackupReadOk);
       EXPECT_EQ(info.size, object.size());
       EXPECT_EQ(info.lastWriteTime, kObjectTime);

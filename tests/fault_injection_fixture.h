@@ -71,13 +71,15 @@ class World {
     host_.setObjectPath(object_);
   }
 
-  // Runs the save flow in-process, the host holding the next state.
-  void save(int saveNumber) {
+  // Runs the save flow of `kind` (the case's own by default) in-process,
+  // the host holding the next state.
+  void save(int saveNumber) { saveAs(case_.kind, saveNumber); }
+  void saveAs(SaveKind kind, int saveNumber) {
     host_.clearRecords();
     savesBefore_ = host_.saveCount();
     host_.setObjectBytes(state(saveNumber));
     ASSERT_EQ(acquireHostServices(host_.globalFunction(), host_.commandInterface(), 0), 1);
-    runSaveFlow(case_.kind);
+    runSaveFlow(kind);
   }
 
   // Runs the whole command in-process (the settings load included), the

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -15,6 +16,7 @@
 
 #include "host/stand_in_host.h"
 #include "plugin/host_services.h"
+#include "save/open_flow.h"
 #include "save/save_flow.h"
 #include "save/save_profile.h"
 #include "platform/platform.h"
@@ -315,6 +317,66 @@ TEST(FaultInjectionTest, SettingsWriterKeepsThePreviousFileAtEveryPlatformCall) 
   }
   EXPECT_TRUE(host.messages().empty());
   std::printf("faulted settings writes: %d\n", runs);
+}
+
+// Every platform call the open flow makes fails once in turn. The object
+// and its backups never change; either the chosen backup's object is
+// loaded from the one new file, with no message, or one message is shown
+// and no file is left. A kind whose listing fails leaves the other listed.
+TEST(FaultInjectionTest, OpeningABackupLosesNothingAtEveryPlatformCall) {
+  const SaveCase c = {IncrementalSave, 4, 0, false};
+  configureProfiles(c);
+  World world(c, "");
+  std::filesystem::last_write_time(world.object(), std::filesystem::file_time_type::clock::now() -
+                                                       std::chrono::hours(1));  // the BAK backup lists first
+  world.save(1);
+  world.saveAs(BakSave, 2);  // holds state(1)
+  const std::map<std::string, std::string> before = snapshotOf(world.folder());
+  auto open = [&](FaultPlan* plan, PlatformOperation operation, int call) {
+    world.host().clearRecords();
+    world.host().setObjectPath(world.object());
+    world.host().queuePanelSession({qkhost::PanelAction::ok()});
+    plan->failCall(operation, call, kPlatformIoError);
+    EXPECT_EQ(acquireHostServices(world.host().globalFunction(), world.host().commandInterface(), 1), 1);
+    int loadsBefore = world.host().loadCount();
+    runOpenFlow();
+    std::map<std::string, std::string> after = snapshotOf(world.folder());
+    const std::vector<qkhost::HostMessage>& shown = world.host().messages();
+    std::string outcome = shown.empty() ? "" : shown.back().firstLine + " | " + shown.back().secondLine.value_or("");
+    for (const std::string name : {"Robot (BAK 1).lwo", "Robot (backup 001).lwo"}) {
+      if (after.erase(world.folder() + kSeparator + name) == 0) continue;
+      EXPECT_EQ(world.host().loadCount(), loadsBefore + 1);
+      EXPECT_TRUE(world.host().objectBytes() == state(name[7] == 'B' ? 1 : 0)) << name;
+      outcome = name;
+      std::filesystem::remove(world.folder() + kSeparator + name);
+    }
+    EXPECT_TRUE(after == before);
+    EXPECT_EQ(world.host().messages().size(), outcome.find(".lwo") == std::string::npos ? 1u : 0u) << outcome;
+    const std::vector<std::unique_ptr<qkhost::StandInPanel>>& panels = world.host().panels();
+    return panels.empty() ? outcome : outcome + " | " + panels.back()->label();
+  };
+  FaultPlan plan;
+  EXPECT_EQ(open(&plan, kPlatformOpCount, 0), "Robot (BAK 1).lwo | Open Backup");
+  int counts[kPlatformOpCount];
+  for (int op = 0; op < kPlatformOpCount; ++op) counts[op] = plan.calls(static_cast<PlatformOperation>(op));
+  const struct {
+    PlatformOperation operation;
+    int call;
+    std::string outcome;
+  } rows[] = {
+      {kPlatformOpFindFirst, 1, "Robot (BAK 1).lwo | Open Backup (incremental backups could not be listed)"},
+      {kPlatformOpFindFirst, 2, "Robot (backup 001).lwo | Open Backup (BAK backups could not be listed)"},
+      {kPlatformOpEntryFacts, 1, "Robot (BAK 1).lwo | Open Backup"},  // not known to be no link: left out
+      {kPlatformOpSyncFile, 1, world.folder() + " | Failed to write the opened backup, nothing opened | Open Backup"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(open(&plan, row.operation, row.call), row.outcome);
+  int runs = 0;
+  for (int op = 0; op < kPlatformOpCount; ++op)
+    for (int call = 1; call <= counts[op]; ++call, ++runs) {
+      SCOPED_TRACE(std::string(operationName(static_cast<PlatformOperation>(op))) + " call " + std::to_string(call));
+      open(&plan, static_cast<PlatformOperation>(op), call);
+    }
+  std::printf("faulted openings: %d\n", runs);
 }
 
 

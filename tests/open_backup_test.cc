@@ -10,60 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "save/open_panel.h"
-#include "settings/panel_layout.h"
-#include "tests/support/plugin_fixture.h"
+#include "tests/open_backup_fixture.h"
 
 namespace qktest {
 namespace {
-
-namespace fs = std::filesystem;
-using qkhost::PanelAction;
-
-constexpr char kOpenServer[] = "QK_RevKeeperOpen";
-
-class OpenBackupTest : public PluginTest {
- protected:
-  // A fresh plug-in whose two profiles use `format`, and an object
-  // "Robot.lwo" with one incremental backup of `first` and one BAK backup
-  // of `second` (the object as it stood before each save).
-  void makeBackups(int32_t format, const std::string& first, const std::string& second) {
-    reload();
-    for (const char* folder : {"/.incr_save", "/.bak_save"}) fs::remove_all(scratch() + folder);
-    fs::remove_all(inScratch("Robot (backup 001).lwo"));
-    fs::remove_all(inScratch("Robot (BAK 1).lwo"));
-    host().queuePanelSession({PanelAction::setInteger(kIncrementalFormat, format),
-                              PanelAction::setInteger(kBakFormat, format), PanelAction::ok()});
-    activate(kConfigureServer);
-    object_ = openObject("Robot.lwo", first);
-    host().setObjectBytes(second);
-    activate(kIncrementalServer);
-    host().setObjectBytes(second + "later");
-    activate(kBakServer);
-    ASSERT_TRUE(shownMessages().empty());
-    host().clearRecords();
-  }
-
-  // Opens the entry at `position` of the panel; returns its label.
-  std::string openAt(int32_t position) {
-    host().clearRecords();
-    host().queuePanelSession({PanelAction::setInteger(kOpenBackupChoice, position), PanelAction::ok()});
-    activate(kOpenServer);
-    host().setObjectPath(object_);  // the loaded copy became the object being edited
-    return host().panels().back()->choices().at(kOpenBackupChoice).at(static_cast<size_t>(position));
-  }
-
-  // Every file below the scratch folder but the settings, with its bytes.
-  std::map<std::string, std::string> snapshot() const {
-    std::map<std::string, std::string> files;
-    for (const fs::directory_entry& e : fs::recursive_directory_iterator(scratch()))
-      if (e.is_regular_file() && e.path().parent_path() != fs::path(settingsDir()))
-        files[e.path().string()] = readFile(e.path().string());
-    return files;
-  }
-
-  std::string object_;
-};
 
 TEST_F(OpenBackupTest, EveryFormatOfBothKindsOpensTheObjectAsItStoodBeforeThatSave) {
   const std::string first = sampleObject(), second = sampleObject() + "edited";
@@ -161,6 +111,63 @@ TEST_F(OpenBackupTest, ATakenNameIsReusedOnlyWithTheSameBytesAndAFailedLoadLeave
   EXPECT_TRUE(readFile(numbered) == sampleObject());
   EXPECT_EQ(shownMessages(), std::vector<std::string>{"error: " + numbered +
                                                        " | Failed to load the opened backup, the file is left in place"});
+}
+
+// Where objects share a backup name (the global BAK name) or an absolute
+// folder, only what a backup records tells whose it is: another object's
+// archive is left out, and one whose object cannot be proven is marked.
+// A number is shown as its file name writes it.
+TEST_F(OpenBackupTest, OnlyThisObjectsBackupsAreListedWithTheirNumbersAsNamed) {
+  const std::string shared = inScratch("shared");
+  const std::string absolute = (kSeparator == "/" ? "/" : "") + shared;  // "//tmp/..." is absolute on Linux
+  auto saveTwoObjects = [&](int32_t format, bool globalName, const std::string& other) {
+    reload();
+    for (const char* stale : {"shared", ".bak_save", ".incr_save", "Robot (BAK 1).lwo", "Robot (BAK 2).lwo"})
+      fs::remove_all(inScratch(stale));
+    fs::create_directories(shared);
+    fs::create_directories(inScratch("sub"));
+    host().queuePanelSession({PanelAction::setInteger(kBakFormat, format), PanelAction::setInteger(kBakMaxFiles, 5),
+                              PanelAction::setInteger(kUseGlobalName, globalName ? 1 : 0),
+                              PanelAction::setText(kBakDirectory, globalName ? ".bak_save" : absolute),
+                              PanelAction::ok()});
+    host().queueAnswer(true);  // to the question whether to proceed with a shared name or folder
+    activate(kConfigureServer);
+    object_ = openObject("Robot.lwo", "robot");
+    activate(kBakServer);
+    openObject(other, "other");
+    activate(kBakServer);
+    host().setObjectPath(object_);
+  };
+  const struct {
+    const char* what;
+    std::function<void()> arrange;
+    std::vector<std::string> heads;
+    const char* opened;  // the newest one opens as this file
+    const char* bytes;   // holding these
+  } rows[] = {
+      {"numbers beyond 32 bits",
+       [&] {
+         makeBackups(0, "first", "second");
+         fs::rename(inScratch(".incr_save/Robot_001.lwo"), inScratch(".incr_save/Robot_2147483648.lwo"));
+         fs::last_write_time(inScratch(".bak_save/Robot_bak1.lwo"),
+                             fs::file_time_type::clock::now() - std::chrono::hours(2));  // listed second
+       },
+       {"BAK 1", "Incremental 2147483648"}, "Robot (backup 2147483648).lwo", "first"},
+      {"global name, zip", [&] { saveTwoObjects(4, true, "Car.lwo"); }, {"BAK 1"}, "Robot (BAK 1).lwo", "robot"},
+      {"global name, 7z", [&] { saveTwoObjects(7, true, "Car.lwo"); }, {"BAK 1 (shared name)"},
+       "Robot (BAK 1).lwo", "robot"},
+      {"global name, plain copy", [&] { saveTwoObjects(0, true, "Car.lwo"); },
+       {"BAK 1 (shared name)", "BAK 2 (shared name)"}, "Robot (BAK 2).lwo", "other"},
+      {"absolute folder, zip", [&] { saveTwoObjects(4, false, "sub/Robot.lwo"); }, {"BAK 1"}, "Robot (BAK 1).lwo",
+       "robot"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    row.arrange();
+    EXPECT_EQ(heads(), row.heads);
+    openAt(0);
+    EXPECT_EQ(readFile(inScratch(row.opened)), row.bytes);
+  }
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ const char* const kNames[kPlatformOpCount] = {
     "FindFirst",     "FindNext",    "Delete",        "MakeDirectory",   "PathStatus", "FileIdentity",
     "SyncFolder",    "OpenRead",    "Copy",          "CreateUnnamed",   "CreateNamed", "Publish",
     "RemoveAbandoned", "Read",      "Write",         "Seek",            "FileLength", "FileTimes",
-    "SyncFile",      "Close",       "CurrentTime",   "TimeToDos",       "ProcessorCount",
+    "SyncFile",      "Close",       "CurrentTime",   "TimeToDos",       "ProcessorCount", "EntryFacts",
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,9 @@ void writeFile(const std::string& path, const std::string& bytes);
 std::string sampleObject(const std::string& name = "boxuv.lwo");
 // Returns the names in `folder`, sorted; empty when it does not exist.
 std::vector<std::string> listFolder(const std::string& folder);
+// Returns every regular file below `folder` (links not followed) with its
+// bytes, by path, leaving out the folder `except` (none when empty).
+std::map<std::string, std::string> snapshotOf(const std::string& folder, const std::string& except = "");
 
 class PluginTest : public ::testing::Test {
  protected:
