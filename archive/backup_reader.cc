@@ -6,15 +6,29 @@
 
 #include "archive/seven_zip_reader.h"
 #include "archive/zip_reader.h"
+#include "platform/text.h"
 
 namespace {
 
 const size_t kCopyBufferSize = 1 << 20;
 
-// True iff the text from the last '.' of `path` to its end is exactly `extension`.
+const char kZipSignature[] = "PK\3\4";
+const char kSevenZipSignature[] = "7z\xBC\xAF\x27\x1C";
+
+// The kinds of file a backup is, by the extension its name ends in.
+enum Container { kPlainCopy, kZipArchive, kSevenZipArchive };
+
+// True iff the text from the last '.' of `path` to its end is `extension`,
+// ASCII letters compared without regard to case, as the namer recognises
+// backup names.
 bool hasExtension(const char* path, const char* extension) {
   const char* dot = strrchr(path, '.');
-  return dot != nullptr && strcmp(dot, extension) == 0;
+  return dot != nullptr && strlen(dot) == strlen(extension) && platformEqualIgnoringCase(dot, extension, strlen(extension));
+}
+
+Container containerOf(const char* path) {
+  if (hasExtension(path, ".7z")) return kSevenZipArchive;
+  return hasExtension(path, ".zip") ? kZipArchive : kPlainCopy;
 }
 
 // Closes a file when it leaves scope.
@@ -46,17 +60,33 @@ BackupReadResult extractPlainCopy(const char* path, PlatformFile* out) {
   }
 }
 
+// Confirms that the archive `path`, of `container`, begins with that
+// container's signature: kBackupReadDamaged when it does not.
+BackupReadResult confirmSignature(const char* path, Container container) {
+  const char* signature = container == kZipArchive ? kZipSignature : kSevenZipSignature;
+  size_t length = strlen(signature);
+  char start[sizeof kSevenZipSignature] = {};
+  ScopedFile file(platformOpenRead(path));
+  size_t size = length;
+  if (file == nullptr || !platformRead(file.get(), start, &size)) return kBackupReadUnreadable;
+  return size == length && memcmp(start, signature, length) == 0 ? kBackupReadOk : kBackupReadDamaged;
+}
+
 }  // namespace
 
 BackupReadResult inspectBackup(const char* path, BackupObjectInfo* info) {
   *info = BackupObjectInfo{0, 0};
-  if (hasExtension(path, ".7z")) return inspectSevenZipBackup(path, info);
-  if (hasExtension(path, ".zip")) return inspectZipBackup(path, info);
-  return inspectPlainCopy(path, info);
+  Container container = containerOf(path);
+  if (container == kPlainCopy) return inspectPlainCopy(path, info);
+  BackupReadResult confirmed = confirmSignature(path, container);
+  if (confirmed != kBackupReadOk) return confirmed;
+  return container == kSevenZipArchive ? inspectSevenZipBackup(path, info) : inspectZipBackup(path, info);
 }
 
 BackupReadResult extractBackup(const char* path, PlatformFile* out) {
-  if (hasExtension(path, ".7z")) return extractSevenZipBackup(path, out);
-  if (hasExtension(path, ".zip")) return extractZipBackup(path, out);
-  return extractPlainCopy(path, out);
+  Container container = containerOf(path);
+  if (container == kPlainCopy) return extractPlainCopy(path, out);
+  BackupReadResult confirmed = confirmSignature(path, container);
+  if (confirmed != kBackupReadOk) return confirmed;
+  return container == kSevenZipArchive ? extractSevenZipBackup(path, out) : extractZipBackup(path, out);
 }
