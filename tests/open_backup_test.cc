@@ -148,7 +148,7 @@ TEST_F(OpenBackupTest, AHostileOrMisnamedArchiveOpensAsItsContainerOrNotAtAll) {
          return bytes;
        },
        "Robot_001.zip", kDamaged},
-      {"header bomb", 7, "Robot_001.7z", [](const std::string& b) { return withEncodedHeaderOf(b, 2 << 20); },
+      {"header bomb", 7, "Robot_001.7z", [](const std::string& b) { return withEncodedHeaderOf(b, (1 << 20) + 1); },
        "Robot_001.7z", kDamaged},
       {"dictionary of 2 GiB", 7, "Robot_001.7z", [](const std::string& b) { return withDictionary(b, 1u << 31); },
        "Robot_001.7z", "Backup cannot be read, nothing opened"},

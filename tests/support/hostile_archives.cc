@@ -37,7 +37,8 @@ std::string lzmaEncode(const std::string& bytes, std::string* props) {
   SizeT propsSize = LZMA_PROPS_SIZE;
   CLzmaEncProps encoderProps;
   LzmaEncProps_Init(&encoderProps);
-  encoderProps.dictSize = 1 << 20;
+  encoderProps.level = 0;  // the fastest: the padding is zeros
+  encoderProps.numThreads = 1;
   LzmaEncode(out.data(), &outSize, reinterpret_cast<const Byte*>(bytes.data()), bytes.size(), &encoderProps,
              propBytes, &propsSize, 0, nullptr, &encoderAllocator, &encoderAllocator);
   props->assign(reinterpret_cast<char*>(propBytes), propsSize);
