@@ -173,7 +173,7 @@ TEST_F(OpenBackupTest, AHostileOrMisnamedArchiveOpensAsItsContainerOrNotAtAll) {
     host().setAbortAfterSteps(0);
     std::vector<std::string> expected;
     if (c.message != nullptr && *c.message != '\0')
-      expected.push_back("error: " + inScratch(std::string(".incr_save") + kSeparator + c.renamed) + " | " + c.message);
+      expected.push_back("error: " + scratch() + "/.incr_save" + kSeparator + c.renamed + " | " + c.message);
     EXPECT_EQ(shownMessages(), expected);
     bool opens = c.message != nullptr && *c.message == '\0';
     EXPECT_EQ(host().loadCount(), opens ? 1 : 0);
