@@ -12,9 +12,6 @@ namespace {
 
 const size_t kCopyBufferSize = 1 << 20;
 
-const char kZipSignature[] = "PK\3\4";
-const char kSevenZipSignature[] = "7z\xBC\xAF\x27\x1C";
-
 // The kinds of file a backup is, by the extension its name ends in.
 enum Container { kPlainCopy, kZipArchive, kSevenZipArchive };
 
@@ -60,33 +57,17 @@ BackupReadResult extractPlainCopy(const char* path, PlatformFile* out) {
   }
 }
 
-// Confirms that the archive `path`, of `container`, begins with that
-// container's signature: kBackupReadDamaged when it does not.
-BackupReadResult confirmSignature(const char* path, Container container) {
-  const char* signature = container == kZipArchive ? kZipSignature : kSevenZipSignature;
-  size_t length = strlen(signature);
-  char start[sizeof kSevenZipSignature] = {};
-  ScopedFile file(platformOpenRead(path));
-  size_t size = length;
-  if (file == nullptr || !platformRead(file.get(), start, &size)) return kBackupReadUnreadable;
-  return size == length && memcmp(start, signature, length) == 0 ? kBackupReadOk : kBackupReadDamaged;
-}
-
 }  // namespace
 
 BackupReadResult inspectBackup(const char* path, BackupObjectInfo* info) {
   *info = BackupObjectInfo{0, 0};
   Container container = containerOf(path);
   if (container == kPlainCopy) return inspectPlainCopy(path, info);
-  BackupReadResult confirmed = confirmSignature(path, container);
-  if (confirmed != kBackupReadOk) return confirmed;
   return container == kSevenZipArchive ? inspectSevenZipBackup(path, info) : inspectZipBackup(path, info);
 }
 
 BackupReadResult extractBackup(const char* path, PlatformFile* out) {
   Container container = containerOf(path);
   if (container == kPlainCopy) return extractPlainCopy(path, out);
-  BackupReadResult confirmed = confirmSignature(path, container);
-  if (confirmed != kBackupReadOk) return confirmed;
   return container == kSevenZipArchive ? extractSevenZipBackup(path, out) : extractZipBackup(path, out);
 }

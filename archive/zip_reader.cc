@@ -29,10 +29,18 @@ bool isRegularFile(const char* name, const unz_file_info64& entry) {
   return (entry.version >> 8) != kMadeOnUnix || type == 0 || type == kUnixRegularFile;
 }
 
+// True iff `file` begins with a zip's local header signature "PK\3\4".
+bool hasZipSignature(PlatformFile* file) {
+  char start[4] = {};
+  size_t size = sizeof start;
+  return platformRead(file, start, &size) && size == sizeof start && memcmp(start, "PK\3\4", sizeof start) == 0;
+}
+
 // Opens the zip archive in `file` at its one entry, whose facts go to
 // `entry`. Returns the archive, or null when it is not a zip archive of
-// exactly one entry, a regular file.
+// exactly one entry, a regular file, or does not begin with a local header.
 unzFile openOnlyEntry(PlatformFile* file, unz_file_info64* entry) {
+  if (!hasZipSignature(file)) return nullptr;
   zlib_filefunc64_def io;
   fillPlatformFileFuncs(&io);
   unzFile zip = unzOpen2_64(file, &io);
