@@ -6,15 +6,26 @@
 
 #include "archive/seven_zip_reader.h"
 #include "archive/zip_reader.h"
+#include "platform/text.h"
 
 namespace {
 
 const size_t kCopyBufferSize = 1 << 20;
 
-// True iff the text from the last '.' of `path` to its end is exactly `extension`.
+// The kinds of file a backup is, by the extension its name ends in.
+enum Container { kPlainCopy, kZipArchive, kSevenZipArchive };
+
+// True iff the text from the last '.' of `path` to its end is `extension`,
+// ASCII letters compared without regard to case, as the namer recognises
+// backup names.
 bool hasExtension(const char* path, const char* extension) {
   const char* dot = strrchr(path, '.');
-  return dot != nullptr && strcmp(dot, extension) == 0;
+  return dot != nullptr && strlen(dot) == strlen(extension) && platformEqualIgnoringCase(dot, extension, strlen(extension));
+}
+
+Container containerOf(const char* path) {
+  if (hasExtension(path, ".7z")) return kSevenZipArchive;
+  return hasExtension(path, ".zip") ? kZipArchive : kPlainCopy;
 }
 
 // Closes a file when it leaves scope.
@@ -50,13 +61,13 @@ BackupReadResult extractPlainCopy(const char* path, PlatformFile* out) {
 
 BackupReadResult inspectBackup(const char* path, BackupObjectInfo* info) {
   *info = BackupObjectInfo{};
-  if (hasExtension(path, ".7z")) return inspectSevenZipBackup(path, info);
-  if (hasExtension(path, ".zip")) return inspectZipBackup(path, info);
-  return inspectPlainCopy(path, info);
+  Container container = containerOf(path);
+  if (container == kPlainCopy) return inspectPlainCopy(path, info);
+  return container == kSevenZipArchive ? inspectSevenZipBackup(path, info) : inspectZipBackup(path, info);
 }
 
 BackupReadResult extractBackup(const char* path, PlatformFile* out) {
-  if (hasExtension(path, ".7z")) return extractSevenZipBackup(path, out);
-  if (hasExtension(path, ".zip")) return extractZipBackup(path, out);
-  return extractPlainCopy(path, out);
+  Container container = containerOf(path);
+  if (container == kPlainCopy) return extractPlainCopy(path, out);
+  return container == kSevenZipArchive ? extractSevenZipBackup(path, out) : extractZipBackup(path, out);
 }

@@ -25,16 +25,16 @@ struct BackupObjectInfo {
 
 enum BackupReadResult {
   kBackupReadOk = 0,
-  kBackupReadUnreadable = 1,  // the backup file cannot be opened or read
-  kBackupReadDamaged = 2,     // not a well-formed archive of one entry, or a CRC that does not match
+  kBackupReadUnreadable = 1,  // the backup file cannot be opened or read, or a 7z needs more memory than allowed (a dictionary above 1 GiB)
+  kBackupReadDamaged = 2,     // not a well-formed archive of one regular file (its signature first, a 7z header of at most 1 MiB), or a CRC that does not match
   kBackupReadCancelled = 3,   // the artist pressed the monitor's abort button
   kBackupReadWriteFailed = 4  // writing to `out` failed
 };
 
-// Reads the size, time and origin of the object held by the backup `path` without decompressing it: a 7z archive when `path` ends in ".7z", a zip archive when it ends in ".zip", else a plain copy.
+// Reads the size, time and origin of the object held by the backup `path` without decompressing it: a 7z archive when `path` ends in ".7z", a zip archive when it ends in ".zip" (in any case of letters, as the namer recognises them), else a plain copy. An archive that does not begin with its container's signature, or whose one entry is no regular file, is kBackupReadDamaged.
 BackupReadResult inspectBackup(const char* path, BackupObjectInfo* info);
 
-// Writes the object bytes held by the backup `path` into the open, empty file `out` (neither flushed nor closed), checking every archive CRC; a 7z or zip backup shows progress in the host's monitor (archive/progress_monitor) while it is read. Returns kBackupReadOk only when every byte was written and matched its CRC.
+// Writes the object bytes held by the backup `path`, its container chosen and confirmed as inspectBackup does, into the open, empty file `out` (neither flushed nor closed), checking every archive CRC; a 7z or zip backup shows progress in the host's monitor (archive/progress_monitor) while it is read. Returns kBackupReadOk only when every byte was written and matched its CRC.
 BackupReadResult extractBackup(const char* path, PlatformFile* out);
 
 #endif  // QK_ARCHIVE_BACKUP_READER_H_

@@ -8,6 +8,8 @@
 #include "7zCrc.h"
 #include "archive/lzma_streams.h"
 #include "archive/progress_monitor.h"
+#include "archive/seven_zip_header_check.h"
+#include "archive/seven_zip_stream_decoder.h"
 #include "archive/seven_zip_writer.h"
 
 static_assert(SZ_SEEK_SET == static_cast<int>(kPlatformSeekSet) &&
@@ -19,6 +21,11 @@ namespace {
 
 const size_t kLookAheadSize = 1 << 18;
 const char kMonitorText[] = "Reading backup...";
+const UInt64 kMaxDictionary = UInt64(1) << 30;
+const UInt64 kMaxInMemorySize = UInt64(256) << 20;  // the most a coder chain that is not streamed may unpack
+const UInt32 kDirectoryAttribute = 0x10;
+const UInt32 kUnixModeAttribute = 0x8000;  // the high 16 bits hold a POSIX mode
+const UInt32 kUnixFileType = 0170000, kUnixRegularFile = 0100000;
 
 // The archive file as the SDK reads it. While `total` is not zero, every
 // read steps the monitor by the bytes delivered (up to `total`), and an
@@ -77,8 +84,31 @@ void closeArchive(SevenZipArchive* a) {
   platformClose(a->stream.file);
 }
 
+// True iff the one entry of `db` is a regular file: no directory, and no
+// link or other special file by a POSIX mode in its attributes.
+bool isRegularFile(const CSzArEx& db) {
+  if (SzArEx_IsDir(&db, 0)) return false;
+  if (!SzBitWithVals_Check(&db.Attribs, 0)) return true;
+  UInt32 attributes = db.Attribs.Vals[0];
+  UInt32 type = (attributes >> 16) & kUnixFileType;
+  return (attributes & kDirectoryAttribute) == 0 &&
+         ((attributes & kUnixModeAttribute) == 0 || type == 0 || type == kUnixRegularFile);
+}
+
+// Reads the headers of the archive open in `a`, their sizes bounded.
+BackupReadResult readHeaders(SevenZipArchive* a) {
+  BackupReadResult checked = checkSevenZipHeaderSizes(a->stream.file);
+  uint64_t start = 0;
+  if (checked != kBackupReadOk) return checked;
+  if (!platformSeek(a->stream.file, 0, kPlatformSeekSet, &start)) return kBackupReadUnreadable;
+  HeaderAllocator temp = makeHeaderAllocator();
+  SRes res = a->look.buf == nullptr ? SZ_ERROR_MEM : SzArEx_Open(&a->db, &a->look.vt, &encoderAllocator, &temp.vt);
+  return temp.refused ? kBackupReadDamaged : resultOf(res, a->stream);
+}
+
 // Opens `path` into `a` and reads its headers. Returns kBackupReadOk, the
-// archive then open for closeArchive, only for an archive of one file.
+// archive then open for closeArchive, only for an archive of one regular
+// file.
 BackupReadResult openArchive(const char* path, SevenZipArchive* a) {
   a->stream = ArchiveInStream{{readArchive, seekArchive}, platformOpenRead(path), 0, 0, false, false};
   if (a->stream.file == nullptr) return kBackupReadUnreadable;
@@ -89,9 +119,8 @@ BackupReadResult openArchive(const char* path, SevenZipArchive* a) {
   LookToRead2_INIT(&a->look);
   SzArEx_Init(&a->db);
   CrcGenerateTable();
-  SRes res = a->look.buf == nullptr ? SZ_ERROR_MEM : SzArEx_Open(&a->db, &a->look.vt, &encoderAllocator, &encoderAllocator);
-  BackupReadResult result = resultOf(res, a->stream);
-  if (result == kBackupReadOk && (a->db.NumFiles != 1 || SzArEx_IsDir(&a->db, 0))) result = kBackupReadDamaged;
+  BackupReadResult result = readHeaders(a);
+  if (result == kBackupReadOk && (a->db.NumFiles != 1 || !isRegularFile(a->db))) result = kBackupReadDamaged;
   if (result != kBackupReadOk) closeArchive(a);
   return result;
 }
@@ -99,6 +128,38 @@ BackupReadResult openArchive(const char* path, SevenZipArchive* a) {
 // The bytes of all the archive's packed streams, which extraction reads.
 UInt64 packedSize(const CSzArEx& db) {
   return db.db.PackPositions != nullptr ? db.db.PackPositions[db.db.NumPackStreams] : 0;
+}
+
+// Decodes the one file of the open archive `a` into `out` as the SDK does,
+// whole in memory first, when it unpacks to at most kMaxInMemorySize.
+BackupReadResult extractInMemory(SevenZipArchive* a, PlatformFile* out) {
+  UInt32 folder = a->db.FileToFolder[0];
+  if (folder < a->db.db.NumFolders && SzAr_GetFolderUnpackSize(&a->db.db, folder) > kMaxInMemorySize)
+    return kBackupReadUnreadable;
+  UInt32 blockIndex = 0xFFFFFFFF;
+  Byte* decoded = nullptr;
+  size_t decodedSize = 0;
+  size_t offset = 0;
+  size_t fileSize = 0;
+  a->stream.total = packedSize(a->db);
+  openProgressMonitor(a->stream.total, kMonitorText);
+  SRes res = SzArEx_Extract(&a->db, &a->look.vt, 0, &blockIndex, &decoded, &decodedSize, &offset, &fileSize,
+                            &encoderAllocator, &encoderAllocator);
+  closeProgressMonitor();
+  BackupReadResult result = resultOf(res, a->stream);
+  size_t written = fileSize;
+  if (result == kBackupReadOk && !platformWrite(out, decoded + offset, &written)) result = kBackupReadWriteFailed;
+  ISzAlloc_Free(&encoderAllocator, decoded);
+  return result;
+}
+
+// Decodes the one file of the open archive `a`, whose folder is
+// `folder`, into `out` piece by piece.
+BackupReadResult extractStreamed(SevenZipArchive* a, const CSzFolder& folder, PlatformFile* out) {
+  openProgressMonitor(SzArEx_GetFileSize(&a->db, 0), kMonitorText);
+  BackupReadResult result = streamSevenZipFile(a->db, folder, &a->look.vt, &a->stream.readFailed, out);
+  closeProgressMonitor();
+  return result;
 }
 
 }  // namespace
@@ -122,20 +183,14 @@ BackupReadResult extractSevenZipBackup(const char* path, PlatformFile* out) {
   SevenZipArchive a;
   BackupReadResult result = openArchive(path, &a);
   if (result != kBackupReadOk) return result;
-  UInt32 blockIndex = 0xFFFFFFFF;
-  Byte* decoded = nullptr;
-  size_t decodedSize = 0;
-  size_t offset = 0;
-  size_t fileSize = 0;
-  a.stream.total = packedSize(a.db);
-  openProgressMonitor(a.stream.total, kMonitorText);
-  SRes res = SzArEx_Extract(&a.db, &a.look.vt, 0, &blockIndex, &decoded, &decodedSize, &offset, &fileSize,
-                            &encoderAllocator, &encoderAllocator);
-  closeProgressMonitor();
-  result = resultOf(res, a.stream);
-  size_t written = fileSize;
-  if (result == kBackupReadOk && !platformWrite(out, decoded + offset, &written)) result = kBackupReadWriteFailed;
-  ISzAlloc_Free(&encoderAllocator, decoded);
+  CSzFolder folder;
+  bool hasFolder = readFileFolder(a.db, &folder);
+  if (hasFolder && sevenZipFolderDictionary(a.db.db, folder) > kMaxDictionary)
+    result = kBackupReadUnreadable;
+  else if (hasFolder && isStreamableSevenZip(a.db, folder))
+    result = extractStreamed(&a, folder, out);
+  else
+    result = extractInMemory(&a, out);
   closeArchive(&a);
   return result;
 }

@@ -2,6 +2,8 @@
 
 #include <minizip/unzip.h>
 
+#include <string.h>
+
 #include <memory>
 #include <string>
 
@@ -11,19 +13,44 @@
 namespace {
 
 const unsigned kTransferSize = 1 << 18;
+const size_t kMaxEntryName = 1024;  // longer than any object name; such an entry is refused
+const uLong kDirectoryAttribute = 0x10;
+const uLong kMadeOnUnix = 3;  // the host in the high byte of "version made by"
+const uLong kUnixFileType = 0170000, kUnixRegularFile = 0100000;
 const char kMonitorText[] = "Reading backup...";
+
+// True iff the entry `name` with the facts `entry` is a regular file: no
+// name ending in a separator, no directory attribute, and, when made on
+// POSIX, no mode of a directory, link or other special file.
+bool isRegularFile(const char* name, const unz_file_info64& entry) {
+  size_t length = strlen(name);
+  if (length == 0 || name[length - 1] == '/' || name[length - 1] == '\\') return false;
+  if ((entry.external_fa & kDirectoryAttribute) != 0) return false;
+  uLong type = (entry.external_fa >> 16) & kUnixFileType;
+  return (entry.version >> 8) != kMadeOnUnix || type == 0 || type == kUnixRegularFile;
+}
+
+// True iff `file` begins with a zip's local header signature "PK\3\4".
+bool hasZipSignature(PlatformFile* file) {
+  char start[4] = {};
+  size_t size = sizeof start;
+  return platformRead(file, start, &size) && size == sizeof start && memcmp(start, "PK\3\4", sizeof start) == 0;
+}
 
 // Opens the zip archive in `file` at its one entry, whose facts go to
 // `entry`. Returns the archive, or null when it is not a zip archive of
-// exactly one entry.
+// exactly one entry, a regular file, or does not begin with a local header.
 unzFile openOnlyEntry(PlatformFile* file, unz_file_info64* entry) {
+  if (!hasZipSignature(file)) return nullptr;
   zlib_filefunc64_def io;
   fillPlatformFileFuncs(&io);
   unzFile zip = unzOpen2_64(file, &io);
   if (zip == nullptr) return nullptr;
   unz_global_info64 global;
+  char name[kMaxEntryName + 1] = {};
   if (unzGetGlobalInfo64(zip, &global) == UNZ_OK && global.number_entry == 1 && unzGoToFirstFile(zip) == UNZ_OK &&
-      unzGetCurrentFileInfo64(zip, entry, nullptr, 0, nullptr, 0, nullptr, 0) == UNZ_OK)
+      unzGetCurrentFileInfo64(zip, entry, name, kMaxEntryName, nullptr, 0, nullptr, 0) == UNZ_OK &&
+      entry->size_filename < kMaxEntryName && isRegularFile(name, *entry))
     return zip;
   unzClose(zip);
   return nullptr;

@@ -7,7 +7,7 @@
 // Fills `info` with the size and last-write time (its DOS time read as
 // local time) of the one entry of the zip archive `path`, without
 // inflating it. Returns kBackupReadDamaged unless the archive holds
-// exactly one entry.
+// exactly one entry, a regular file (no directory or link).
 BackupReadResult inspectZipBackup(const char* path, BackupObjectInfo* info);
 
 // Inflates the one entry of the zip archive `path` into `out`, showing

@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-targets=(settings namer seven_zip_header)
+targets=(settings namer seven_zip_header zip_backup seven_zip_backup)
 
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -DQK_FUZZ=ON -DQK_BUILD_TESTS=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -14,11 +14,13 @@
 #include "save/backup_writer.h"
 #include "save/save_profile.h"
 #include "tests/archive_test_support.h"
+#include "tests/support/hostile_archives.h"
 #include "tests/support/plugin_fixture.h"
 
 namespace qktest {
 namespace {
 
+namespace fs = std::filesystem;
 using BackupReaderTest = ScratchTest;
 
 const uint64_t kObjectTime = 132682260300000000ull;  // 2021-06-15 10:20:30 UTC, an even second for DOS time
@@ -79,20 +81,6 @@ void alterCrc(std::string* archive, uint32_t crc) {
     archive->replace(at, 4, to);
 }
 
-// Recomputes a 7z archive's two header CRCs after its end header changed.
-void resealSevenZip(std::string* archive) {
-  auto crcOf = [&](size_t at, size_t size) {
-    uint32_t crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(archive->data() + at), size));
-    return std::string(reinterpret_cast<const char*>(&crc), 4);
-  };
-  uint64_t offset = 0;
-  uint64_t size = 0;
-  archive->copy(reinterpret_cast<char*>(&offset), 8, 12);
-  archive->copy(reinterpret_cast<char*>(&size), 8, 20);
-  archive->replace(28, 4, crcOf(32 + offset, size));
-  archive->replace(8, 4, crcOf(12, 20));
-}
-
 TEST_F(BackupReaderTest, ADamagedArchiveIsRefused) {
   const std::string object = textBytes(300000);
   const uint32_t objectCrc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(object.data()), object.size()));
@@ -143,6 +131,57 @@ TEST_F(BackupReaderTest, OnlyAnArchiveOfOneEntryIsABackup) {
   }
 }
 
+TEST_F(BackupReaderTest, AHostileArchiveIsRefusedBeforeItCostsMemoryAndTheContainerIsTheNamersAndTheSignatures) {
+  const std::string object = textBytes(300000);
+  writeFile(path("Box.lwo"), object);
+  fs::create_directory(path("Robot.lwo"));
+  ASSERT_EQ(runCommand("7zz a -bso0 " + readerArgument(path("Dir.zip")) + " " + readerArgument(path("Robot.lwo")))
+                .status, 0);
+  ASSERT_EQ(runCommand("7zz a -bso0 -m0=lzma2 " + readerArgument(path("Lzma2.7z")) + " " +
+                       readerArgument(path("Box.lwo"))).status, 0);
+  const std::string sevenZip = readFile(writeBackup(scratch(), 7)), zip = readFile(writeBackup(scratch(), 4));
+  struct Case {
+    const char* name;
+    std::string bytes;
+    BackupReadResult result;  // of both inspection and extraction
+  } cases[] = {
+      {"Header_001.7z", withEncodedHeaderOf(sevenZip, (1 << 20) + 1), kBackupReadDamaged},
+      {"Header_002.7z", withEncodedHeaderOf(sevenZip, 1 << 20), kBackupReadOk},
+      {"Dictionary_001.7z", withDictionary(sevenZip, 0x80000000u), kBackupReadUnreadable},
+      {"Upper_001.ZIP", zip, kBackupReadOk},
+      {"Upper_001.7Z", sevenZip, kBackupReadOk},
+      {"Swapped_001.ZIP", sevenZip, kBackupReadDamaged},
+      {"Prefixed_001.zip", "MZ" + zip, kBackupReadDamaged},
+      {"Dir_001.zip", readFile(path("Dir.zip")), kBackupReadDamaged},
+      {"Lzma2_001.7z", readFile(path("Lzma2.7z")), kBackupReadOk},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeFile(path(c.name), c.bytes);
+    BackupObjectInfo info;
+    BackupReadResult inspected = inspectBackup(path(c.name).c_str(), &info);
+    EXPECT_EQ(inspected, c.result == kBackupReadUnreadable ? kBackupReadOk : c.result);
+    EXPECT_EQ(extractTo(path(c.name), scratch(), path("Opened.lwo")), c.result);
+    EXPECT_EQ(fs::exists(path("Opened.lwo")) && readFile(path("Opened.lwo")) == object, c.result == kBackupReadOk);
+    fs::remove(path("Opened.lwo"));
+  }
+}
+
+TEST_F(BackupReaderTest, AbortWhileReadingStopsAndWritesNothing) {
+  qkhost::StandInHost host;
+  hostServices.dynamicMonitor =
+      static_cast<HostMonitorService*>(host.globalFunction()(HOST_SERVICE_DYNAMIC_MONITOR, 0));
+  writeFile(path("Box.lwo"), textBytes(3 << 20));
+  for (const std::string& backup : {writeBackup(scratch(), 4), writeBackup(scratch(), 7)}) {
+    SCOPED_TRACE(backup);
+    host.setAbortAfterSteps(2);
+    EXPECT_EQ(extractTo(backup, scratch(), path("Opened.lwo")), kBackupReadCancelled);
+    EXPECT_FALSE(fs::exists(path("Opened.lwo")));
+  }
+  host.setAbortAfterSteps(0);
+  hostServices.dynamicMonitor = nullptr;
+}
+
 TEST_F(BackupReaderTest, ReadingAnArchiveShowsTheMonitor) {
   qkhost::StandInHost host;
   hostServices.dynamicMonitor =
@@ -158,6 +197,7 @@ TEST_F(BackupReaderTest, ReadingAnArchiveShowsTheMonitor) {
     ASSERT_GE(events.size(), 5u);
     EXPECT_EQ(events.front().text, "Reading backup...");
     EXPECT_EQ(events[1].kind, qkhost::MonitorEvent::Init);
+    EXPECT_EQ(events[1].value, 3u << 20);  // unpacked bytes
     EXPECT_EQ(events[2].kind, qkhost::MonitorEvent::Step);
     EXPECT_EQ(events.back().kind, qkhost::MonitorEvent::Destroy);
     EXPECT_EQ(hostServices.activeMonitor, nullptr);

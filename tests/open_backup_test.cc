@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/archive_test_support.h"
 #include "tests/open_backup_fixture.h"
+#include "tests/support/hostile_archives.h"
 
 namespace qktest {
 namespace {
@@ -71,6 +73,61 @@ TEST_F(OpenBackupTest, EachRefusalAndFailureSaysSoAndWritesNothing) {
     EXPECT_EQ(shownMessages(), std::vector<std::string>{message});
     EXPECT_TRUE(snapshot() == before);
     EXPECT_EQ(host().loadCount(), 0);
+  }
+}
+
+TEST_F(OpenBackupTest, AHostileOrMisnamedArchiveOpensAsItsContainerOrNotAtAll) {
+  const std::string first = sampleObject();
+  const char kDamaged[] = "Backup is damaged, nothing opened";
+  struct Case {
+    const char* what;
+    int32_t format;
+    const char* backup;  // in .incr_save, replaced by what `make` returns from its bytes
+    std::function<std::string(const std::string&)> make;
+    const char* renamed;  // the backup's name afterwards
+    const char* message;  // "" when it opens, null when nothing is said
+  } cases[] = {
+      {"upper-case extension", 4, "Robot_001.zip", [](const std::string& b) { return b; }, "Robot_001.ZIP", ""},
+      {"directory entry", 4, "Robot_001.zip",
+       [this](const std::string&) {
+         fs::create_directories(inScratch("Dir/Robot.lwo"));
+         runCommand("7zz a -bso0 " + readerArgument(inScratch("Dir.zip")) + " " + readerArgument(inScratch("Dir/Robot.lwo")));
+         fs::remove_all(inScratch("Dir"));
+         std::string bytes = readFile(inScratch("Dir.zip"));
+         fs::remove(inScratch("Dir.zip"));
+         return bytes;
+       },
+       "Robot_001.zip", kDamaged},
+      {"header bomb", 7, "Robot_001.7z", [](const std::string& b) { return withEncodedHeaderOf(b, (1 << 20) + 1); },
+       "Robot_001.7z", kDamaged},
+      {"dictionary of 2 GiB", 7, "Robot_001.7z", [](const std::string& b) { return withDictionary(b, 1u << 31); },
+       "Robot_001.7z", "Backup cannot be read, nothing opened"},
+      {"abort while reading", 7, "Robot_001.7z",
+       [this](const std::string& b) {
+         host().setAbortAfterSteps(1);
+         return b;
+       },
+       "Robot_001.7z", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    makeBackups(c.format, first, first + "edited");
+    fs::remove_all(inScratch(".bak_save"));  // the incremental one is the only choice
+    std::string backup = inScratch(std::string(".incr_save/") + c.backup);
+    std::string bytes = c.make(readFile(backup));
+    fs::remove(backup);
+    writeFile(inScratch(std::string(".incr_save/") + c.renamed), bytes);
+    std::map<std::string, std::string> before = snapshot();
+    host().queuePanelSession({PanelAction::setInteger(kOpenBackupChoice, 0), PanelAction::ok()});
+    activate(kOpenServer);
+    host().setAbortAfterSteps(0);
+    std::vector<std::string> expected;
+    if (c.message != nullptr && *c.message != '\0')
+      expected.push_back("error: " + scratch() + "/.incr_save" + kSeparator + c.renamed + " | " + c.message);
+    EXPECT_EQ(shownMessages(), expected);
+    bool opens = c.message != nullptr && *c.message == '\0';
+    EXPECT_EQ(host().loadCount(), opens ? 1 : 0);
+    EXPECT_TRUE(opens ? readFile(inScratch("Robot (backup 001).lwo")) == first : snapshot() == before);
   }
 }
 
