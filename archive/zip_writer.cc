@@ -15,7 +15,6 @@
 namespace {
 
 const size_t kTransferSize = 65536;
-const char kCommentFormat[] = "Original path name: %s";
 // The sizes a zip entry holds without zip64 records are below this.
 const uint64_t kZip32Limit = 0xFFFFFFFFu;
 // Bit 11 of an entry's general purpose flag, in its local and central
@@ -82,7 +81,7 @@ int zipSource(PlatformFile* sourceFile, const char* source, PlatformFile* archiv
   }
   // The archive comment has no flag of its own: it is UTF-8 whenever the
   // path converts, as the name is; otherwise it keeps the path's bytes.
-  snprintf(buffer, kTransferSize, kCommentFormat, source);
+  snprintf(buffer, kTransferSize, ZIP_COMMENT_PREFIX "%s", source);
   return zipClose(zip, zipText(buffer, &utf8).c_str()) == ZIP_OK;
 }
 

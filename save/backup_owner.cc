@@ -3,11 +3,11 @@
 #include <string>
 
 #include "archive/entry_name.h"
+#include "archive/zip_writer.h"
 
 namespace {
 
-// The zip writer's comment: this, then the object's path.
-const char kCommentPrefix[] = "Original path name: ";
+const char kCommentPrefix[] = ZIP_COMMENT_PREFIX;
 
 template <typename Unit>
 Unit foldUnit(Unit c) {

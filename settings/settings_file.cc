@@ -38,7 +38,7 @@ namespace {
 constexpr char kFileName[] = "qk_revkeeper.cfg";
 
 constexpr size_t kPathSize = 260;          // one Windows path, terminator included
-constexpr size_t kMaxFolderLength = 240;   // leaves room for '/' and kFileName
+constexpr size_t kMaxFolderLength = 240;   // leaves room for a separator and kFileName
 constexpr unsigned char kMagic[4] = {'I', 'N', 'S', 'V'};
 constexpr uint32_t kVersion = 1;
 constexpr size_t kHeaderSize = 8;
@@ -204,14 +204,14 @@ bool isRootedFolder(const char* folder) {
   return platformIsSeparator(folder[0]) || (folder[0] != '\0' && folder[1] == ':');
 }
 
-// Appends `part` to the `*length` characters of `path`, after a '/' unless
+// Appends `part` to the `*length` characters of `path`, after the platform's separator unless
 // `*length` is 0 or they end in a separator. Returns false, leaving `path`
 // alone, when the result would pass kMaxFolderLength characters.
 bool appendPart(char* path, size_t* length, const char* part) {
   size_t partLength = strlen(part);
   size_t separator = *length > 0 && !platformEndsInSeparator(path, *length) ? 1 : 0;
   if (*length + separator + partLength > kMaxFolderLength) return false;
-  if (separator) path[(*length)++] = '/';
+  if (separator) path[(*length)++] = PLATFORM_SEPARATOR;
   memcpy(path + *length, part, partLength + 1);
   *length += partLength;
   return true;
@@ -276,7 +276,7 @@ const char* settingsFilePath() {
   if (hostServices.directoryInfo == nullptr) return nullptr;
   size_t length = composeSettingsFolder(path);
   if (length == 0) return nullptr;
-  if (!platformEndsInSeparator(path, length)) path[length++] = '/';
+  if (!platformEndsInSeparator(path, length)) path[length++] = PLATFORM_SEPARATOR;
   memcpy(path + length, kFileName, sizeof kFileName);
   return path;
 }

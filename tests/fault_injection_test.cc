@@ -278,7 +278,7 @@ TEST(FaultInjectionTest, SettingsWriterKeepsThePreviousFileAtEveryPlatformCall) 
   ScratchFolder folder("qk_fault");
   qkhost::StandInHost host;
   host.setFolder(HOST_FOLDER_SETTINGS, folder.path());
-  const std::string file = folder.path() + "/qk_revkeeper.cfg";
+  const std::string file = folder.path() + kSeparator + "qk_revkeeper.cfg";
   auto save = [&] {
     EXPECT_EQ(acquireHostServices(host.globalFunction(), host.commandInterface(), 1), 1);
     int result = saveSettings();

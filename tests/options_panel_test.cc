@@ -85,7 +85,7 @@ class OptionsPanelTest : public PluginTest {
   }
 
   const qkhost::StandInPanel& panel() { return *host().panels().at(0); }
-  std::string settingsFile() const { return settingsDir() + "/qk_revkeeper.cfg"; }
+  std::string settingsFile() const { return settingsDir() + kSeparator + "qk_revkeeper.cfg"; }
 };
 
 TEST_F(OptionsPanelTest, DirectoriesAreCheckedBeforeAnythingIsStored) {
@@ -317,7 +317,7 @@ TEST_F(OptionsPanelTest, CancelAndAMissingPanelServiceChangeNothing) {
 // last only until the host quits: a file there but unreadable since the
 // load is never written over; one that cannot be written is named.
 TEST_F(OptionsPanelTest, ValuesThatCannotBeWrittenLastForTheSessionAndSaySo) {
-  const std::string gone = inScratch("gone") + "/qk_revkeeper.cfg";
+  const std::string gone = inScratch("gone") + kSeparator + "qk_revkeeper.cfg";
   const std::string failed = " | Failed to save settings, they last until Modeler quits";
   struct {
     const char* row;
