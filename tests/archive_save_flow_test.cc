@@ -113,13 +113,13 @@ TEST_F(ArchiveSaveFlowTest, FailedArchiveIsReportedLeavesNothingAndSavesNothing)
     std::string backup;  // after the scratch folder
     const char* message;
   } cases[] = {
-      {kIncrementalServer, 4, "/.incr_save" + kSeparator + "Robot_001.zip",
+      {kIncrementalServer, 4, kSeparator + ".incr_save" + kSeparator + "Robot_001.zip",
        "Failed to make compressed incremental save, object not saved"},
-      {kIncrementalServer, 7, "/.incr_save" + kSeparator + "Robot_001.7z",
+      {kIncrementalServer, 7, kSeparator + ".incr_save" + kSeparator + "Robot_001.7z",
        "Failed to make compressed incremental save, object not saved"},
-      {kBakServer, 5, "/.bak_save" + kSeparator + "Robot.bak1.zip",
+      {kBakServer, 5, kSeparator + ".bak_save" + kSeparator + "Robot.bak1.zip",
        "Failed to make compressed BAK save, object not saved"},
-      {kBakServer, 8, "/.bak_save" + kSeparator + "Robot.bak1.7z",
+      {kBakServer, 8, kSeparator + ".bak_save" + kSeparator + "Robot.bak1.7z",
        "Failed to make compressed BAK save, object not saved"},
   };
   for (const Case& c : cases) {
@@ -161,7 +161,7 @@ TEST_F(ArchiveSaveFlowTest, AbortAtTheMonitorSavesNothingAndLeavesTheFolderAsItW
   host().setAbortAfterSteps(2);
   host().setObjectBytes(onDisk + "edited");
   activate(kBakServer);
-  EXPECT_EQ(shownMessages(), std::vector<std::string>{"error: " + scratch() + "/.bak_save" + kSeparator +
+  EXPECT_EQ(shownMessages(), std::vector<std::string>{"error: " + scratch() + kSeparator + ".bak_save" + kSeparator +
                                                        "Robot_bak2.7z | Backup cancelled, object not saved"});
   EXPECT_EQ(listFolder(scratch() + "/.bak_save"), before) << "nothing staged, published or pruned";
   EXPECT_EQ(host().saveCount(), 1);

@@ -94,7 +94,7 @@ class World {
   // 5). Returns the file's path; the next activation starts a new session.
   std::string keepFiveBakBackups() {
     host_.setFolder(HOST_FOLDER_SETTINGS, folder_.path());
-    const std::string file = folder_.path() + "/qk_revkeeper.cfg";
+    const std::string file = folder_.path() + kSeparator + "qk_revkeeper.cfg";
     writeFile(file, std::string("INSV\1\0\0\0BLIM\4\0\0\0\5\0\0\0", 20));
     firstActivation = 1;
     for (int k = 1; k <= 5; ++k) activate(k);

@@ -59,7 +59,7 @@ TEST_F(OpenBackupTest, EachRefusalAndFailureSaysSoAndWritesNothing) {
          writeFile(zip, bytes);
          fs::remove_all(inScratch(".bak_save"));  // the damaged one is the only choice
        },
-       "error: <scratch>/.incr_save" + kSeparator + "Robot_001.zip | Backup is damaged, nothing opened"},
+       "error: <scratch>" + kSeparator + ".incr_save" + kSeparator + "Robot_001.zip | Backup is damaged, nothing opened"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -123,7 +123,7 @@ TEST_F(OpenBackupTest, AHostileOrMisnamedArchiveOpensAsItsContainerOrNotAtAll) {
     host().setAbortAfterSteps(0);
     std::vector<std::string> expected;
     if (c.message != nullptr && *c.message != '\0')
-      expected.push_back("error: " + scratch() + "/.incr_save" + kSeparator + c.renamed + " | " + c.message);
+      expected.push_back("error: " + scratch() + kSeparator + ".incr_save" + kSeparator + c.renamed + " | " + c.message);
     EXPECT_EQ(shownMessages(), expected);
     bool opens = c.message != nullptr && *c.message == '\0';
     EXPECT_EQ(host().loadCount(), opens ? 1 : 0);

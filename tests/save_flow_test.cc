@@ -508,7 +508,7 @@ TEST_F(SaveFlowBufferTest, RelativeFoldersTooLongToComposeCreateNothing) {
     host().clearRecords();
     std::string directory = "level/" + std::string(c.composedLength - folderPart.size() - 7, 'd');
     runIncrementalSave(directory.c_str());
-    std::string expected = c.message.empty() ? "error: " + folderPart + "/" + directory +
+    std::string expected = c.message.empty() ? "error: " + folderPart + kSeparator + expand(directory, "") +
                                                    " | Failed to create incremental saves directory, object not saved"
                                              : c.message;
     EXPECT_EQ(shownMessages(), std::vector<std::string>{expected}) << c.composedLength;
