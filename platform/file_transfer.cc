@@ -3,6 +3,8 @@
 // read error or a full disk does part-way.
 #include "platform/file_transfer.h"
 
+#include "platform/platform_fault.h"
+
 int platformRead(PlatformFile* file, void* buffer, size_t* size) {
   if (!platformFaulted(kPlatformOpRead)) return platformReadSome(file, buffer, size);
   *size /= 2;

@@ -7,7 +7,6 @@
 #include <stddef.h>
 
 #include "platform/platform.h"
-#include "platform/platform_fault.h"
 
 // Reads up to `*size` bytes, stopping early only at end of file or on an
 // error, and sets `*size` to the bytes read. Returns 1, or 0 on an error.
@@ -19,9 +18,5 @@ void platformWriteSome(PlatformFile* file, const void* buffer, size_t* size);
 
 // Records that a write to `file` failed, so that closing it fails too.
 void platformMarkWriteFailed(PlatformFile* file);
-
-// Returns true, with the platform's error set to the injected one, when
-// this call of `operation` is to fail.
-bool platformFaulted(PlatformOperation operation);
 
 #endif  // QK_PLATFORM_FILE_TRANSFER_H_

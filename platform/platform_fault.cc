@@ -2,8 +2,6 @@
 
 #include <errno.h>
 
-PlatformFaultHook platformFaultHook = nullptr;
-
 int platformErrnoOf(PlatformError error) {
   switch (error) {
     case kPlatformFileExists: return EEXIST;

@@ -1,10 +1,13 @@
 // A seam through which tests make chosen calls of the platform layer fail.
 //
-// Every operation of platform.h asks platformInjectedFault first, naming
-// itself. With no hook set (always, outside tests) the answer is
-// kPlatformOk and the operation runs as usual. A test that sets a hook can
-// answer an error for the calls it picks; the operation then fails as it
-// would on a failing disk or system, with that error where it reports one.
+// Every operation of platform.h asks platformFaulted (or
+// platformInjectedFault) first, naming itself. The library comes in two
+// variants, chosen by the build: the one the plug-in and the benchmarks
+// link has no hook, and there each check is a constant that compiles to
+// nothing. The one the tests link (QK_PLATFORM_FAULT_HOOK defined) asks a
+// hook, null unless a test set it: a test that sets one can answer an error
+// for the calls it picks, and the operation then fails as it would on a
+// failing disk or system, with that error where it reports one.
 #ifndef QK_PLATFORM_PLATFORM_FAULT_H_
 #define QK_PLATFORM_PLATFORM_FAULT_H_
 
@@ -40,6 +43,8 @@ enum PlatformOperation : int {
   kPlatformOpCount,
 };
 
+#ifdef QK_PLATFORM_FAULT_HOOK
+
 // Decides whether this call of `operation` fails: returns the error to
 // fail with, or kPlatformOk to let it run. May be called from the 7z
 // encoder's threads as well as the command thread.
@@ -53,6 +58,23 @@ extern PlatformFaultHook platformFaultHook;
 inline PlatformError platformInjectedFault(PlatformOperation operation) {
   return platformFaultHook != nullptr ? platformFaultHook(operation) : kPlatformOk;
 }
+
+// Returns true, with the platform's error (errno, or Win32's last error)
+// set to the injected one, when this call of `operation` is to fail.
+bool platformFaulted(PlatformOperation operation);
+
+#else
+
+// Without the hook no call fails here; always inlined, so that no trace of
+// the check is left in the plug-in, unoptimised builds included.
+__attribute__((always_inline)) inline PlatformError platformInjectedFault(PlatformOperation) {
+  return kPlatformOk;
+}
+
+// Without the hook no call fails here: returns false.
+__attribute__((always_inline)) inline bool platformFaulted(PlatformOperation) { return false; }
+
+#endif
 
 // The C runtime's error number that stands for `error` where an operation
 // reports one (folder creation): EEXIST for kPlatformFileExists, ENOENT

@@ -75,15 +75,6 @@ bool matchesPattern(const char* pattern, const char* name) {
 
 }  // namespace
 
-// Returns true, with errno standing for the injected error, when this call
-// of `operation` is to fail.
-bool platformFaulted(PlatformOperation operation) {
-  PlatformError error = platformInjectedFault(operation);
-  if (error == kPlatformOk) return false;
-  errno = platformErrnoOf(error);
-  return true;
-}
-
 // ---------------------------------------------------------------------------
 // Directory search: the folder is read through readdir and each matching
 // entry described through stat (so a link counts as what it points to).

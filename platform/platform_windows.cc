@@ -50,19 +50,6 @@ bool isDotEntry(const char* name) { return strcmp(name, ".") == 0 || strcmp(name
 constexpr int kBusyTries = 10;
 constexpr DWORD kBusyDelayStepMs = 25;
 
-}  // namespace
-
-// Returns true, with the last error set to the injected error, when this
-// call of `operation` is to fail.
-bool platformFaulted(PlatformOperation operation) {
-  PlatformError error = platformInjectedFault(operation);
-  if (error == kPlatformOk) return false;
-  SetLastError(static_cast<DWORD>(error));  // the codes are Win32's own
-  return true;
-}
-
-namespace {
-
 // Returns `path` as a full wide path after \\?\ (or \\?\UNC\ for a share),
 // which no MAX_PATH limit applies to; "" when it cannot be made.
 std::wstring longPath(const char* path) {
