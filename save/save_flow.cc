@@ -69,10 +69,6 @@ const SaveProfile& profileOf(SaveKind kind) {
   return incrementalProfile();
 }
 
-void showError(const char* firstLine, const char* secondLine) {
-  if (hostServices.messages != nullptr) hostServices.messages->error(firstLine, secondLine);
-}
-
 // Reports and releases; returns false so a step can end with it.
 bool fail(const char* firstLine, const char* secondLine) {
   reportAndRelease(firstLine, secondLine);
@@ -235,7 +231,7 @@ const char* saveableObjectName() {
 }
 
 void reportAndRelease(const char* firstLine, const char* secondLine) {
-  showError(firstLine, secondLine);
+  showHostError(firstLine, secondLine);
   releaseHostServices();
 }
 
@@ -246,7 +242,7 @@ int32_t executeHostLoad(const char* path) { return executeWithText(hostServices.
 void runSaveFlow(SaveKind kind) {
   const char* name = saveableObjectName();
   if (name == nullptr) {
-    if (hostServices.messages != nullptr) hostServices.messages->info(textsOf(kind).refusal, nullptr);
+    showHostInfo(textsOf(kind).refusal);
     releaseHostServices();
     return;
   }
@@ -258,7 +254,7 @@ void runSaveFlow(SaveKind kind) {
   BackupPlan plan;
   if (!backUpObject(name, kind, &plan, skipUnchanged ? &reading : nullptr)) return;
   int32_t saved = executeHostSave();
-  if (saved != 0) showError(name, "Failed to save file");
+  if (saved != 0) showHostError(name, "Failed to save file");
   bool unchanged = skipUnchanged && removeBackupOfUnchangedObject(name, plan, &reading);
   // A failed save leaves the object as it was: every backup stays. So do
   // they while the limit is a default that stands in for unread settings.
