@@ -98,7 +98,7 @@ bool describeEntry(const std::string& folder, const char* name, PlatformFindData
   struct stat status;
   if (stat(path.c_str(), &status) != 0) return false;
   memcpy(data->name, name, length + 1);
-  data->attributes = S_ISDIR(status.st_mode) ? PLATFORM_ATTRIBUTE_DIRECTORY : PLATFORM_ATTRIBUTE_ARCHIVE;
+  data->attributes = S_ISDIR(status.st_mode) ? PLATFORM_ATTRIBUTE_DIRECTORY : 0;
   return true;
 }
 

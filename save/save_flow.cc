@@ -10,6 +10,7 @@
 #include "platform/staged_file.h"
 #include "platform/text.h"
 #include "plugin/host_services.h"
+#include "save/backup_folder.h"
 #include "save/backup_namer.h"
 #include "save/backup_writer.h"
 #include "save/path_helpers.h"
@@ -17,9 +18,6 @@
 #include "settings/settings_file.h"
 
 namespace {
-
-// Bytes of the composed relative backup folder (two Windows paths).
-constexpr size_t kComposedFolderSize = 520;
 
 // What each save kind tells the user.
 struct KindTexts {
@@ -75,11 +73,6 @@ bool fail(const char* firstLine, const char* secondLine) {
   return false;
 }
 
-const char* directoryText(const SaveProfile& profile) {
-  const char* directory = profile.directory.get();
-  return directory != nullptr ? directory : "";
-}
-
 // Returns `text` (a make-save text) with `cause` in brackets before its
 // ending: "Failed to make BAK save (numbers used up), object not saved".
 std::string withCause(const char* text, const char* cause) {
@@ -103,35 +96,27 @@ bool failNaming(const NamingRefusal& refusal, const char* backupFolder, const Ki
   return fail(texts.makeSave, nullptr);
 }
 
-// Returns the relative backup folder below `folder`, composed in `composed`
-// and created when missing, or null after reporting why it cannot be.
-const char* relativeBackupFolder(const char* folder, const SaveProfile& profile, const KindTexts& texts,
-                                 char (&composed)[kComposedFolderSize], bool* created) {
-  const char* directory = directoryText(profile);
-  if (!composeRelativeFolder(composed, sizeof composed, folder, directory)) {
+// Returns the folder that receives the backup by the profile's directory
+// mode (a relative one created when missing, as `*created` then tells), or
+// null after reporting why there is none.
+const char* chooseBackupFolder(const char* folder, const SaveProfile& profile, const KindTexts& texts,
+                               char (&composed)[kComposedFolderSize], bool* created) {
+  const char* backupFolder = backupFolderOf(folder, profile, composed);
+  if (backupFolder == nullptr) {
     fail(texts.folderCreation, nullptr);  // too long to name: the text alone
     return nullptr;
   }
-  if (isDirectory(composed)) return composed;
-  if (!createRelativeFolders(folder, directory)) {
-    fail(composed, texts.folderCreation);
+  if (backupFolder == folder || isDirectory(backupFolder)) return backupFolder;
+  if (profile.directoryMode == AbsoluteFolder) {
+    fail(backupFolder, texts.missingFolder);
+    return nullptr;
+  }
+  if (!createRelativeFolders(folder, profileDirectory(profile))) {
+    fail(backupFolder, texts.folderCreation);
     return nullptr;
   }
   *created = true;
-  return composed;
-}
-
-// Returns the folder that receives the backup by the profile's directory
-// mode, or null after reporting why there is none.
-const char* chooseBackupFolder(const char* folder, const SaveProfile& profile, const KindTexts& texts,
-                               char (&composed)[kComposedFolderSize], bool* created) {
-  if (profile.directoryMode == RelativeFolder)
-    return relativeBackupFolder(folder, profile, texts, composed, created);
-  if (profile.directoryMode != AbsoluteFolder) return folder;
-  const char* directory = directoryText(profile);
-  if (isDirectory(directory)) return directory;
-  fail(directory, texts.missingFolder);
-  return nullptr;
+  return backupFolder;
 }
 
 // Flushes `backupFolder`, and every folder above it up to and including
