@@ -1,11 +1,16 @@
 #include "archive/lzma_streams.h"
 
+#include <stdlib.h>
+
 static_assert(int{SZ_SEEK_SET} == int{kPlatformSeekSet} &&
                   int{SZ_SEEK_CUR} == int{kPlatformSeekCurrent} &&
                   int{SZ_SEEK_END} == int{kPlatformSeekEnd},
               "the LZMA SDK's seek origins are the platform's");
 
 namespace {
+
+void* heapAlloc(ISzAllocPtr /*p*/, size_t size) { return size == 0 ? nullptr : malloc(size); }
+void heapFree(ISzAllocPtr /*p*/, void* address) { free(address); }
 
 SRes fileRead(ISeqInStreamPtr p, void* buf, size_t* size) {
   FileInStream* stream = streamOf<FileInStream>(p);
@@ -28,6 +33,8 @@ SRes fileSeek(const ISeekOutStream* p, Int64* pos, ESzSeek origin) {
 }
 
 }  // namespace
+
+ISzAlloc lzmaHeapAllocator = {heapAlloc, heapFree};
 
 void FileInStream_Init(FileInStream* p, PlatformFile* file) {
   p->s.Read = fileRead;

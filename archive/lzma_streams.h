@@ -45,4 +45,8 @@ typedef struct {
 void FileInStream_Init(FileInStream* p, PlatformFile* file);
 void FileOutStream_Init(FileOutStream* p, PlatformFile* file);
 
+// The allocator the LZMA SDK's encoder, decoders and 7z reader are given
+// for their blocks: the C heap, with no block for a size of 0.
+extern ISzAlloc lzmaHeapAllocator;
+
 #endif  // QK_ARCHIVE_LZMA_STREAMS_H_

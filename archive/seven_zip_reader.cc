@@ -10,7 +10,6 @@
 #include "archive/progress_monitor.h"
 #include "archive/seven_zip_header_check.h"
 #include "archive/seven_zip_stream_decoder.h"
-#include "archive/seven_zip_writer.h"
 
 static_assert(SZ_SEEK_SET == static_cast<int>(kPlatformSeekSet) &&
                   SZ_SEEK_CUR == static_cast<int>(kPlatformSeekCurrent) &&
@@ -79,7 +78,7 @@ BackupReadResult resultOf(SRes res, const ArchiveInStream& stream) {
 }
 
 void closeArchive(SevenZipArchive* a) {
-  SzArEx_Free(&a->db, &encoderAllocator);
+  SzArEx_Free(&a->db, &lzmaHeapAllocator);
   free(a->look.buf);
   platformClose(a->stream.file);
 }
@@ -102,7 +101,7 @@ BackupReadResult readHeaders(SevenZipArchive* a) {
   if (checked != kBackupReadOk) return checked;
   if (!platformSeek(a->stream.file, 0, kPlatformSeekSet, &start)) return kBackupReadUnreadable;
   HeaderAllocator temp = makeHeaderAllocator();
-  SRes res = a->look.buf == nullptr ? SZ_ERROR_MEM : SzArEx_Open(&a->db, &a->look.vt, &encoderAllocator, &temp.vt);
+  SRes res = a->look.buf == nullptr ? SZ_ERROR_MEM : SzArEx_Open(&a->db, &a->look.vt, &lzmaHeapAllocator, &temp.vt);
   return temp.refused ? kBackupReadDamaged : resultOf(res, a->stream);
 }
 
@@ -144,12 +143,12 @@ BackupReadResult extractInMemory(SevenZipArchive* a, PlatformFile* out) {
   a->stream.total = packedSize(a->db);
   openProgressMonitor(a->stream.total, kMonitorText);
   SRes res = SzArEx_Extract(&a->db, &a->look.vt, 0, &blockIndex, &decoded, &decodedSize, &offset, &fileSize,
-                            &encoderAllocator, &encoderAllocator);
+                            &lzmaHeapAllocator, &lzmaHeapAllocator);
   closeProgressMonitor();
   BackupReadResult result = resultOf(res, a->stream);
   size_t written = fileSize;
   if (result == kBackupReadOk && !platformWrite(out, decoded + offset, &written)) result = kBackupReadWriteFailed;
-  ISzAlloc_Free(&encoderAllocator, decoded);
+  ISzAlloc_Free(&lzmaHeapAllocator, decoded);
   return result;
 }
 

@@ -7,8 +7,8 @@
 #include "7zCrc.h"
 #include "Lzma2Dec.h"
 #include "LzmaDec.h"
+#include "archive/lzma_streams.h"
 #include "archive/progress_monitor.h"
-#include "archive/seven_zip_writer.h"
 
 namespace {
 
@@ -125,8 +125,8 @@ BackupReadResult streamSevenZipFile(const CSzArEx& db, const CSzFolder& folder, 
   Decoder d;
   d.lzma2 = coder.MethodID == kMethodLzma2;
   Lzma2Dec_CONSTRUCT(&d.state)
-  SRes res = d.lzma2 ? Lzma2Dec_AllocateProbs(&d.state, props[0], &encoderAllocator)
-                     : LzmaDec_AllocateProbs(&d.state.decoder, props, coder.PropsSize, &encoderAllocator);
+  SRes res = d.lzma2 ? Lzma2Dec_AllocateProbs(&d.state, props[0], &lzmaHeapAllocator)
+                     : LzmaDec_AllocateProbs(&d.state.decoder, props, coder.PropsSize, &lzmaHeapAllocator);
   if (res != SZ_OK) return res == SZ_ERROR_MEM ? kBackupReadUnreadable : kBackupReadDamaged;
   SizeT window = static_cast<SizeT>(std::max<UInt64>(1, std::min(coderDictionary(db.db, coder), p.size)));
   d.state.decoder.dic = static_cast<Byte*>(malloc(window));
@@ -142,7 +142,7 @@ BackupReadResult streamSevenZipFile(const CSzArEx& db, const CSzFolder& folder, 
   }
   free(d.state.decoder.dic);
   d.state.decoder.dic = nullptr;
-  LzmaDec_FreeProbs(&d.state.decoder, &encoderAllocator);
+  LzmaDec_FreeProbs(&d.state.decoder, &lzmaHeapAllocator);
   UInt32 crc = CRC_GET_DIGEST(p.crc);
   if (result == kBackupReadOk && !(crcMatches(db.CRCs, 0, crc) && crcMatches(db.db.FolderCRCs, 0, crc)))
     result = kBackupReadDamaged;

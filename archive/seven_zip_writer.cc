@@ -1,6 +1,5 @@
 #include "archive/seven_zip_writer.h"
 
-#include <stdlib.h>
 #include <string.h>
 
 #include "7zCrc.h"
@@ -36,9 +35,6 @@ SRes crcRead(ISeqInStreamPtr p, void* buf, size_t* size) {
   return res == SZ_OK ? SZ_OK : SZ_ERROR_READ;
 }
 
-void* encoderAlloc(ISzAllocPtr /*p*/, size_t size) { return size == 0 ? nullptr : malloc(size); }
-void encoderFree(ISzAllocPtr /*p*/, void* address) { free(address); }
-
 // Encodes with `encoder`; the archive steps of encodeSevenZip.
 SRes encodeWith(CLzmaEncHandle encoder, ISeekOutStream* out, ISeqInStream* in,
                 SevenZipEntry* entry, int32_t compressionLevel) {
@@ -51,8 +47,8 @@ SRes encodeWith(CLzmaEncHandle encoder, ISeekOutStream* out, ISeqInStream* in,
   RINOK(res);
 
   CrcInStream source = {{crcRead}, in, CRC_INIT_VAL, 0};
-  RINOK(LzmaEnc_Encode(encoder, &out->s, &source.s, &monitorProgress, &encoderAllocator,
-                       &encoderAllocator));
+  RINOK(LzmaEnc_Encode(encoder, &out->s, &source.s, &monitorProgress, &lzmaHeapAllocator,
+                       &lzmaHeapAllocator));
   Int64 end = 0;
   if (out->Seek(out, &end, SZ_SEEK_CUR) != SZ_OK || end < SEVEN_ZIP_SIGNATURE_HEADER_SIZE)
     return SZ_ERROR_WRITE;
@@ -87,8 +83,6 @@ SRes writeOpenFiles(PlatformFile* sourceFile, PlatformFile* archiveFile, const c
 
 }  // namespace
 
-ISzAlloc encoderAllocator = {encoderAlloc, encoderFree};
-
 CLzmaEncProps sevenZipEncoderProps(int32_t compressionLevel, uint32_t processors) {
   CLzmaEncProps props;
   LzmaEncProps_Init(&props);
@@ -102,10 +96,10 @@ SRes encodeSevenZip(ISeekOutStream* out, ISeqInStream* in, SevenZipEntry* entry,
                     int32_t compressionLevel) {
   if (strlen(entry->name) > SEVEN_ZIP_MAX_NAME) return SZ_ERROR_PARAM;
   [[maybe_unused]] static const bool crcTableReady = (CrcGenerateTable(), true);  // once
-  CLzmaEncHandle encoder = LzmaEnc_Create(&encoderAllocator);
+  CLzmaEncHandle encoder = LzmaEnc_Create(&lzmaHeapAllocator);
   if (encoder == nullptr) return SZ_ERROR_MEM;
   SRes res = encodeWith(encoder, out, in, entry, compressionLevel);
-  LzmaEnc_Destroy(encoder, &encoderAllocator, &encoderAllocator);
+  LzmaEnc_Destroy(encoder, &lzmaHeapAllocator, &lzmaHeapAllocator);
   return res;
 }
 

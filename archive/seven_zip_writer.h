@@ -37,10 +37,6 @@ int writeSevenZip(PlatformFile* source, const char* sourcePath, PlatformFile* ar
 SRes encodeSevenZip(ISeekOutStream* out, ISeqInStream* in, SevenZipEntry* entry,
                     int32_t compressionLevel);
 
-// The allocator the encoder is given for its small and big blocks: the C
-// heap, with no block for a size of 0.
-extern ISzAlloc encoderAllocator;
-
 // The encoder's properties for `compressionLevel` on a machine with
 // `processors` processors (0 when it cannot tell).
 CLzmaEncProps sevenZipEncoderProps(int32_t compressionLevel, uint32_t processors);

@@ -40,7 +40,7 @@ int runBareEncoder(int32_t compressionLevel, const char* source, const char* out
   PlatformFile* in = platformOpenRead(source);
   PlatformFile* out = createStagedFile(folder.c_str(), "bare", kPlatformStageReplace);
   SRes res = SZ_ERROR_READ;
-  CLzmaEncHandle encoder = LzmaEnc_Create(&encoderAllocator);
+  CLzmaEncHandle encoder = LzmaEnc_Create(&lzmaHeapAllocator);
   if (in != nullptr && out != nullptr && encoder != nullptr) {
     FileInStream inStream;
     FileOutStream outStream;
@@ -49,10 +49,10 @@ int runBareEncoder(int32_t compressionLevel, const char* source, const char* out
     CLzmaEncProps props = sevenZipEncoderProps(compressionLevel, 2);
     res = LzmaEnc_SetProps(encoder, &props);
     if (res == SZ_OK)
-      res = LzmaEnc_Encode(encoder, &outStream.s.s, &inStream.s, nullptr, &encoderAllocator,
-                           &encoderAllocator);
+      res = LzmaEnc_Encode(encoder, &outStream.s.s, &inStream.s, nullptr, &lzmaHeapAllocator,
+                           &lzmaHeapAllocator);
   }
-  if (encoder != nullptr) LzmaEnc_Destroy(encoder, &encoderAllocator, &encoderAllocator);
+  if (encoder != nullptr) LzmaEnc_Destroy(encoder, &lzmaHeapAllocator, &lzmaHeapAllocator);
   PlatformError error = kPlatformOk;
   int closed = res == SZ_OK && platformPublish(out, output, &error);
   closed = platformClose(out) && closed;

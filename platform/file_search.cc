@@ -3,14 +3,13 @@
 // them (letters folded to upper case). Names equal but for case follow
 // byte order, so ties between equal backup numbers break the same way on
 // every run and every platform.
-#include <string.h>
-
 #include <algorithm>
 #include <vector>
 
 #include "platform/folder_listing.h"
 #include "platform/platform.h"
 #include "platform/platform_fault.h"
+#include "platform/text.h"
 
 struct PlatformSearch {
   std::vector<PlatformFindData> entries;
@@ -20,17 +19,8 @@ struct PlatformSearch {
 
 namespace {
 
-unsigned char foldUpper(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return (u >= 'a' && u <= 'z') ? static_cast<unsigned char>(u - 'a' + 'A') : u;
-}
-
 bool comesBefore(const PlatformFindData& a, const PlatformFindData& b) {
-  for (size_t i = 0;; ++i) {
-    unsigned char x = foldUpper(a.name[i]), y = foldUpper(b.name[i]);
-    if (x != y) return x < y;
-    if (x == 0) return strcmp(a.name, b.name) < 0;
-  }
+  return platformCompareNames(a.name, b.name) < 0;
 }
 
 // Moves the search's next entry to `next`; returns false when none is left.

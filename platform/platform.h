@@ -49,7 +49,6 @@ enum PlatformError : int32_t {
 
 // File attributes, with their Win32 values.
 #define PLATFORM_ATTRIBUTE_DIRECTORY 0x10u
-#define PLATFORM_ATTRIBUTE_ARCHIVE 0x20u
 #define PLATFORM_ATTRIBUTE_OFFLINE 0x1000u
 
 #define PLATFORM_MAX_NAME 260  // bytes of a found name, terminator included

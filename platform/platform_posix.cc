@@ -47,8 +47,6 @@ PlatformError errorFromErrno(int number) {
 }
 
 
-char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // Returns true iff `name` matches `pattern`, where '*' matches any run of
 // characters (none included), letters match without regard to ASCII case
 // and every other character, '?' and '[' among them, only itself.
@@ -59,7 +57,7 @@ bool matchesPattern(const char* pattern, const char* name) {
     if (*pattern == '*') {
       starPattern = ++pattern;
       starName = name;
-    } else if (*pattern != '\0' && foldAscii(*pattern) == foldAscii(*name)) {
+    } else if (*pattern != '\0' && platformFoldAscii(*pattern) == platformFoldAscii(*name)) {
       ++pattern;
       ++name;
     } else if (starPattern != nullptr) {
@@ -91,7 +89,7 @@ bool describeEntry(const std::string& folder, const char* name, PlatformFindData
   struct stat status;
   if (stat(path.c_str(), &status) != 0) return false;
   memcpy(data->name, name, length + 1);
-  data->attributes = S_ISDIR(status.st_mode) ? PLATFORM_ATTRIBUTE_DIRECTORY : PLATFORM_ATTRIBUTE_ARCHIVE;
+  data->attributes = S_ISDIR(status.st_mode) ? PLATFORM_ATTRIBUTE_DIRECTORY : 0;
   return true;
 }
 

@@ -3,10 +3,18 @@
 // text_posix.cc or text_windows.cc.
 #include "platform/text.h"
 
+#include <string.h>
+
 namespace {
 
 bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Returns the byte `c` stands for in the order of names: a letter as its
+// capital, as NTFS orders them, so "a" sorts before "_".
+unsigned char orderKey(char c) {
+  unsigned char folded = static_cast<unsigned char>(platformFoldAscii(c));
+  return isAsciiLetter(c) ? static_cast<unsigned char>(folded - 'a' + 'A') : folded;
+}
 
 // Appends code point `c` (at most 0x10FFFF) to `out` in UTF-8.
 void appendUtf8(char32_t c, std::string* out) {
@@ -60,11 +68,19 @@ int platformStartsCharacter(const char* text, size_t offset) {
   return i == offset;
 }
 
+int platformCompareNames(const char* a, const char* b) {
+  for (size_t i = 0;; ++i) {
+    unsigned char x = orderKey(a[i]), y = orderKey(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+    if (x == 0) return strcmp(a, b);
+  }
+}
+
 int platformEqualIgnoringCase(const char* a, const char* b, size_t length) {
   for (size_t i = 0; i < length;) {
     size_t n = platformCharacterLength(a + i);
     if (n == 1 && isAsciiLetter(a[i])) {
-      if (foldAscii(a[i]) != foldAscii(b[i])) return 0;
+      if (platformFoldAscii(a[i]) != platformFoldAscii(b[i])) return 0;
     } else {
       for (size_t k = 0; k < n; ++k)
         if (a[i + k] != b[i + k]) return 0;

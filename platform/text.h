@@ -45,6 +45,19 @@ size_t platformFirstSeparator(const char* path);
 // the start of `text` lands on it).
 int platformStartsCharacter(const char* text, size_t offset);
 
+// Returns `unit` in lower case when it is an ASCII capital letter, else as
+// it is. `Unit` is a char of path text or a UTF-16 unit: a unit of a
+// character beyond ASCII is never a capital letter here, so it stays.
+template <typename Unit>
+Unit platformFoldAscii(Unit unit) {
+  return unit >= 'A' && unit <= 'Z' ? static_cast<Unit>(unit - 'A' + 'a') : unit;
+}
+
+// Returns less than, equal to or greater than 0 as the name `a` sorts
+// before, with or after `b` in an NTFS folder: byte by byte with ASCII
+// letters in upper case, names equal but for case in byte order.
+int platformCompareNames(const char* a, const char* b);
+
 // Returns 1 iff the first `length` bytes of `a` and `b` hold the same
 // characters: ASCII letters that stand as characters of their own compare
 // without regard to case, every other character byte for byte. (A

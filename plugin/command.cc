@@ -19,17 +19,16 @@ void loadProfiles() {
   incrementalProfile().reset();
   bakProfile().reset();
   loadSettings();  // a missing or damaged file leaves the defaults in force
-  if (!settingsUnreadable() || toldBefore || hostServices.messages == nullptr) return;
-  hostServices.messages->error(
-      settingsFilePath(), "Settings could not be read; backups are kept and nothing is deleted until they can be");
+  if (!settingsUnreadable() || toldBefore) return;
+  showHostError(settingsFilePath(),
+                "Settings could not be read; backups are kept and nothing is deleted until they can be");
 }
 
 }  // namespace
 
 void runCommand(HostGlobalFunc global, HostCommandInterface* commands, SaveKind kind) {
   if (!acquireHostServices(global, commands, kind == Configure || kind == OpenBackup ? 1 : 0)) {
-    if (hostServices.messages != nullptr)
-      hostServices.messages->error("Internal error (API init failed)", nullptr);
+    showHostError("Internal error (API init failed)", nullptr);
     releaseHostServices();  // leave no pointer of this host behind
     return;
   }

@@ -42,6 +42,14 @@ void releaseHostServices() {
   s.loadCommand = 0;
 }
 
+void showHostError(const char* firstLine, const char* secondLine) {
+  if (hostServices.messages != nullptr) hostServices.messages->error(firstLine, secondLine);
+}
+
+void showHostInfo(const char* text) {
+  if (hostServices.messages != nullptr) hostServices.messages->info(text, nullptr);
+}
+
 int lookupHostLoad() {
   HostCommandInterface* commands = hostServices.commandInterface;
   hostServices.loadCommand = commands->lookup(commands->data, HOST_COMMAND_LOAD);

@@ -38,6 +38,14 @@ int acquireHostServices(HostGlobalFunc global, HostCommandInterface* commands, i
 // Clears the per-activation services and the "SAVE" and "LOAD" codes.
 void releaseHostServices();
 
+// Shows an error message of `firstLine` and `secondLine` (null for none),
+// or nothing when the host gave no message service.
+void showHostError(const char* firstLine, const char* secondLine);
+
+// Shows the information message `text`, or nothing when the host gave no
+// message service.
+void showHostInfo(const char* text);
+
 // Looks up the host command "LOAD" and stores its code in loadCommand.
 // Returns 1 iff the host knows it.
 int lookupHostLoad();

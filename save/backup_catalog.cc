@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "platform/text.h"
+#include "save/backup_folder.h"
 #include "save/backup_list.h"
 #include "save/backup_namer.h"
 #include "save/backup_owner.h"
@@ -14,18 +15,6 @@
 #include "save/save_profile.h"
 
 namespace {
-
-// Bytes of a composed relative backup folder (two Windows paths).
-constexpr size_t kComposedFolderSize = 520;
-
-// Returns the folder the profile keeps the object's backups in, composed
-// in `composed` when relative; null when its path cannot be formed.
-const char* backupFolderOf(const char* folder, const SaveProfile& profile, char (&composed)[kComposedFolderSize]) {
-  const char* directory = profile.directory.get() != nullptr ? profile.directory.get() : "";
-  if (profile.directoryMode == AbsoluteFolder) return directory;
-  if (profile.directoryMode != RelativeFolder) return folder;
-  return composeRelativeFolder(composed, sizeof composed, folder, directory) ? composed : nullptr;
-}
 
 // Returns the number in the backup name `name`: its last run of digits,
 // before a ".7z" extension where it has one.

@@ -58,7 +58,6 @@ struct Series {
   const FormatShape* shape;
 };
 
-char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Returns true iff snprintf's result `written` fits a buffer of `size`.
@@ -148,7 +147,7 @@ bool recognise(const char* found, const Series& s, int64_t* number, std::string*
   ptrdiff_t p = n - 1 - x;
   while (p >= L && isDigit(found[p])) --p;
   for (ptrdiff_t i = t - 1; i >= 0; --i) {
-    if (p < 0 || foldAscii(found[p]) != s.token[i]) return false;
+    if (p < 0 || platformFoldAscii(found[p]) != s.token[i]) return false;
     if (--p < L) return false;
   }
   if (p < 0 || p > L || found[p] != s.shape->separator) return false;

@@ -4,6 +4,7 @@
 
 #include "archive/entry_name.h"
 #include "archive/zip_writer.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ const char kCommentPrefix[] = ZIP_COMMENT_PREFIX;
 template <typename Unit>
 Unit foldUnit(Unit c) {
   if (c == '\\') return '/';
-  return c >= 'A' && c <= 'Z' ? static_cast<Unit>(c - 'A' + 'a') : c;
+  return platformFoldAscii(c);
 }
 
 // True iff `a` and `b` hold the same units, ASCII letters in any case and

@@ -20,7 +20,7 @@ const char kListFailed[] = "Failed to list the backups, nothing opened";
 const char kLoadFailed[] = "Failed to load the opened backup, the file is left in place";
 
 void inform(const char* text) {
-  if (hostServices.messages != nullptr) hostServices.messages->info(text, nullptr);
+  showHostInfo(text);
   releaseHostServices();
 }
 

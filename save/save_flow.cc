@@ -10,6 +10,7 @@
 #include "platform/staged_file.h"
 #include "platform/text.h"
 #include "plugin/host_services.h"
+#include "save/backup_folder.h"
 #include "save/backup_namer.h"
 #include "save/backup_writer.h"
 #include "save/path_helpers.h"
@@ -17,9 +18,6 @@
 #include "settings/settings_file.h"
 
 namespace {
-
-// Bytes of the composed relative backup folder (two Windows paths).
-constexpr size_t kComposedFolderSize = 520;
 
 // What each save kind tells the user.
 struct KindTexts {
@@ -69,19 +67,10 @@ const SaveProfile& profileOf(SaveKind kind) {
   return incrementalProfile();
 }
 
-void showError(const char* firstLine, const char* secondLine) {
-  if (hostServices.messages != nullptr) hostServices.messages->error(firstLine, secondLine);
-}
-
 // Reports and releases; returns false so a step can end with it.
 bool fail(const char* firstLine, const char* secondLine) {
   reportAndRelease(firstLine, secondLine);
   return false;
-}
-
-const char* directoryText(const SaveProfile& profile) {
-  const char* directory = profile.directory.get();
-  return directory != nullptr ? directory : "";
 }
 
 // Returns `text` (a make-save text) with `cause` in brackets before its
@@ -107,35 +96,27 @@ bool failNaming(const NamingRefusal& refusal, const char* backupFolder, const Ki
   return fail(texts.makeSave, nullptr);
 }
 
-// Returns the relative backup folder below `folder`, composed in `composed`
-// and created when missing, or null after reporting why it cannot be.
-const char* relativeBackupFolder(const char* folder, const SaveProfile& profile, const KindTexts& texts,
-                                 char (&composed)[kComposedFolderSize], bool* created) {
-  const char* directory = directoryText(profile);
-  if (!composeRelativeFolder(composed, sizeof composed, folder, directory)) {
+// Returns the folder that receives the backup by the profile's directory
+// mode (a relative one created when missing, as `*created` then tells), or
+// null after reporting why there is none.
+const char* chooseBackupFolder(const char* folder, const SaveProfile& profile, const KindTexts& texts,
+                               char (&composed)[kComposedFolderSize], bool* created) {
+  const char* backupFolder = backupFolderOf(folder, profile, composed);
+  if (backupFolder == nullptr) {
     fail(texts.folderCreation, nullptr);  // too long to name: the text alone
     return nullptr;
   }
-  if (isDirectory(composed)) return composed;
-  if (!createRelativeFolders(folder, directory)) {
-    fail(composed, texts.folderCreation);
+  if (backupFolder == folder || isDirectory(backupFolder)) return backupFolder;
+  if (profile.directoryMode == AbsoluteFolder) {
+    fail(backupFolder, texts.missingFolder);
+    return nullptr;
+  }
+  if (!createRelativeFolders(folder, profileDirectory(profile))) {
+    fail(backupFolder, texts.folderCreation);
     return nullptr;
   }
   *created = true;
-  return composed;
-}
-
-// Returns the folder that receives the backup by the profile's directory
-// mode, or null after reporting why there is none.
-const char* chooseBackupFolder(const char* folder, const SaveProfile& profile, const KindTexts& texts,
-                               char (&composed)[kComposedFolderSize], bool* created) {
-  if (profile.directoryMode == RelativeFolder)
-    return relativeBackupFolder(folder, profile, texts, composed, created);
-  if (profile.directoryMode != AbsoluteFolder) return folder;
-  const char* directory = directoryText(profile);
-  if (isDirectory(directory)) return directory;
-  fail(directory, texts.missingFolder);
-  return nullptr;
+  return backupFolder;
 }
 
 // Flushes `backupFolder`, and every folder above it up to and including
@@ -235,7 +216,7 @@ const char* saveableObjectName() {
 }
 
 void reportAndRelease(const char* firstLine, const char* secondLine) {
-  showError(firstLine, secondLine);
+  showHostError(firstLine, secondLine);
   releaseHostServices();
 }
 
@@ -246,7 +227,7 @@ int32_t executeHostLoad(const char* path) { return executeWithText(hostServices.
 void runSaveFlow(SaveKind kind) {
   const char* name = saveableObjectName();
   if (name == nullptr) {
-    if (hostServices.messages != nullptr) hostServices.messages->info(textsOf(kind).refusal, nullptr);
+    showHostInfo(textsOf(kind).refusal);
     releaseHostServices();
     return;
   }
@@ -258,7 +239,7 @@ void runSaveFlow(SaveKind kind) {
   BackupPlan plan;
   if (!backUpObject(name, kind, &plan, skipUnchanged ? &reading : nullptr)) return;
   int32_t saved = executeHostSave();
-  if (saved != 0) showError(name, "Failed to save file");
+  if (saved != 0) showHostError(name, "Failed to save file");
   bool unchanged = skipUnchanged && removeBackupOfUnchangedObject(name, plan, &reading);
   // A failed save leaves the object as it was: every backup stays. So do
   // they while the limit is a default that stands in for unread settings.

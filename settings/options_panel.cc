@@ -132,7 +132,7 @@ void storeInput(HostPanel panel, const AcceptedTexts& accepted) {
 void writeSettingsOrReport() {
   if (saveSettings()) return;
   const char* path = settingsFilePath();
-  showPanelError(path != nullptr ? path : "Settings folder unknown",
+  showHostError(path != nullptr ? path : "Settings folder unknown",
                  settingsUnreadable() ? "Settings could not be read and were left as they are, these values last "
                                         "until Modeler quits"
                                       : "Failed to save settings, they last until Modeler quits");

@@ -2,10 +2,6 @@
 
 #include "plugin/host_services.h"
 
-void showPanelError(const char* firstLine, const char* secondLine) {
-  if (hostServices.messages != nullptr) hostServices.messages->error(firstLine, secondLine);
-}
-
 int askPanelQuestion(const char* firstLine, const char* secondLine) {
   if (hostServices.messages == nullptr) return 0;
   return hostServices.messages->okCancel("QK_RevKeeper", firstLine, secondLine) != 0;

@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "platform/text.h"
+#include "plugin/host_services.h"
 #include "save/save_profile.h"
 #include "settings/panel_messages.h"
 
@@ -73,11 +74,11 @@ int acceptAbsolute(const DirectoryKind& kind) {
     return 0;
   int isDirectory = 0;
   if (!platformPathStatus(kind.buffer, &isDirectory)) {
-    showPanelError(kind.buffer, "Directory does not exists");
+    showHostError(kind.buffer, "Directory does not exists");
     return 0;
   }
   if (!isDirectory) {
-    showPanelError(kind.fileExistsError, nullptr);
+    showHostError(kind.fileExistsError, nullptr);
     return 0;
   }
   return 1;
@@ -90,7 +91,7 @@ const char* validateDirectory(const char* text, int isBak) {
   kind.buffer[0] = '\0';
   if (text == nullptr || copyTrimmed(kind.buffer, text) == 0) return kind.buffer;
   if (trimTrailingSeparators(kind.buffer, strlen(kind.buffer)) == 0) {
-    showPanelError(kind.emptyError, nullptr);
+    showHostError(kind.emptyError, nullptr);
     return nullptr;
   }
   if (classifyDirectory(kind.buffer) != AbsoluteFolder) return kind.buffer;
@@ -99,11 +100,11 @@ const char* validateDirectory(const char* text, int isBak) {
 
 const char* validateGlobalName(const char* text) {
   if (text == nullptr || copyTrimmed(globalNameText, text) == 0) {
-    showPanelError("No BAK global file name contains was specified", nullptr);
+    showHostError("No BAK global file name contains was specified", nullptr);
     return nullptr;
   }
   if (hasIllegalNameChars(globalNameText)) {
-    showPanelError("The BAK global file name contains illegal characters", nullptr);
+    showHostError("The BAK global file name contains illegal characters", nullptr);
     return nullptr;
   }
   return globalNameText;

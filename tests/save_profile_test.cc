@@ -1,6 +1,9 @@
 // Unit tests of the save profiles, their defaults and directory modes.
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string>
+
 #include "save/save_profile.h"
 
 namespace {
@@ -62,61 +65,80 @@ TEST(IsUncPathTest, UsesTheGivenLength) {
   EXPECT_EQ(isUncPath("/a/", 3), 0);
 }
 
-TEST(SaveProfileTest, ConstructionDefaults) {
-  SaveProfile incremental;
-  EXPECT_EQ(incremental.nameFormat, 0);
-  EXPECT_EQ(incremental.digits, 1);
-  EXPECT_EQ(incremental.compressionLevel, 0);
-  EXPECT_EQ(incremental.directory.get(), nullptr);
-  EXPECT_EQ(incremental.maxFiles, 0u);
-  EXPECT_EQ(incremental.directoryMode, ObjectFolder);
-  EXPECT_EQ(incremental.isBak, 0);
+// Every field of a profile, the BAK ones empty for an incremental profile.
+struct Fields {
+  int32_t nameFormat, digits, compressionLevel;
+  std::string directory;  // "(none)" when it holds none
+  uint32_t maxFiles;
+  int32_t directoryMode, isBak, skipUnchanged, useGlobalName;
+  std::string globalName;  // "(none)" as directory; "" for an incremental profile
 
-  BakSaveProfile bak;
-  EXPECT_EQ(bak.nameFormat, 0);
-  EXPECT_EQ(bak.digits, 1);
-  EXPECT_EQ(bak.directory.get(), nullptr);
-  EXPECT_EQ(bak.maxFiles, 1u);
-  EXPECT_EQ(bak.isBak, 1);
-  EXPECT_EQ(bak.useGlobalName, 0);
-  EXPECT_STREQ(bak.globalName.get(), "qkincr-lwo-bak");
+  bool operator==(const Fields& o) const {
+    return nameFormat == o.nameFormat && digits == o.digits && compressionLevel == o.compressionLevel &&
+           directory == o.directory && maxFiles == o.maxFiles && directoryMode == o.directoryMode &&
+           isBak == o.isBak && skipUnchanged == o.skipUnchanged && useGlobalName == o.useGlobalName &&
+           globalName == o.globalName;
+  }
+};
+
+std::ostream& operator<<(std::ostream& out, const Fields& f) {
+  return out << "{format " << f.nameFormat << ", digits " << f.digits << ", level " << f.compressionLevel
+             << ", directory " << f.directory << ", max " << f.maxFiles << ", mode " << f.directoryMode
+             << ", isBak " << f.isBak << ", skip " << f.skipUnchanged << ", global " << f.useGlobalName
+             << " " << f.globalName << "}";
 }
 
-TEST(SaveProfileTest, ResetTouchesOnlyItsFiveFields) {
-  SaveProfile p;
+std::string textOf(const OwnedString& s) { return s.get() != nullptr ? s.get() : "(none)"; }
+
+Fields fieldsOf(const SaveProfile& p) {
+  Fields f{p.nameFormat, p.digits, p.compressionLevel, textOf(p.directory), p.maxFiles,
+           p.directoryMode, p.isBak, p.skipUnchanged, 0, ""};
+  if (const BakSaveProfile* bak = dynamic_cast<const BakSaveProfile*>(&p)) {
+    f.useGlobalName = bak->useGlobalName;
+    f.globalName = textOf(bak->globalName);
+  }
+  return f;
+}
+
+// Gives every field of `p` a value that neither a construction nor a reset gives.
+void setEveryField(SaveProfile& p) {
   p.nameFormat = 7;
   p.digits = 8;
   p.compressionLevel = 1;
   p.directory.assign("C:\\elsewhere");
   p.maxFiles = 9;
   p.directoryMode = AbsoluteFolder;
-  p.reset();
-  EXPECT_EQ(p.nameFormat, 0);
-  EXPECT_EQ(p.digits, 3);
-  EXPECT_EQ(p.compressionLevel, 1) << "reset leaves the compression level";
-  EXPECT_STREQ(p.directory.get(), ".incr_save");
-  EXPECT_EQ(p.maxFiles, 0u);
-  EXPECT_EQ(p.directoryMode, RelativeFolder);
-  EXPECT_EQ(p.isBak, 0);
+  p.isBak = 5;
+  p.skipUnchanged = 1;
+  if (BakSaveProfile* bak = dynamic_cast<BakSaveProfile*>(&p)) {
+    bak->useGlobalName = 1;
+    bak->globalName.assign("shared");
+  }
 }
 
-TEST(SaveProfileTest, BakResetUsesItsOwnDefaultsAndKeepsTheGlobalName) {
-  BakSaveProfile p;
-  p.compressionLevel = 1;
-  p.useGlobalName = 1;
-  p.globalName.assign("shared");
-  p.maxFiles = 0;
-  SaveProfile& asBase = p;
-  asBase.reset();  // virtual: the BAK override runs
-  EXPECT_EQ(p.nameFormat, 3);
-  EXPECT_EQ(p.digits, 1);
-  EXPECT_STREQ(p.directory.get(), ".bak_save");
-  EXPECT_EQ(p.maxFiles, 1u);
-  EXPECT_EQ(p.directoryMode, RelativeFolder);
-  EXPECT_EQ(p.compressionLevel, 1);
-  EXPECT_EQ(p.useGlobalName, 1);
-  EXPECT_STREQ(p.globalName.get(), "shared");
-  EXPECT_EQ(p.isBak, 1);
+TEST(SaveProfileTest, DefaultsAndResetTable) {
+  struct Case {
+    const char* what;
+    bool bak;
+    bool reset;  // every field set, then reset through the base class
+    Fields expected;
+  } cases[] = {
+      {"incremental constructed", false, false, {0, 1, 0, "(none)", 0, ObjectFolder, 0, 0, 0, ""}},
+      {"BAK constructed", true, false, {0, 1, 0, "(none)", 1, ObjectFolder, 1, 0, 0, "qkincr-lwo-bak"}},
+      // A reset leaves the compression level, isBak and the global name alone.
+      {"incremental reset", false, true, {0, 3, 1, ".incr_save", 0, RelativeFolder, 5, 0, 0, ""}},
+      {"BAK reset", true, true, {3, 1, 1, ".bak_save", 1, RelativeFolder, 5, 0, 1, "shared"}},
+  };
+  for (const Case& c : cases) {
+    SaveProfile incremental;
+    BakSaveProfile bak;
+    SaveProfile& p = c.bak ? bak : incremental;
+    if (c.reset) {
+      setEveryField(p);
+      p.reset();  // virtual: the BAK override runs
+    }
+    EXPECT_EQ(fieldsOf(p), c.expected) << c.what;
+  }
 }
 
 TEST(SaveProfileTest, ReleaseFreesEveryOwnedString) {
@@ -131,12 +153,27 @@ TEST(SaveProfileTest, ReleaseFreesEveryOwnedString) {
 TEST(SaveProfileTest, TheTwoProcessWideProfilesAreOneOfEachKind) {
   EXPECT_EQ(incrementalProfile().isBak, 0);
   EXPECT_EQ(bakProfile().isBak, 1);
-  EXPECT_EQ(&incrementalProfile(), &incrementalProfile());
 }
 
-TEST(NameFormatTest, CompressedExactlyForFourToNine) {
-  for (int32_t format = -1; format <= 10; ++format)
-    EXPECT_EQ(isCompressedFormat(format), format >= 4 && format <= 9) << "format " << format;
+TEST(NameFormatTest, CompressedExactlyForTheArchiveFormats) {
+  struct Case {
+    int32_t format;
+    bool compressed;
+  } cases[] = {
+      {-1, false},
+      {kNameUnderscoreLwo, false},
+      {kNameDot, false},
+      {kNameLwoDot, false},
+      {kNameDotLwo, false},
+      {kNameUnderscoreZip, true},
+      {kNameDotZip, true},
+      {kNameLwoDotZip, true},
+      {kNameUnderscore7z, true},
+      {kNameDot7z, true},
+      {kNameLwoDot7z, true},
+      {10, false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(isCompressedFormat(c.format), c.compressed) << "format " << c.format;
 }
 
 }  // namespace

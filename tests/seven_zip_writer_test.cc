@@ -47,13 +47,13 @@ std::string hex32(uint32_t v) {
 
 // The five property bytes the encoder writes for its settings.
 std::vector<Byte> propertyBytes(const CLzmaEncProps& props) {
-  CLzmaEncHandle encoder = LzmaEnc_Create(&encoderAllocator);
+  CLzmaEncHandle encoder = LzmaEnc_Create(&lzmaHeapAllocator);
   std::vector<Byte> bytes(LZMA_PROPS_SIZE);
   SizeT size = bytes.size();
   EXPECT_EQ(LzmaEnc_SetProps(encoder, &props), SZ_OK);
   EXPECT_EQ(LzmaEnc_WriteProperties(encoder, bytes.data(), &size), SZ_OK);
   EXPECT_EQ(size, 5u);
-  LzmaEnc_Destroy(encoder, &encoderAllocator, &encoderAllocator);
+  LzmaEnc_Destroy(encoder, &lzmaHeapAllocator, &lzmaHeapAllocator);
   return bytes;
 }
 

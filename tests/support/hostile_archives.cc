@@ -40,7 +40,7 @@ std::string lzmaEncode(const std::string& bytes, std::string* props) {
   encoderProps.level = 0;  // the fastest: the padding is zeros
   encoderProps.numThreads = 1;
   LzmaEncode(out.data(), &outSize, reinterpret_cast<const Byte*>(bytes.data()), bytes.size(), &encoderProps,
-             propBytes, &propsSize, 0, nullptr, &encoderAllocator, &encoderAllocator);
+             propBytes, &propsSize, 0, nullptr, &lzmaHeapAllocator, &lzmaHeapAllocator);
   props->assign(reinterpret_cast<char*>(propBytes), propsSize);
   return std::string(reinterpret_cast<char*>(out.data()), outSize);
 }
