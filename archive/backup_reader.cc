@@ -1,7 +1,5 @@
 #include "archive/backup_reader.h"
 
-#include <string.h>
-
 #include <memory>
 
 #include "archive/seven_zip_reader.h"
@@ -15,17 +13,11 @@ const size_t kCopyBufferSize = 1 << 20;
 // The kinds of file a backup is, by the extension its name ends in.
 enum Container { kPlainCopy, kZipArchive, kSevenZipArchive };
 
-// True iff the text from the last '.' of `path` to its end is `extension`,
-// ASCII letters compared without regard to case, as the namer recognises
-// backup names.
-bool hasExtension(const char* path, const char* extension) {
-  const char* dot = strrchr(path, '.');
-  return dot != nullptr && strlen(dot) == strlen(extension) && platformEqualIgnoringCase(dot, extension, strlen(extension));
-}
-
+// Returns the container `path` names by its extension, ASCII letters
+// compared without regard to case, as the namer recognises backup names.
 Container containerOf(const char* path) {
-  if (hasExtension(path, ".7z")) return kSevenZipArchive;
-  return hasExtension(path, ".zip") ? kZipArchive : kPlainCopy;
+  if (platformEndsWithIgnoringCase(path, ".7z")) return kSevenZipArchive;
+  return platformEndsWithIgnoringCase(path, ".zip") ? kZipArchive : kPlainCopy;
 }
 
 // Closes a file when it leaves scope.

@@ -90,6 +90,12 @@ int platformEqualIgnoringCase(const char* a, const char* b, size_t length) {
   return 1;
 }
 
+int platformEndsWithIgnoringCase(const char* text, const char* suffix) {
+  size_t n = text != nullptr ? strlen(text) : 0;
+  size_t m = strlen(suffix);
+  return n >= m && platformStartsCharacter(text, n - m) && platformEqualIgnoringCase(text + n - m, suffix, m);
+}
+
 int platformIsAscii(const char* text) {
   for (; *text != '\0'; ++text)
     if (static_cast<unsigned char>(*text) >= 0x80) return 0;

@@ -66,6 +66,11 @@ int platformCompareNames(const char* a, const char* b);
 // the object's name, so they agree byte for byte.)
 int platformEqualIgnoringCase(const char* a, const char* b, size_t length);
 
+// Returns 1 iff `text` ends in `suffix` (an ASCII text such as ".lwo"),
+// compared as platformEqualIgnoringCase does, starting at a character of
+// its own; 0 otherwise, and for a null `text`.
+int platformEndsWithIgnoringCase(const char* text, const char* suffix);
+
 // Returns 1 iff every byte of `text` is below 0x80.
 int platformIsAscii(const char* text);
 

@@ -42,11 +42,7 @@ const char* fileNameOfPath(const char* path) {
   return fileNameBuffer;
 }
 
-int hasLwoExtension(const char* name) {
-  size_t n = name != nullptr ? strlen(name) : 0;
-  if (n < 4) return 0;
-  return platformStartsCharacter(name, n - 4) && platformEqualIgnoringCase(name + n - 4, ".lwo", 4);
-}
+int hasLwoExtension(const char* name) { return platformEndsWithIgnoringCase(name, ".lwo"); }
 
 int isDirectory(const char* path) {
   int directory = 0;
