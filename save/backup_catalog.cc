@@ -16,17 +16,6 @@
 
 namespace {
 
-// Returns the number in the backup name `name`: its last run of digits,
-// before a ".7z" extension where it has one.
-std::string numberOf(const std::string& name) {
-  size_t end = name.size();
-  if (end >= 3 && platformEqualIgnoringCase(name.c_str() + end - 3, ".7z", 3)) end -= 3;
-  while (end > 0 && (name[end - 1] < '0' || name[end - 1] > '9')) --end;
-  size_t start = end;
-  while (start > 0 && name[start - 1] >= '0' && name[start - 1] <= '9') --start;
-  return name.substr(start, end - start);
-}
-
 // What one kind's listing needs to know of the object.
 struct Listed {
   const char* objectPath;
@@ -34,14 +23,14 @@ struct Listed {
   PlatformFileIdentity object;
 };
 
-// Makes the catalog entry of the backup `name` in `folder` into `*entry`.
+// Makes the catalog entry of the backup `found` in `folder` into `*entry`.
 // Returns false when it is not to be listed: a link, not a regular file,
 // the object itself, or in a shared folder or name another object's.
-bool describeBackup(const std::string& folder, const std::string& name, const SaveProfile& profile,
+bool describeBackup(const std::string& folder, const BackupEntry& found, const SaveProfile& profile,
                     const Listed& listed, CatalogEntry* entry) {
   entry->isBak = profile.isBak != 0;
-  entry->path = folder + PLATFORM_SEPARATOR + name;
-  entry->number = numberOf(name);
+  entry->path = folder + PLATFORM_SEPARATOR + found.name;
+  entry->number = found.digits;
   PlatformEntryFacts facts;
   if (!platformEntryFacts(entry->path.c_str(), &facts) || facts.isLink || !facts.isRegular) return false;
   if (listed.knownObject && sameFile(facts.identity, listed.object)) return false;
@@ -68,7 +57,7 @@ bool addKind(const char* folder, const char* file, const SaveProfile& profile, c
   if (!findBackups(backupFolder, file, profile, &list)) return false;
   while (std::unique_ptr<BackupEntry> found = list.takeFirst()) {
     CatalogEntry entry{};
-    if (describeBackup(backupFolder, found->name, profile, listed, &entry)) entries->push_back(std::move(entry));
+    if (describeBackup(backupFolder, *found, profile, listed, &entry)) entries->push_back(std::move(entry));
   }
   std::reverse(entries->begin(), entries->end());
   return true;
