@@ -16,7 +16,7 @@ bool hasSevenZipExtension(const char* path) {
 }  // namespace
 
 int archiveFile(PlatformFile* source, const char* sourcePath, PlatformFile* archive, const char* archivePath,
-                int32_t compressionLevel, DigestState* digest) {
-  return hasSevenZipExtension(archivePath) ? writeSevenZip(source, sourcePath, archive, compressionLevel, digest)
+                int32_t compressionLevel, DigestState* digest, const IArchiveProgress* progress) {
+  return hasSevenZipExtension(archivePath) ? writeSevenZip(source, sourcePath, archive, compressionLevel, digest, progress)
                                            : writeZip(source, sourcePath, archive, compressionLevel, digest);
 }

@@ -58,8 +58,9 @@ BackupReadResult inspectBackup(const char* path, BackupObjectInfo* info) {
   return container == kSevenZipArchive ? inspectSevenZipBackup(path, info) : inspectZipBackup(path, info);
 }
 
-BackupReadResult extractBackup(const char* path, PlatformFile* out) {
+BackupReadResult extractBackup(const char* path, PlatformFile* out, const IArchiveProgress* progress) {
   Container container = containerOf(path);
   if (container == kPlainCopy) return extractPlainCopy(path, out);
-  return container == kSevenZipArchive ? extractSevenZipBackup(path, out) : extractZipBackup(path, out);
+  return container == kSevenZipArchive ? extractSevenZipBackup(path, out, progress)
+                                       : extractZipBackup(path, out, progress);
 }

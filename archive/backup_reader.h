@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "archive/archive_progress.h"
 #include "platform/platform.h"
 
 // What an archive backup records of the object it was made from, as it
@@ -34,7 +35,7 @@ enum BackupReadResult {
 // Reads the size, time and origin of the object held by the backup `path` without decompressing it: a 7z archive when `path` ends in ".7z", a zip archive when it ends in ".zip" (in any case of letters, as the namer recognises them), else a plain copy. An archive that does not begin with its container's signature, or whose one entry is no regular file, is kBackupReadDamaged.
 BackupReadResult inspectBackup(const char* path, BackupObjectInfo* info);
 
-// Writes the object bytes held by the backup `path`, its container chosen and confirmed as inspectBackup does, into the open, empty file `out` (neither flushed nor closed), checking every archive CRC; a 7z or zip backup shows progress in the host's monitor (archive/progress_monitor) while it is read. Returns kBackupReadOk only when every byte was written and matched its CRC.
-BackupReadResult extractBackup(const char* path, PlatformFile* out);
+// Writes the object bytes held by the backup `path`, its container chosen and confirmed as inspectBackup does, into the open, empty file `out` (neither flushed nor closed), checking every archive CRC; a 7z or zip backup advances `progress` while it is read, and a cancel there is kBackupReadCancelled. Returns kBackupReadOk only when every byte was written and matched its CRC.
+BackupReadResult extractBackup(const char* path, PlatformFile* out, const IArchiveProgress* progress);
 
 #endif  // QK_ARCHIVE_BACKUP_READER_H_

@@ -37,6 +37,11 @@ int digestFileOfLength(const char* path, const uint64_t* wanted, ContentDigest* 
   return read;
 }
 
+// Returns true iff both digests have the same length and SHA-256.
+bool sameContent(const ContentDigest& a, const ContentDigest& b) {
+  return a.length == b.length && memcmp(a.sha256, b.sha256, sizeof a.sha256) == 0;
+}
+
 }  // namespace
 
 void digestStart(DigestState* state) {
@@ -68,10 +73,6 @@ PlatformReadTap digestTap(DigestState* state) {
     digestAdd(static_cast<DigestState*>(context), bytes, size);
   };
   return {see, state};
-}
-
-bool sameContent(const ContentDigest& a, const ContentDigest& b) {
-  return a.length == b.length && memcmp(a.sha256, b.sha256, sizeof a.sha256) == 0;
 }
 
 int fileHasContent(const char* path, const ContentDigest& expected) {

@@ -45,9 +45,6 @@ int digestingRead(PlatformFile* file, void* buffer, size_t* size, DigestState* s
 // A tap for platformCopyInto that adds every byte the copy reads to `state`.
 PlatformReadTap digestTap(DigestState* state);
 
-// Returns true iff both digests have the same length and SHA-256.
-bool sameContent(const ContentDigest& a, const ContentDigest& b);
-
 // Returns 1 iff the file at `path` holds exactly the bytes `expected` was
 // taken of: its length must match before its bytes are read (one read, in
 // fixed-size pieces). Returns 0 when they differ or when the file cannot

@@ -13,18 +13,11 @@
 #include <stdint.h>
 
 #include "7zTypes.h"
+#include "archive/header_buffer.h"
 #include "archive/lzma_streams.h"
 
 #define SEVEN_ZIP_SIGNATURE_HEADER_SIZE 32  // the packed stream starts here
 #define SEVEN_ZIP_MAX_NAME 519              // bytes of an entry name
-#define SEVEN_ZIP_HEADER_CAPACITY 4096
-
-// The end header while it is assembled, with the CRC register over it.
-typedef struct {
-  Byte bytes[SEVEN_ZIP_HEADER_CAPACITY];
-  UInt32 length;  // bytes appended so far
-  UInt32 crc;     // CRC register over those bytes
-} HeaderBuffer;
 
 // What the end header records of the archived file.
 typedef struct {
@@ -34,23 +27,6 @@ typedef struct {
   uint64_t creationTime;   // FILETIME: 100 ns units since 1601-01-01, UTC
   uint64_t lastWriteTime;  // FILETIME
 } SevenZipEntry;
-
-// Empties `h` and starts its CRC register afresh.
-void headerReset(HeaderBuffer* h);
-
-// Append to `h` and run every appended byte through its CRC register.
-// The capacity is never reached by an end header with a name of at most
-// SEVEN_ZIP_MAX_NAME bytes, so they do not check it.
-void putByte(HeaderBuffer* h, Byte b);
-void putBytes(HeaderBuffer* h, const Byte* bytes, size_t count);
-void putUInt32(HeaderBuffer* h, UInt32 v);  // least significant byte first
-void putUInt64(HeaderBuffer* h, UInt64 v);  // least significant byte first
-// The 7z variable-length NUMBER: 1 to 9 bytes, shorter for smaller values.
-void putNumber(HeaderBuffer* h, UInt64 v);
-
-// Little-endian stores into `dest`, with no CRC.
-void storeUInt32LE(Byte* dest, UInt32 v);
-void storeUInt64LE(Byte* dest, UInt64 v);
 
 // Writes the 32-byte signature header with its fields still zero.
 int writeSignaturePlaceholder(ISeqOutStream* out);

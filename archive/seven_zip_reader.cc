@@ -7,7 +7,6 @@
 #include "7z.h"
 #include "7zCrc.h"
 #include "archive/lzma_streams.h"
-#include "archive/progress_monitor.h"
 #include "archive/seven_zip_header_check.h"
 #include "archive/seven_zip_stream_decoder.h"
 
@@ -19,7 +18,7 @@ static_assert(SZ_SEEK_SET == static_cast<int>(kPlatformSeekSet) &&
 namespace {
 
 const size_t kLookAheadSize = 1 << 18;
-const char kMonitorText[] = "Reading backup...";
+const char kProgressText[] = "Reading backup...";
 const UInt64 kMaxDictionary = UInt64(1) << 30;
 const UInt64 kMaxInMemorySize = UInt64(256) << 20;  // the most a coder chain that is not streamed may unpack
 const UInt32 kDirectoryAttribute = 0x10;
@@ -27,11 +26,12 @@ const UInt32 kUnixModeAttribute = 0x8000;  // the high 16 bits hold a POSIX mode
 const UInt32 kUnixFileType = 0170000, kUnixRegularFile = 0100000;
 
 // The archive file as the SDK reads it. While `total` is not zero, every
-// read steps the monitor by the bytes delivered (up to `total`), and an
-// abort there stops the reading. Keeps why reading stopped.
+// read advances `progress` by the bytes delivered (up to `total`), and a
+// cancel there stops the reading. Keeps why reading stopped.
 struct ArchiveInStream {
   ISeekInStream vt;
   PlatformFile* file;
+  const IArchiveProgress* progress;
   UInt64 total;
   UInt64 delivered;
   bool readFailed;
@@ -47,7 +47,7 @@ SRes readArchive(ISeekInStreamPtr p, void* buf, size_t* size) {
   if (s->total == 0) return SZ_OK;
   s->delivered += *size;
   UInt64 shown = s->delivered < s->total ? s->delivered : s->total;
-  if (ICompressProgress_Progress(&monitorProgress, shown, 0) == SZ_OK) return SZ_OK;
+  if (!s->progress->Advance(s->progress, shown)) return SZ_OK;
   s->cancelled = true;
   return SZ_ERROR_PROGRESS;
 }
@@ -109,7 +109,7 @@ BackupReadResult readHeaders(SevenZipArchive* a) {
 // archive then open for closeArchive, only for an archive of one regular
 // file.
 BackupReadResult openArchive(const char* path, SevenZipArchive* a) {
-  a->stream = ArchiveInStream{{readArchive, seekArchive}, platformOpenRead(path), 0, 0, false, false};
+  a->stream = ArchiveInStream{{readArchive, seekArchive}, platformOpenRead(path), &kNoArchiveProgress, 0, 0, false, false};
   if (a->stream.file == nullptr) return kBackupReadUnreadable;
   LookToRead2_CreateVTable(&a->look, False);
   a->look.realStream = &a->stream.vt;
@@ -131,7 +131,7 @@ UInt64 packedSize(const CSzArEx& db) {
 
 // Decodes the one file of the open archive `a` into `out` as the SDK does,
 // whole in memory first, when it unpacks to at most kMaxInMemorySize.
-BackupReadResult extractInMemory(SevenZipArchive* a, PlatformFile* out) {
+BackupReadResult extractInMemory(SevenZipArchive* a, PlatformFile* out, const IArchiveProgress* progress) {
   UInt32 folder = a->db.FileToFolder[0];
   if (folder < a->db.db.NumFolders && SzAr_GetFolderUnpackSize(&a->db.db, folder) > kMaxInMemorySize)
     return kBackupReadUnreadable;
@@ -141,10 +141,11 @@ BackupReadResult extractInMemory(SevenZipArchive* a, PlatformFile* out) {
   size_t offset = 0;
   size_t fileSize = 0;
   a->stream.total = packedSize(a->db);
-  openProgressMonitor(a->stream.total, kMonitorText);
+  a->stream.progress = progress;
+  progress->Begin(progress, a->stream.total, kProgressText);
   SRes res = SzArEx_Extract(&a->db, &a->look.vt, 0, &blockIndex, &decoded, &decodedSize, &offset, &fileSize,
                             &lzmaHeapAllocator, &lzmaHeapAllocator);
-  closeProgressMonitor();
+  progress->End(progress);
   BackupReadResult result = resultOf(res, a->stream);
   size_t written = fileSize;
   if (result == kBackupReadOk && !platformWrite(out, decoded + offset, &written)) result = kBackupReadWriteFailed;
@@ -154,10 +155,11 @@ BackupReadResult extractInMemory(SevenZipArchive* a, PlatformFile* out) {
 
 // Decodes the one file of the open archive `a`, whose folder is
 // `folder`, into `out` piece by piece.
-BackupReadResult extractStreamed(SevenZipArchive* a, const CSzFolder& folder, PlatformFile* out) {
-  openProgressMonitor(SzArEx_GetFileSize(&a->db, 0), kMonitorText);
-  BackupReadResult result = streamSevenZipFile(a->db, folder, &a->look.vt, &a->stream.readFailed, out);
-  closeProgressMonitor();
+BackupReadResult extractStreamed(SevenZipArchive* a, const CSzFolder& folder, PlatformFile* out,
+                                 const IArchiveProgress* progress) {
+  progress->Begin(progress, SzArEx_GetFileSize(&a->db, 0), kProgressText);
+  BackupReadResult result = streamSevenZipFile(a->db, folder, &a->look.vt, &a->stream.readFailed, out, progress);
+  progress->End(progress);
   return result;
 }
 
@@ -178,7 +180,7 @@ BackupReadResult inspectSevenZipBackup(const char* path, BackupObjectInfo* info)
   return kBackupReadOk;
 }
 
-BackupReadResult extractSevenZipBackup(const char* path, PlatformFile* out) {
+BackupReadResult extractSevenZipBackup(const char* path, PlatformFile* out, const IArchiveProgress* progress) {
   SevenZipArchive a;
   BackupReadResult result = openArchive(path, &a);
   if (result != kBackupReadOk) return result;
@@ -187,9 +189,9 @@ BackupReadResult extractSevenZipBackup(const char* path, PlatformFile* out) {
   if (hasFolder && sevenZipFolderDictionary(a.db.db, folder) > kMaxDictionary)
     result = kBackupReadUnreadable;
   else if (hasFolder && isStreamableSevenZip(a.db, folder))
-    result = extractStreamed(&a, folder, out);
+    result = extractStreamed(&a, folder, out, progress);
   else
-    result = extractInMemory(&a, out);
+    result = extractInMemory(&a, out, progress);
   closeArchive(&a);
   return result;
 }

@@ -19,6 +19,6 @@ BackupReadResult inspectSevenZipBackup(const char* path, BackupObjectInfo* info)
 // dictionary above 1 GiB, or a larger chain, is kBackupReadUnreadable, as
 // is a lack of memory. After any failure `out` may hold part of the file
 // and is for the caller to discard.
-BackupReadResult extractSevenZipBackup(const char* path, PlatformFile* out);
+BackupReadResult extractSevenZipBackup(const char* path, PlatformFile* out, const IArchiveProgress* progress);
 
 #endif  // QK_ARCHIVE_SEVEN_ZIP_READER_H_

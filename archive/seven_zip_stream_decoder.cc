@@ -8,7 +8,6 @@
 #include "Lzma2Dec.h"
 #include "LzmaDec.h"
 #include "archive/lzma_streams.h"
-#include "archive/progress_monitor.h"
 
 namespace {
 
@@ -61,7 +60,8 @@ struct Progress {
 
 // Runs the decoder to the end of the file. Returns the read result, the
 // CRC not yet compared.
-BackupReadResult decodeAll(Decoder* d, ILookInStreamPtr in, const bool* readFailed, Progress* p, PlatformFile* out) {
+BackupReadResult decodeAll(Decoder* d, ILookInStreamPtr in, const bool* readFailed, Progress* p, PlatformFile* out,
+                           const IArchiveProgress* progress) {
   CLzmaDec* window = &d->state.decoder;
   for (;;) {
     if (window->dicPos == window->dicBufSize && !flushWindow(window, out)) return kBackupReadWriteFailed;
@@ -79,7 +79,7 @@ BackupReadResult decodeAll(Decoder* d, ILookInStreamPtr in, const bool* readFail
     p->decoded += produced;
     p->packedLeft -= used;
     if (res != SZ_OK || ILookInStream_Skip(in, used) != SZ_OK) return *readFailed ? kBackupReadUnreadable : kBackupReadDamaged;
-    if (advanceProgressMonitor(p->decoded) != 0) return kBackupReadCancelled;
+    if (progress->Advance(progress, p->decoded)) return kBackupReadCancelled;
     bool finished = status == LZMA_STATUS_FINISHED_WITH_MARK || status == LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK;
     if (p->decoded == p->size && finished)
       return p->packedLeft != 0 ? kBackupReadDamaged : flushWindow(window, out) ? kBackupReadOk : kBackupReadWriteFailed;
@@ -116,7 +116,7 @@ bool isStreamableSevenZip(const CSzArEx& db, const CSzFolder& folder) {
 }
 
 BackupReadResult streamSevenZipFile(const CSzArEx& db, const CSzFolder& folder, ILookInStreamPtr in,
-                                    const bool* readFailed, PlatformFile* out) {
+                                    const bool* readFailed, PlatformFile* out, const IArchiveProgress* progress) {
   const CSzCoderInfo& coder = folder.Coders[0];
   const Byte* props = db.db.CodersData + coder.PropsOffset;
   UInt32 start = db.db.FoStartPackStreamIndex[0];
@@ -138,7 +138,7 @@ BackupReadResult streamSevenZipFile(const CSzArEx& db, const CSzFolder& folder, 
       Lzma2Dec_Init(&d.state);
     else
       LzmaDec_Init(&d.state.decoder);
-    result = decodeAll(&d, in, readFailed, &p, out);
+    result = decodeAll(&d, in, readFailed, &p, out, progress);
   }
   free(d.state.decoder.dic);
   d.state.decoder.dic = nullptr;

@@ -6,6 +6,7 @@
 #define QK_ARCHIVE_SEVEN_ZIP_STREAM_DECODER_H_
 
 #include "7z.h"
+#include "archive/archive_progress.h"
 #include "archive/backup_reader.h"
 #include "platform/platform.h"
 
@@ -23,15 +24,15 @@ UInt64 sevenZipFolderDictionary(const CSzAr& db, const CSzFolder& folder);
 bool isStreamableSevenZip(const CSzArEx& db, const CSzFolder& folder);
 
 // Decodes file 0 of `db`, whose `folder` is streamable, from the archive
-// `in` into `out` in pieces of at most 1 MiB, moving the open progress
-// monitor on by the decoded bytes, and checks the file's and the folder's
+// `in` into `out` in pieces of at most 1 MiB, advancing `progress` (begun
+// by the caller) by the decoded bytes, and checks the file's and the folder's
 // CRCs at the end. `out` gets every byte as it is decoded, so after a
 // failure it holds part of the file and is for the caller to discard.
 // Returns kBackupReadOk only when every byte was written and the CRCs
-// match; kBackupReadCancelled when the monitor was aborted,
+// match; kBackupReadCancelled when the progress was cancelled,
 // kBackupReadUnreadable when reading failed (`readFailed` tells, being the
 // archive stream's own flag) or the memory is lacking.
 BackupReadResult streamSevenZipFile(const CSzArEx& db, const CSzFolder& folder, ILookInStreamPtr in,
-                                    const bool* readFailed, PlatformFile* out);
+                                    const bool* readFailed, PlatformFile* out, const IArchiveProgress* progress);
 
 #endif  // QK_ARCHIVE_SEVEN_ZIP_STREAM_DECODER_H_

@@ -4,7 +4,6 @@
 
 #include "7zCrc.h"
 #include "archive/entry_name.h"
-#include "archive/progress_monitor.h"
 #include "platform/platform.h"
 
 namespace {
@@ -36,8 +35,8 @@ SRes crcRead(ISeqInStreamPtr p, void* buf, size_t* size) {
 }
 
 // Encodes with `encoder`; the archive steps of encodeSevenZip.
-SRes encodeWith(CLzmaEncHandle encoder, ISeekOutStream* out, ISeqInStream* in,
-                SevenZipEntry* entry, int32_t compressionLevel) {
+SRes encodeWith(CLzmaEncHandle encoder, ISeekOutStream* out, ISeqInStream* in, SevenZipEntry* entry,
+                int32_t compressionLevel, const IArchiveProgress* progress) {
   CLzmaEncProps props = sevenZipEncoderProps(compressionLevel, platformProcessorCount());
   RINOK(LzmaEnc_SetProps(encoder, &props));
   Byte propBytes[LZMA_PROPS_SIZE];
@@ -47,8 +46,8 @@ SRes encodeWith(CLzmaEncHandle encoder, ISeekOutStream* out, ISeqInStream* in,
   RINOK(res);
 
   CrcInStream source = {{crcRead}, in, CRC_INIT_VAL, 0};
-  RINOK(LzmaEnc_Encode(encoder, &out->s, &source.s, &monitorProgress, &lzmaHeapAllocator,
-                       &lzmaHeapAllocator));
+  ArchiveCoderProgress coderProgress = coderProgressOf(progress);
+  RINOK(LzmaEnc_Encode(encoder, &out->s, &source.s, &coderProgress.vt, &lzmaHeapAllocator, &lzmaHeapAllocator));
   Int64 end = 0;
   if (out->Seek(out, &end, SZ_SEEK_CUR) != SZ_OK || end < SEVEN_ZIP_SIGNATURE_HEADER_SIZE)
     return SZ_ERROR_WRITE;
@@ -62,23 +61,23 @@ SRes encodeWith(CLzmaEncHandle encoder, ISeekOutStream* out, ISeqInStream* in,
   return SZ_OK;
 }
 
-// The steps after both files are open, up to the archive written; opens
-// the progress monitor. Returns the status.
+// The steps after both files are open, up to the archive written; begins
+// the progress. Returns the status.
 SRes writeOpenFiles(PlatformFile* sourceFile, PlatformFile* archiveFile, const char* source,
-                    int32_t compressionLevel, DigestState* digest) {
+                    int32_t compressionLevel, DigestState* digest, const IArchiveProgress* progress) {
   SevenZipEntry entry = {entryNameOf(source), 0, 0, 0, 0};
   if (!platformFileTimes(sourceFile, &entry.creationTime, &entry.lastWriteTime))
     entry.creationTime = entry.lastWriteTime = platformCurrentFileTime();
   uint64_t length = 0;
-  platformFileLength(sourceFile, &length);  // only the monitor's total: 0 shows no bar
+  platformFileLength(sourceFile, &length);  // only the progress' total: 0 shows no bar
 
   FileInStream in;
   FileOutStream out;
   FileInStream_Init(&in, sourceFile);
   in.digest = digest;
   FileOutStream_Init(&out, archiveFile);
-  openProgressMonitor(length, "Compressing...");
-  return encodeSevenZip(&out.s, &in.s, &entry, compressionLevel);
+  progress->Begin(progress, length, "Compressing...");
+  return encodeSevenZip(&out.s, &in.s, &entry, compressionLevel, progress);
 }
 
 }  // namespace
@@ -92,20 +91,20 @@ CLzmaEncProps sevenZipEncoderProps(int32_t compressionLevel, uint32_t processors
   return props;
 }
 
-SRes encodeSevenZip(ISeekOutStream* out, ISeqInStream* in, SevenZipEntry* entry,
-                    int32_t compressionLevel) {
+SRes encodeSevenZip(ISeekOutStream* out, ISeqInStream* in, SevenZipEntry* entry, int32_t compressionLevel,
+                    const IArchiveProgress* progress) {
   if (strlen(entry->name) > SEVEN_ZIP_MAX_NAME) return SZ_ERROR_PARAM;
   [[maybe_unused]] static const bool crcTableReady = (CrcGenerateTable(), true);  // once
   CLzmaEncHandle encoder = LzmaEnc_Create(&lzmaHeapAllocator);
   if (encoder == nullptr) return SZ_ERROR_MEM;
-  SRes res = encodeWith(encoder, out, in, entry, compressionLevel);
+  SRes res = encodeWith(encoder, out, in, entry, compressionLevel, progress);
   LzmaEnc_Destroy(encoder, &lzmaHeapAllocator, &lzmaHeapAllocator);
   return res;
 }
 
 int writeSevenZip(PlatformFile* source, const char* sourcePath, PlatformFile* archive, int32_t compressionLevel,
-                  DigestState* digest) {
-  SRes res = writeOpenFiles(source, archive, sourcePath, compressionLevel, digest);
-  closeProgressMonitor();
+                  DigestState* digest, const IArchiveProgress* progress) {
+  SRes res = writeOpenFiles(source, archive, sourcePath, compressionLevel, digest, progress);
+  progress->End(progress);
   return res == SZ_OK;
 }

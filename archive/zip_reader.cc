@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 
-#include "archive/progress_monitor.h"
 #include "archive/zip_platform_io.h"
 
 namespace {
@@ -17,7 +16,7 @@ const size_t kMaxEntryName = 1024;  // longer than any object name; such an entr
 const uLong kDirectoryAttribute = 0x10;
 const uLong kMadeOnUnix = 3;  // the host in the high byte of "version made by"
 const uLong kUnixFileType = 0170000, kUnixRegularFile = 0100000;
-const char kMonitorText[] = "Reading backup...";
+const char kProgressText[] = "Reading backup...";
 
 // True iff the entry `name` with the facts `entry` is a regular file: no
 // name ending in a separator, no directory attribute, and, when made on
@@ -71,7 +70,8 @@ void readOrigin(unzFile zip, const unz_file_info64& entry, BackupOrigin* origin)
 // Inflates the open archive's current entry of `size` bytes into `out`
 // through `buffer`, stepping the open monitor. minizip checks the CRC once
 // the last byte is read, when the entry is closed.
-BackupReadResult inflateEntry(unzFile zip, uint64_t size, PlatformFile* out, char* buffer) {
+BackupReadResult inflateEntry(unzFile zip, uint64_t size, PlatformFile* out, char* buffer,
+                              const IArchiveProgress* progress) {
   uint64_t done = 0;
   BackupReadResult result = kBackupReadOk;
   for (;;) {
@@ -83,7 +83,7 @@ BackupReadResult inflateEntry(unzFile zip, uint64_t size, PlatformFile* out, cha
     size_t written = static_cast<size_t>(n);
     if (!platformWrite(out, buffer, &written)) return kBackupReadWriteFailed;
     done += static_cast<uint64_t>(n);
-    if (ICompressProgress_Progress(&monitorProgress, done, 0) != SZ_OK) return kBackupReadCancelled;
+    if (progress->Advance(progress, done)) return kBackupReadCancelled;
   }
   int closed = unzCloseCurrentFile(zip);  // UNZ_CRCERROR when the CRC does not match
   if (result == kBackupReadOk && (closed != UNZ_OK || done != size)) result = kBackupReadDamaged;
@@ -108,7 +108,7 @@ BackupReadResult inspectZipBackup(const char* path, BackupObjectInfo* info) {
   return zip != nullptr ? kBackupReadOk : kBackupReadDamaged;
 }
 
-BackupReadResult extractZipBackup(const char* path, PlatformFile* out) {
+BackupReadResult extractZipBackup(const char* path, PlatformFile* out, const IArchiveProgress* progress) {
   PlatformFile* file = platformOpenRead(path);
   if (file == nullptr) return kBackupReadUnreadable;
   unz_file_info64 entry;
@@ -116,9 +116,9 @@ BackupReadResult extractZipBackup(const char* path, PlatformFile* out) {
   BackupReadResult result = kBackupReadDamaged;
   if (zip != nullptr && unzOpenCurrentFile(zip) == UNZ_OK) {
     std::unique_ptr<char[]> buffer(new char[kTransferSize]);
-    openProgressMonitor(entry.uncompressed_size, kMonitorText);
-    result = inflateEntry(zip, entry.uncompressed_size, out, buffer.get());
-    closeProgressMonitor();
+    progress->Begin(progress, entry.uncompressed_size, kProgressText);
+    result = inflateEntry(zip, entry.uncompressed_size, out, buffer.get(), progress);
+    progress->End(progress);
   }
   if (zip != nullptr) unzClose(zip);
   platformClose(file);

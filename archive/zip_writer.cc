@@ -28,6 +28,17 @@ const uLong kMadeByFat = 0;
 const uLong kMadeByVfat = 14u << 8;
 const int kMemoryLevel = 8;  // zlib's default, minizip's too
 
+// Stores the last-write time of the open `file`, in local time, as a DOS
+// date (high 16 bits) and time (low 16 bits) in `*dosDateTime`. Returns 1
+// on success; 0 when the time cannot be read or has no DOS form (before
+// 1980, after 2107), leaving `*dosDateTime` as it was.
+int getFileDosTime(PlatformFile* file, uint32_t* dosDateTime) {
+  uint64_t creationTime = 0;
+  uint64_t lastWriteTime = 0;
+  return platformFileTimes(file, &creationTime, &lastWriteTime) &&
+         platformFileTimeToLocalDos(lastWriteTime, dosDateTime);
+}
+
 // Returns 1 when the entry of a `length`-byte source needs zip64 records:
 // when it, or its deflated form (at most zlib's compressBound, computed in
 // 64 bits), may reach 4 GiB. An unknown length counts as that large. Small
@@ -95,9 +106,3 @@ int writeZip(PlatformFile* source, const char* sourcePath, PlatformFile* archive
   return ok;
 }
 
-int getFileDosTime(PlatformFile* file, uint32_t* dosDateTime) {
-  uint64_t creationTime = 0;
-  uint64_t lastWriteTime = 0;
-  return platformFileTimes(file, &creationTime, &lastWriteTime) &&
-         platformFileTimeToLocalDos(lastWriteTime, dosDateTime);
-}

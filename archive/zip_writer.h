@@ -22,10 +22,4 @@
 int writeZip(PlatformFile* source, const char* sourcePath, PlatformFile* archive, int32_t compressionLevel,
              DigestState* digest);
 
-// Stores the last-write time of the open `file`, in local time, as a DOS
-// date (high 16 bits) and time (low 16 bits) in `*dosDateTime`. Returns 1
-// on success; 0 when the time cannot be read or has no DOS form (before
-// 1980, after 2107), leaving `*dosDateTime` as it was.
-int getFileDosTime(PlatformFile* file, uint32_t* dosDateTime);
-
 #endif  // QK_ARCHIVE_ZIP_WRITER_H_

@@ -17,15 +17,16 @@
 #include <string>
 #include <vector>
 
+#include "backups/save_profile.h"
 #include "bench/bench_support.h"
 #include "bench/lwo_generator.h"
 #include "host/stand_in_host.h"
+#include "hostapi/host_services.h"
+#include "open/open_flow.h"
+#include "open/open_panel.h"
 #include "plugin/command.h"
-#include "plugin/host_services.h"
-#include "save/open_flow.h"
-#include "save/open_panel.h"
+#include "plugin/host_progress.h"
 #include "save/save_flow.h"
-#include "save/save_profile.h"
 
 namespace fs = std::filesystem;
 
@@ -66,7 +67,7 @@ void configure(const Mix& mix) {
 void makeBackups(qkhost::StandInHost& host, SaveKind kind,
                  const std::string& folder, const char* pattern) {
   acquireHostServices(host.globalFunction(), host.commandInterface(), 0);
-  runSaveFlow(kind);
+  runSaveFlow(kind, 1, &hostMonitorProgress);
   char name[64];
   snprintf(name, sizeof name, pattern, 1);
   for (int number = 2; number <= kPerKind; ++number) {
@@ -82,7 +83,7 @@ double timeListing(qkhost::StandInHost& host) {
   host.queuePanelSession({qkhost::PanelAction::cancel()});
   double start = now();
   acquireHostServices(host.globalFunction(), host.commandInterface(), 1);
-  runOpenFlow();
+  runOpenFlow(&hostMonitorProgress);
   double seconds = now() - start;
   if (host.panels().size() != 1 ||
       host.panels()[0]->choices().at(kOpenBackupChoice).size() != 2 * kPerKind) {

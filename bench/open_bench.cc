@@ -64,7 +64,7 @@ bool writeArchive(const std::string& object, const std::string& archive, int32_t
   PlatformFile* out = createStagedFile(folder.c_str(), "Object", kPlatformStageNew);
   PlatformError error = kPlatformOk;
   bool ok = in != nullptr && out != nullptr &&
-            archiveFile(in, object.c_str(), out, archive.c_str(), level, nullptr) &&
+            archiveFile(in, object.c_str(), out, archive.c_str(), level, nullptr, &kNoArchiveProgress) &&
             platformPublish(out, archive.c_str(), &error);
   platformClose(out);
   platformClose(in);
@@ -176,7 +176,7 @@ int extractChild(const char* backup, const char* target, bool flush) {
   std::string folder = fs::path(target).parent_path().string();
   PlatformFile* out = createStagedFile(folder.c_str(), "Opened", kPlatformStageNew);
   PlatformError error = kPlatformOk;
-  bool ok = out != nullptr && extractBackup(backup, out) == kBackupReadOk && (!flush || platformSyncFile(out)) &&
+  bool ok = out != nullptr && extractBackup(backup, out, &kNoArchiveProgress) == kBackupReadOk && (!flush || platformSyncFile(out)) &&
             platformPublish(out, target, &error);
   ok = platformClose(out) && ok;
   return ok ? 0 : 1;

@@ -18,14 +18,15 @@
 #include <string>
 #include <vector>
 
+#include "archive/content_digest.h"
+#include "backups/save_profile.h"
 #include "bench/bench_support.h"
 #include "bench/lwo_generator.h"
-#include "archive/content_digest.h"
 #include "bench/process_run.h"
 #include "host/stand_in_host.h"
-#include "plugin/host_services.h"
+#include "hostapi/host_services.h"
+#include "plugin/host_progress.h"
 #include "save/save_flow.h"
-#include "save/save_profile.h"
 
 namespace fs = std::filesystem;
 
@@ -81,7 +82,7 @@ SaveTimes timeSave(const std::string& work, const std::string& bytes, int32_t fo
   profile.skipUnchanged = skipUnchanged;
   if (acquireHostServices(host.globalFunction(), host.commandInterface(), 0) != 1) exit(1);
   double start = now();
-  runSaveFlow(IncrementalSave);
+  runSaveFlow(IncrementalSave, 1, &hostMonitorProgress);
   double end = now();
   size_t expectedMessages = hostSaves ? 0 : 1;  // "Failed to save file" when the host fails
   if (host.messages().size() != expectedMessages) {

@@ -28,7 +28,7 @@ void checkBackupReader(const uint8_t* data, size_t size, const char* name) {
   BackupReadResult inspected = inspectBackup(backup.c_str(), &info);
   PlatformFile* out = createStagedFile(folder.c_str(), "Opened", kPlatformStageNew);
   if (out == nullptr) fail("no staged file", inspected, -1);
-  BackupReadResult extracted = extractBackup(backup.c_str(), out);
+  BackupReadResult extracted = extractBackup(backup.c_str(), out, &kNoArchiveProgress);
   uint64_t length = 0;
   bool measured = platformFileLength(out, &length) == 1;
   PlatformError error = kPlatformOk;

@@ -27,10 +27,10 @@
 #include <string>
 #include <vector>
 
+#include "backups/save_profile.h"
 #include "fuzz/backup_name_oracle.h"
 #include "fuzz/scratch_folder.h"
 #include "save/backup_namer.h"
-#include "save/save_profile.h"
 
 namespace {
 
@@ -201,7 +201,8 @@ std::optional<std::string> callAndCheck(const Input& in, const std::string& fold
   const Expected e = expect(in, folder, before);
   BackupPlan plan;
   const char* got = nullptr;
-  if (planNextBackup(folder.c_str(), in.object.c_str(), apply(in), &plan)) {
+  NamingRefusal refusal;
+  if (planBackupFrom(folder.c_str(), in.object.c_str(), apply(in), 1, &plan, &refusal)) {
     pruneBackups(plan);
     got = plan.path.c_str();
   }

@@ -2,7 +2,7 @@
 
 #include <stdio.h>
 
-#include "save/save_profile.h"
+#include "backups/save_profile.h"
 
 namespace qkfuzz {
 

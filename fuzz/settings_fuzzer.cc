@@ -17,11 +17,11 @@
 
 #include <string>
 
+#include "backups/save_profile.h"
 #include "fuzz/profile_snapshot.h"
 #include "fuzz/scratch_folder.h"
 #include "host/stand_in_host.h"
 #include "plugin/command.h"
-#include "save/save_profile.h"
 
 namespace {
 
@@ -78,12 +78,12 @@ void check(bool holds, const char* what, const std::string& detail) {
   abort();
 }
 
-void activate(qkhost::StandInHost& host, SaveKind kind) {
+void activate(qkhost::StandInHost& host, CommandKind kind) {
   runCommand(host.globalFunction(), host.commandInterface(), kind);
 }
 
 // Runs one save command and checks that it saved or said it did not.
-void saveAndCheck(qkhost::StandInHost& host, SaveKind kind) {
+void saveAndCheck(qkhost::StandInHost& host, CommandKind kind) {
   int savesBefore = host.saveCount();
   size_t messagesBefore = host.messages().size();
   activate(host, kind);
@@ -112,15 +112,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   host.setObjectBytes(object);
 
   firstActivation = 1;        // as after the host loads the plug-in
-  activate(host, Configure);  // loads the file; nobody at the panel cancels it
-  if (staysInScratch(incrementalProfile().directory.get())) saveAndCheck(host, IncrementalSave);
-  if (staysInScratch(bakProfile().directory.get())) saveAndCheck(host, BakSave);
+  activate(host, kConfigureCommand);  // loads the file; nobody at the panel cancels it
+  if (staysInScratch(incrementalProfile().directory.get())) saveAndCheck(host, kIncrementalCommand);
+  if (staysInScratch(bakProfile().directory.get())) saveAndCheck(host, kBakCommand);
 
   host.queuePanelSession({qkhost::PanelAction::ok()});  // a refusal reopens it: cancelled then
-  activate(host, Configure);
+  activate(host, kConfigureCommand);
   std::string stored = qkfuzz::describeProfiles();
   firstActivation = 1;
-  activate(host, Configure);
+  activate(host, kConfigureCommand);
   std::string reread = qkfuzz::describeProfiles();
   check(reread == stored, "the profiles did not read back as the panel left them",
         "left:\n" + stored + "read back:\n" + reread);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/host_interface.h"
+#include "hostapi/host_interface.h"
 
 namespace qkhost {
 

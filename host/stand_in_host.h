@@ -28,7 +28,7 @@
 
 #include "host/plugin_module.h"
 #include "host/stand_in_panel.h"
-#include "plugin/host_interface.h"
+#include "hostapi/host_interface.h"
 
 namespace qkhost {
 

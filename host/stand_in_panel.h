@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/host_interface.h"
+#include "hostapi/host_interface.h"
 
 namespace qkhost {
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_transfer.h"
 #include "platform/folder_listing.h"
 #include "platform/platform.h"
-#include "platform/file_transfer.h"
 #include "platform/platform_fault.h"
 #include "platform/text.h"
 

@@ -91,3 +91,11 @@ void removeAbandonedStagingFiles(const char* folder, const char* prefix) {
   } while (platformFindNext(search, &entry));
   platformFindClose(search);
 }
+
+int publishUnderFreeName(PlatformFile* staged, std::string* path, IFreeNames* names) {
+  for (;;) {
+    PlatformError error = kPlatformOk;
+    if (platformPublish(staged, path->c_str(), &error)) return 1;
+    if (error != kPlatformFileExists || !names->Next(names, path)) return 0;
+  }
+}

@@ -12,6 +12,8 @@
 #ifndef QK_PLATFORM_STAGED_FILE_H_
 #define QK_PLATFORM_STAGED_FILE_H_
 
+#include <string>
+
 #include "platform/platform.h"
 
 // The most bytes of a prefix a staging name keeps; the rest is cut off.
@@ -35,5 +37,22 @@ uint64_t abandonedBefore();
 // that their writers left behind when they were killed, as
 // platformRemoveAbandoned with abandonedBefore() decides.
 void removeAbandonedStagingFiles(const char* folder, const char* prefix);
+
+// The names a staged file is offered under when the first is taken, one
+// after another; a callback struct whose function takes the struct itself,
+// so that an implementation finds its own state around it.
+typedef struct IFreeNames IFreeNames;
+struct IFreeNames {
+  // Called with `*path` just found taken; sets it to the next name to try
+  // (the same one again is allowed). Returns 0 to give up.
+  int (*Next)(IFreeNames* p, std::string* path);
+};
+
+// Publishes the staged file `staged` (kPlatformStageNew) under `*path`,
+// and while the name is taken, under each name `names` offers next; never
+// replaces a file. Returns 1 with `*path` the name it took; 0 when
+// publishing fails for another reason or `names` gives up, the file then
+// still staged.
+int publishUnderFreeName(PlatformFile* staged, std::string* path, IFreeNames* names);
 
 #endif  // QK_PLATFORM_STAGED_FILE_H_

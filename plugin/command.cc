@@ -1,9 +1,10 @@
 #include "plugin/command.h"
 
-#include "plugin/host_services.h"
-#include "save/open_flow.h"
+#include "backups/save_profile.h"
+#include "hostapi/host_services.h"
+#include "open/open_flow.h"
+#include "plugin/host_progress.h"
 #include "save/save_flow.h"
-#include "save/save_profile.h"
 #include "settings/options_panel.h"
 #include "settings/settings_file.h"
 
@@ -26,8 +27,8 @@ void loadProfiles() {
 
 }  // namespace
 
-void runCommand(HostGlobalFunc global, HostCommandInterface* commands, SaveKind kind) {
-  if (!acquireHostServices(global, commands, kind == Configure || kind == OpenBackup ? 1 : 0)) {
+void runCommand(HostGlobalFunc global, HostCommandInterface* commands, CommandKind kind) {
+  if (!acquireHostServices(global, commands, kind == kConfigureCommand || kind == kOpenCommand ? 1 : 0)) {
     showHostError("Internal error (API init failed)", nullptr);
     releaseHostServices();  // leave no pointer of this host behind
     return;
@@ -36,14 +37,16 @@ void runCommand(HostGlobalFunc global, HostCommandInterface* commands, SaveKind 
     firstActivation = 0;
     loadProfiles();
   }
-  if (kind == Configure) {
+  if (kind == kConfigureCommand) {
     runOptionsPanel();
     releaseHostServices();
     return;
   }
-  if (kind == OpenBackup) {
-    runOpenFlow();  // releases the services on each of its ways out
+  if (kind == kOpenCommand) {
+    runOpenFlow(&hostMonitorProgress);  // releases the services on each of its ways out
     return;
   }
-  runSaveFlow(kind);  // releases the services on each of its ways out
+  // While the settings file cannot be read, the limits in force are
+  // defaults that stand in for it: nothing is pruned by them.
+  runSaveFlow(kind == kBakCommand ? BakSave : IncrementalSave, !settingsUnreadable(), &hostMonitorProgress);  // releases the services
 }

@@ -2,14 +2,14 @@
 #ifndef QK_PLUGIN_COMMAND_H_
 #define QK_PLUGIN_COMMAND_H_
 
-#include "plugin/host_interface.h"
+#include "hostapi/host_interface.h"
 
 // The command that runs; each server passes its own constant.
-enum SaveKind : int32_t {
-  IncrementalSave = 0,
-  Configure = 1,
-  BakSave = 2,
-  OpenBackup = 3,
+enum CommandKind : int32_t {
+  kIncrementalCommand = 0,  // "QK_RevKeeper": an incremental save
+  kConfigureCommand = 1,    // "QK_RevKeeperCfg": the options panel
+  kBakCommand = 2,          // "QK_BakKeeper": a BAK save
+  kOpenCommand = 3,         // "QK_RevKeeperOpen": open a backup
 };
 
 // 1 from load until the first activation whose acquisition succeeds.
@@ -21,6 +21,6 @@ extern int firstActivation;
 // first such failure is shown) and runs the options panel, the save flow or
 // the opening of a backup. A host without "SAVE" gets the
 // error "Internal error (API init failed)" and nothing else happens.
-void runCommand(HostGlobalFunc global, HostCommandInterface* commands, SaveKind kind);
+void runCommand(HostGlobalFunc global, HostCommandInterface* commands, CommandKind kind);
 
 #endif  // QK_PLUGIN_COMMAND_H_

@@ -1,14 +1,9 @@
 // The module descriptor and the four command servers: all the host sees
 // of the plug-in file.
+#include "backups/save_profile.h"
+#include "hostapi/host_interface.h"
+#include "platform/export.h"
 #include "plugin/command.h"
-#include "plugin/host_interface.h"
-#include "save/save_profile.h"
-
-#if defined(_WIN32)
-#define QK_EXPORT extern "C" __declspec(dllexport)
-#else
-#define QK_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
 
 namespace {
 
@@ -18,9 +13,9 @@ void* moduleStartup() { return reinterpret_cast<void*>(1); }
 // freed when the plug-in file is unloaded and the profiles are destroyed.
 void moduleShutdown(void* /*startupValue*/) { incrementalProfile().release(); }
 
-// One activation function per server, each passing its own SaveKind.
+// One activation function per server, each passing its own CommandKind.
 // Refuses every interface version but 3 without touching anything.
-template <SaveKind kind>
+template <CommandKind kind>
 int32_t activate(int32_t version, HostGlobalFunc global, void* local, void* /*serverData*/) {
   if (version != HOST_ACTIVATION_VERSION) return 1;
   runCommand(global, static_cast<HostCommandInterface*>(local), kind);
@@ -50,16 +45,16 @@ const HostServerTag openTags[] = {
 };
 
 const HostServerRecord servers[] = {
-    {HOST_CLASS_COMMAND_SEQUENCE, "QK_RevKeeper", activate<IncrementalSave>, incrementalTags},
-    {HOST_CLASS_COMMAND_SEQUENCE, "QK_RevKeeperCfg", activate<Configure>, configureTags},
-    {HOST_CLASS_COMMAND_SEQUENCE, "QK_BakKeeper", activate<BakSave>, bakTags},
-    {HOST_CLASS_COMMAND_SEQUENCE, "QK_RevKeeperOpen", activate<OpenBackup>, openTags},
+    {HOST_CLASS_COMMAND_SEQUENCE, "QK_RevKeeper", activate<kIncrementalCommand>, incrementalTags},
+    {HOST_CLASS_COMMAND_SEQUENCE, "QK_RevKeeperCfg", activate<kConfigureCommand>, configureTags},
+    {HOST_CLASS_COMMAND_SEQUENCE, "QK_BakKeeper", activate<kBakCommand>, bakTags},
+    {HOST_CLASS_COMMAND_SEQUENCE, "QK_RevKeeperOpen", activate<kOpenCommand>, openTags},
     {nullptr, nullptr, nullptr, nullptr},
 };
 
 }  // namespace
 
-QK_EXPORT const HostModuleDescriptor _mod_descrip = {
+PLATFORM_EXPORT const HostModuleDescriptor _mod_descrip = {
     HOST_MODULE_SYNC, HOST_MODULE_VERSION, HOST_MODULE_MACHINE,
     moduleStartup,    moduleShutdown,      servers,
 };

@@ -1,24 +1,17 @@
 // The backup namer: decides the path of an object's next backup, and which
 // earlier backups go once it stands.
 //
-// A backup's file name is a base (the object's file name or its stem, or a
-// global BAK name), a separator, the token "bak" for BAK backups, a
-// zero-padded number and an extension, as the profile's name format says.
 // The namer lists the backup folder, recognises the earlier backups of the
-// object by their names, and plans the name numbered one above the highest
-// it found. Once the host has saved, the namer lists the folder again and
-// deletes the oldest backups beyond the profile's limit, as the folder
-// stands then; it never deletes the new backup, nor the object's own file
-// that a link may show among the backups.
-// Every name it forms it recognises again on later saves with the same
-// settings, and it never deletes a file it does not recognise.
+// object by their names (backups/backup_names.h), and plans the name
+// numbered one above the highest it found. Once the host has saved, the
+// namer lists the folder again and deletes the oldest backups beyond the
+// profile's limit, as the folder stands then; it never deletes the new
+// backup, nor the object's own file that a link may show among the
+// backups, nor a file it does not recognise.
 //
-// Numbers. A backup's number is recognised exactly as its name writes it,
-// however many digits it has: BackupEntry::digits holds that text, and its
-// `number` orders the list (numbers above 2147483647 as 2147483647). The
-// highest number a new backup can take is 2147483647, so a backup numbered
-// that or above (Robot_2147483648.lwo) leaves no next number: the numbers
-// are used up until it is renamed.
+// The highest number a new backup can take is 2147483647, so a backup
+// numbered that or above (Robot_2147483648.lwo) leaves no next number: the
+// numbers are used up until it is renamed.
 #ifndef QK_SAVE_BACKUP_NAMER_H_
 #define QK_SAVE_BACKUP_NAMER_H_
 
@@ -27,13 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "backups/backup_names.h"
+#include "backups/save_profile.h"
 #include "platform/platform.h"
-#include "save/backup_list.h"
-#include "save/save_profile.h"
-
-// Bytes of the longest backup path, search pattern or deletion path,
-// terminator included (two Windows paths).
-#define BACKUP_PATH_SIZE 520
 
 // What the namer decides for one save of an object.
 struct BackupPlan {
@@ -45,14 +34,6 @@ struct BackupPlan {
   int32_t number = 0;   // the new backup's number
   int32_t highest = 0;  // the highest number among the backups listed, 0 when none
   size_t entries = 0;   // the entries listed: every name that starts as the backups' names do
-};
-
-// Why the namer refused to plan a save.
-enum NamingCause {
-  kNamingOk,
-  kNamingRefused,        // the name format, the global BAK name's characters, the folder's listing
-  kNamingNameTooLong,    // a backup's name over 255 characters, or a path over BACKUP_PATH_SIZE
-  kNamingNumbersUsedUp,  // a backup numbered 2147483647 or above leaves no next number
 };
 
 struct NamingRefusal {
@@ -79,10 +60,6 @@ struct NamingRefusal {
 bool planBackupFrom(const char* folder, const char* objectFileName, const SaveProfile& profile, int32_t lowest,
                     BackupPlan* plan, NamingRefusal* refusal);
 
-// planBackupFrom numbered from 1, for a caller that needs no reason.
-bool planNextBackup(const char* folder, const char* objectFileName, const SaveProfile& profile,
-                    BackupPlan* plan);
-
 // Lists the plan's folder again and replaces `plan->prune` with the
 // backups of `objectFileName` under `profile` beyond `profile.maxFiles`,
 // oldest first, as the folder stands now. Neither the new backup (the
@@ -93,13 +70,6 @@ bool planNextBackup(const char* folder, const char* objectFileName, const SavePr
 // listing error part-way through included).
 bool revisePruning(const char* objectPath, const char* objectFileName, const SaveProfile& profile, bool newStands,
                    BackupPlan* plan);
-
-// Adds to `list`, in ascending order of their numbers, every backup of
-// `objectFileName` in `folder` that a save with `profile` would recognise
-// (never a staging file). Returns false when the format or name is one
-// planNextBackup refuses, the folder cannot be listed or a backup's path
-// would not fit BACKUP_PATH_SIZE.
-bool findBackups(const char* folder, const char* objectFileName, const SaveProfile& profile, BackupList* list);
 
 // Deletes the backups `plan` chose to prune, oldest first. A deletion that
 // fails is passed over.

@@ -3,10 +3,11 @@
 #ifndef QK_SAVE_BACKUP_WRITER_H_
 #define QK_SAVE_BACKUP_WRITER_H_
 
+#include "archive/archive_progress.h"
 #include "archive/content_digest.h"
+#include "backups/save_profile.h"
 #include "platform/platform.h"
 #include "save/backup_namer.h"
-#include "save/save_profile.h"
 
 // Writes the backup of the object file `source` planned by `plan` into a
 // new staged file in the plan's folder (platform/staged_file.h): a plain
@@ -15,10 +16,10 @@
 // storage. The source must be a regular file: anything else fails at once,
 // without waiting on it. Every byte read from the source is added to
 // `digest` unless it is null (a plain copy then goes through the process
-// rather than the kernel alone). Returns the staged file, for the caller to
+// rather than the kernel alone); a 7z archive advances `progress`. Returns the staged file, for the caller to
 // publish and close; null after any failure, with nothing left behind.
 PlatformFile* writeStagedBackup(const char* source, const BackupPlan& plan, const SaveProfile& profile,
-                                DigestState* digest);
+                                DigestState* digest, const IArchiveProgress* progress);
 
 // Publishes the staged backup `staged` under the plan's path. When that
 // name is taken, moves on to the next free number: above another host's

@@ -5,17 +5,16 @@
 #include <string>
 
 #include "archive/content_digest.h"
-#include "archive/progress_monitor.h"
+#include "backups/backup_folder.h"
+#include "backups/path_helpers.h"
+#include "backups/save_profile.h"
+#include "hostapi/host_commands.h"
+#include "hostapi/host_services.h"
 #include "platform/platform.h"
 #include "platform/staged_file.h"
 #include "platform/text.h"
-#include "plugin/host_services.h"
-#include "save/backup_folder.h"
 #include "save/backup_namer.h"
 #include "save/backup_writer.h"
-#include "save/path_helpers.h"
-#include "save/save_profile.h"
-#include "settings/settings_file.h"
 
 namespace {
 
@@ -140,11 +139,12 @@ bool syncBackupFolders(const char* backupFolder, const char* top) {
 
 // Makes the backup of the object file `name`, published and on disk, and
 // stores in `*plan` what the namer decided; adds the bytes the backup read
-// to `reading` unless it is null. Returns true when the host may save: the
+// to `reading` unless it is null; a 7z backup advances `progress`. Returns true when the host may save: the
 // backup stands, or the name has no folder part to back up in (`*plan`
 // then names no backup and prunes nothing). Returns false after reporting,
 // having deleted no backup.
-bool backUpObject(const char* name, SaveKind kind, BackupPlan* plan, DigestState* reading) {
+bool backUpObject(const char* name, SaveKind kind, const IArchiveProgress* progress, BackupPlan* plan,
+                  DigestState* reading) {
   const SaveProfile& profile = profileOf(kind);
   const KindTexts& texts = textsOf(kind);
   if (strlen(name) >= PATH_BUFFER_SIZE) return fail(name, withCause(texts.makeSave, "path too long").c_str());
@@ -160,8 +160,8 @@ bool backUpObject(const char* name, SaveKind kind, BackupPlan* plan, DigestState
   if (!planBackupFrom(backupFolder, file, profile, 1, plan, &refusal)) return failNaming(refusal, backupFolder, texts);
   removeLeftovers(*plan, abandonedBefore());
   const char* failed = isCompressedFormat(profile.nameFormat) ? texts.compressedSave : texts.makeSave;
-  PlatformFile* staged = writeStagedBackup(name, *plan, profile, reading);
-  if (staged == nullptr) return fail(plan->path.c_str(), takeProgressAbort() ? kCancelled : failed);
+  PlatformFile* staged = writeStagedBackup(name, *plan, profile, reading, progress);
+  if (staged == nullptr) return fail(plan->path.c_str(), progress->TakeCancel(progress) ? kCancelled : failed);
   bool published = publishStagedBackup(staged, file, profile, plan, &refusal);
   bool stands = platformClose(staged) == 1 && published &&
                 syncBackupFolders(backupFolder, created ? folder : backupFolder);
@@ -195,36 +195,9 @@ void pruneAfterSave(const char* name, SaveKind kind, bool newStands, BackupPlan*
   if (file != nullptr && revisePruning(name, file, profileOf(kind), newStands, plan)) pruneBackups(*plan);
 }
 
-// Executes the host command `code` with one string argument `text`.
-int32_t executeWithText(int32_t code, const char* text) {
-  HostCommandInterface* commands = hostServices.commandInterface;
-  HostDynamicValue argument = {};
-  argument.string.type = HOST_DYNAMIC_STRING;
-  argument.string.text = text;
-  argument.string.length = text != nullptr ? static_cast<int32_t>(strlen(text) + 1) : 0;
-  HostDynamicValue result = {};
-  return commands->execute(commands->data, code, 1, &argument, 0, &result);
-}
-
 }  // namespace
 
-const char* saveableObjectName() {
-  HostStateQuery* query = hostServices.stateQuery;
-  const char* name = query != nullptr ? query->object() : nullptr;
-  bool saveable = name != nullptr && static_cast<signed char>(name[0]) >= 32 && hasLwoExtension(name);
-  return saveable ? name : nullptr;
-}
-
-void reportAndRelease(const char* firstLine, const char* secondLine) {
-  showHostError(firstLine, secondLine);
-  releaseHostServices();
-}
-
-int32_t executeHostSave() { return executeWithText(hostServices.saveCommand, nullptr); }
-
-int32_t executeHostLoad(const char* path) { return executeWithText(hostServices.loadCommand, path); }
-
-void runSaveFlow(SaveKind kind) {
+void runSaveFlow(SaveKind kind, int mayPrune, const IArchiveProgress* progress) {
   const char* name = saveableObjectName();
   if (name == nullptr) {
     showHostInfo(textsOf(kind).refusal);
@@ -237,12 +210,11 @@ void runSaveFlow(SaveKind kind) {
   DigestState reading;
   if (skipUnchanged) digestStart(&reading);
   BackupPlan plan;
-  if (!backUpObject(name, kind, &plan, skipUnchanged ? &reading : nullptr)) return;
+  if (!backUpObject(name, kind, progress, &plan, skipUnchanged ? &reading : nullptr)) return;
   int32_t saved = executeHostSave();
   if (saved != 0) showHostError(name, "Failed to save file");
   bool unchanged = skipUnchanged && removeBackupOfUnchangedObject(name, plan, &reading);
-  // A failed save leaves the object as it was: every backup stays. So do
-  // they while the limit is a default that stands in for unread settings.
-  if (saved == 0 && !settingsUnreadable()) pruneAfterSave(name, kind, !unchanged, &plan);
+  // A failed save leaves the object as it was: every backup stays.
+  if (saved == 0 && mayPrune == 1) pruneAfterSave(name, kind, !unchanged, &plan);
   releaseHostServices();
 }

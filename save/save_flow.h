@@ -9,7 +9,7 @@
 // that moment, the new backup counting as one of the limit and never
 // deleted, and the object's own file never counted or deleted even when a
 // link shows it among the backups. A failed host save prunes nothing, nor
-// does any save while the settings file cannot be read. With
+// does a save that may not prune. With
 // "Skip Unchanged Saves", a backup that holds what the object holds after
 // the host's save (or its failure) is removed, and a successful save then
 // keeps up to the limit of the earlier backups. Every way out releases the
@@ -19,28 +19,21 @@
 
 #include <stdint.h>
 
-#include "plugin/command.h"
+#include "archive/archive_progress.h"
 
-// Runs the incremental or the BAK save of the host's current object. When
-// the user aborts a 7z backup at the progress monitor, the backup fails
-// with the second line "Backup cancelled, object not saved".
-void runSaveFlow(SaveKind kind);
 
-// Returns the host's name for the current object when a backup can be made
-// of it (a text whose first byte is printable ASCII, ending in ".lwo"),
-// else null.
-const char* saveableObjectName();
+// Which save runs: each has its own profile and texts.
+enum SaveKind : int32_t {
+  IncrementalSave,
+  BakSave,
+};
 
-// Shows the error `firstLine` / `secondLine` (which may be null), then
-// releases the host services.
-void reportAndRelease(const char* firstLine, const char* secondLine);
-
-// Executes the host's "SAVE" command. Returns the host's result, 0 meaning
-// the object was saved over its file.
-int32_t executeHostSave();
-
-// Executes the host's "LOAD" command (looked up by lookupHostLoad) with the
-// object file `path`. Returns the host's result, 0 meaning loaded.
-int32_t executeHostLoad(const char* path);
+// Runs the incremental or the BAK save of the host's current object;
+// prunes nothing unless `mayPrune` is 1 (the shell passes 0 while the
+// limits in force only stand in for settings that could not be read). A
+// 7z backup shows its work at `progress`; when the user cancels it there,
+// the backup fails with the second line "Backup cancelled, object not
+// saved".
+void runSaveFlow(SaveKind kind, int mayPrune, const IArchiveProgress* progress);
 
 #endif  // QK_SAVE_SAVE_FLOW_H_

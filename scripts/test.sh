@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs the whole test suite: in a normal build; in one with
+# Checks that the plug-in's folders include each other without a cycle,
+# then builds and runs the whole test suite: in a normal build; in one with
 # AddressSanitizer and UndefinedBehaviorSanitizer (halting at the first
 # report); the 7z writer's tests, its rows of the fault table and the
 # unchanged saves (whose digest is taken on the reading thread) and a save
@@ -69,6 +70,7 @@ windows_suite() {
 
 trap 'scripts/wine.sh --stop' EXIT  # no wine server left behind
 total=$SECONDS
+stage "folders without an include cycle" scripts/check_folder_cycles.sh
 stage "release build and tests" linux_suite release
 stage "sanitize build and tests" linux_suite sanitize
 stage "tsan build and 7z tests" tsan_suite

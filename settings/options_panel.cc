@@ -2,8 +2,8 @@
 
 #include <initializer_list>
 
-#include "plugin/host_services.h"
-#include "save/save_profile.h"
+#include "backups/save_profile.h"
+#include "hostapi/host_services.h"
 #include "settings/panel_layout.h"
 #include "settings/panel_messages.h"
 #include "settings/panel_validation.h"

@@ -15,7 +15,7 @@
 
 #include <stdint.h>
 
-#include "plugin/host_interface.h"
+#include "hostapi/host_interface.h"
 
 // Runs the panel to its end. Returns 1 when the values were stored, 0 when
 // the user cancelled or the host made no panel (nothing is shown then).

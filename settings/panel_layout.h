@@ -12,7 +12,7 @@
 
 #include <stdint.h>
 
-#include "plugin/host_interface.h"
+#include "hostapi/host_interface.h"
 
 // Every control, value, group and tab set of the panel; control and value
 // ids coincide.

@@ -1,6 +1,6 @@
 #include "settings/panel_messages.h"
 
-#include "plugin/host_services.h"
+#include "hostapi/host_services.h"
 
 int askPanelQuestion(const char* firstLine, const char* secondLine) {
   if (hostServices.messages == nullptr) return 0;

@@ -2,10 +2,10 @@
 
 #include <string.h>
 
+#include "backups/save_profile.h"
+#include "hostapi/host_services.h"
 #include "platform/platform.h"
 #include "platform/text.h"
-#include "plugin/host_services.h"
-#include "save/save_profile.h"
 #include "settings/panel_messages.h"
 
 namespace {

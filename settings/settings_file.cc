@@ -3,11 +3,11 @@
 #include <stdint.h>
 #include <string.h>
 
+#include "backups/save_profile.h"
+#include "hostapi/host_services.h"
 #include "platform/platform.h"
 #include "platform/staged_file.h"
 #include "platform/text.h"
-#include "plugin/host_services.h"
-#include "save/save_profile.h"
 
 // The layout of qk_revkeeper.cfg. Every integer is 32-bit little-endian;
 // there is no alignment or filler anywhere.
@@ -269,6 +269,42 @@ bool somethingAt(const char* path) {
   return search == nullptr && error != kPlatformFileNotFound && error != kPlatformPathNotFound;
 }
 
+// Reads `file` from its start into both profiles. Returns 1 on success.
+// A wrong header leaves the profiles exactly as they were. A failure after
+// the header stops at once: both profiles keep their reset defaults and
+// whatever the chunks read so far set. Past the header, digits and limits
+// read are brought into range (keepValuesInRange) and each directory mode
+// follows its directory as read. When a read or seek of the file fails,
+// also sets `*error` to kPlatformIoError (it is left alone otherwise).
+int readSettings(PlatformFile* file, PlatformError* error) {
+  Reader reader = {file, 0, false};
+  if (!platformSeek(file, 0, kPlatformSeekEnd, &reader.size) ||
+      !platformSeek(file, 0, kPlatformSeekSet, nullptr)) {
+    *error = kPlatformIoError;
+    return 0;
+  }
+  unsigned char header[kHeaderSize];
+  if (!readExactly(&reader, header, sizeof header) || memcmp(header, kMagic, sizeof kMagic) != 0 ||
+      decode32(header + 4) != kVersion) {
+    if (reader.failed) *error = kPlatformIoError;
+    return 0;
+  }
+
+  SaveProfile& incremental = incrementalProfile();
+  BakSaveProfile& bak = bakProfile();
+  incremental.reset();
+  bak.reset();
+  int complete = readChunks(&reader);
+  if (reader.failed) *error = kPlatformIoError;
+  // A file written by hand or by an older panel may hold any number.
+  keepValuesInRange(incremental);
+  keepValuesInRange(bak);
+  // Each folder is where its text says, even when a later chunk broke off.
+  incremental.directoryMode = classifyDirectory(incremental.directory.get());
+  bak.directoryMode = classifyDirectory(bak.directory.get());
+  return complete;
+}
+
 }  // namespace
 
 const char* settingsFilePath() {
@@ -316,35 +352,6 @@ int saveSettings() {
   // the old file is gone whatever this answers.
   platformSyncFolder(folder);
   return 1;
-}
-
-int readSettings(PlatformFile* file, PlatformError* error) {
-  Reader reader = {file, 0, false};
-  if (!platformSeek(file, 0, kPlatformSeekEnd, &reader.size) ||
-      !platformSeek(file, 0, kPlatformSeekSet, nullptr)) {
-    *error = kPlatformIoError;
-    return 0;
-  }
-  unsigned char header[kHeaderSize];
-  if (!readExactly(&reader, header, sizeof header) || memcmp(header, kMagic, sizeof kMagic) != 0 ||
-      decode32(header + 4) != kVersion) {
-    if (reader.failed) *error = kPlatformIoError;
-    return 0;
-  }
-
-  SaveProfile& incremental = incrementalProfile();
-  BakSaveProfile& bak = bakProfile();
-  incremental.reset();
-  bak.reset();
-  int complete = readChunks(&reader);
-  if (reader.failed) *error = kPlatformIoError;
-  // A file written by hand or by an older panel may hold any number.
-  keepValuesInRange(incremental);
-  keepValuesInRange(bak);
-  // Each folder is where its text says, even when a later chunk broke off.
-  incremental.directoryMode = classifyDirectory(incremental.directory.get());
-  bak.directoryMode = classifyDirectory(bak.directory.get());
-  return complete;
 }
 
 int writeSettings(PlatformFile* file) {

@@ -54,15 +54,6 @@ int settingsReloadDue();
 // removes the new file and leaves the old file as it was.
 int saveSettings();
 
-// Reads `file` from its start into both profiles. Returns 1 on success.
-// A wrong header leaves the profiles exactly as they were. A failure after
-// the header stops at once: both profiles keep their reset defaults and
-// whatever the chunks read so far set. Past the header, digits and limits
-// read are brought into range (keepValuesInRange) and each directory mode
-// follows its directory as read. When a read or seek of the file fails,
-// also sets `*error` to kPlatformIoError (it is left alone otherwise).
-int readSettings(PlatformFile* file, PlatformError* error);
-
 // Writes both profiles into the empty `file`. Returns 1 iff every write
 // succeeded.
 int writeSettings(PlatformFile* file);

@@ -34,7 +34,7 @@ TEST_F(ArchiveFileTest, OnlyAnExactSevenZipExtensionGivesA7zArchive) {
     std::string archive = path(c.archive);
     PlatformFile* in = platformOpenRead(path("Box.lwo").c_str());
     PlatformFile* out = createOutputFile(archive);
-    ASSERT_EQ(archiveFile(in, path("Box.lwo").c_str(), out, archive.c_str(), 0, nullptr), 1) << c.archive;
+    ASSERT_EQ(archiveFile(in, path("Box.lwo").c_str(), out, archive.c_str(), 0, nullptr, &kNoArchiveProgress), 1) << c.archive;
     platformClose(in);
     ASSERT_EQ(finishOutputFile(out, archive), 1) << c.archive;
     EXPECT_EQ(readFile(archive).substr(0, c.magic.size()), c.magic) << c.archive;

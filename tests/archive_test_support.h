@@ -13,7 +13,9 @@
 #include <thread>
 
 #include "archive/lzma_streams.h"
+#include "archive/seven_zip_writer.h"
 #include "platform/platform.h"
+#include "plugin/host_progress.h"
 #include "tests/support/output_file.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/test_platform.h"
@@ -130,6 +132,12 @@ using ArchiveWriter = int (*)(PlatformFile* source, const char* sourcePath, Plat
 
 // Runs `writer` from the file `source` into the file `archive`, created or
 // emptied. Returns its result; 0 when a file cannot be opened or closed.
+// writeSevenZip with its progress shown at the host's monitor.
+inline int writeSevenZipShown(PlatformFile* source, const char* sourcePath, PlatformFile* archive,
+                              int32_t compressionLevel, DigestState* digest) {
+  return writeSevenZip(source, sourcePath, archive, compressionLevel, digest, &hostMonitorProgress);
+}
+
 inline int writeArchiveFile(ArchiveWriter writer, const std::string& source, const std::string& archive,
                             int32_t compressionLevel) {
   PlatformFile* in = platformOpenRead(source.c_str());

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "backups/save_profile.h"
 #include "save/backup_namer.h"
-#include "save/save_profile.h"
 #include "tests/support/plugin_fixture.h"
 #include "tests/support/scratch_folder.h"
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "save/backup_list.h"
+#include "backups/backup_list.h"
+#include "backups/save_profile.h"
 #include "save/backup_namer.h"
-#include "save/save_profile.h"
 #include "tests/backup_namer_fixture.h"
 #include "tests/support/plugin_fixture.h"
 

@@ -7,12 +7,12 @@
 #include <string>
 
 #include "archive/backup_reader.h"
+#include "backups/save_profile.h"
 #include "host/stand_in_host.h"
-#include "plugin/host_services.h"
+#include "hostapi/host_services.h"
 #include "platform/staged_file.h"
 #include "save/backup_namer.h"
 #include "save/backup_writer.h"
-#include "save/save_profile.h"
 #include "tests/archive_test_support.h"
 #include "tests/support/hostile_archives.h"
 #include "tests/support/plugin_fixture.h"
@@ -32,8 +32,8 @@ std::string writeBackup(const std::string& folder, int32_t format) {
   profile.compressionLevel = format % 2;  // Normal and High both
   BackupPlan plan;
   NamingRefusal refusal;
-  EXPECT_TRUE(planNextBackup(folder.c_str(), "Box.lwo", profile, &plan));
-  PlatformFile* staged = writeStagedBackup((folder + kSeparator + "Box.lwo").c_str(), plan, profile, nullptr);
+  EXPECT_TRUE(planBackupFrom(folder.c_str(), "Box.lwo", profile, 1, &plan, &refusal));
+  PlatformFile* staged = writeStagedBackup((folder + kSeparator + "Box.lwo").c_str(), plan, profile, nullptr, &kNoArchiveProgress);
   EXPECT_TRUE(staged != nullptr && publishStagedBackup(staged, "Box.lwo", profile, &plan, &refusal));
   platformClose(staged);
   return plan.path;
@@ -43,7 +43,7 @@ std::string writeBackup(const std::string& folder, int32_t format) {
 // reader succeeds.
 BackupReadResult extractTo(const std::string& backup, const std::string& folder, const std::string& target) {
   PlatformFile* out = createStagedFile(folder.c_str(), "Opened", kPlatformStageNew);
-  BackupReadResult result = out != nullptr ? extractBackup(backup.c_str(), out) : kBackupReadWriteFailed;
+  BackupReadResult result = out != nullptr ? extractBackup(backup.c_str(), out, &hostMonitorProgress) : kBackupReadWriteFailed;
   PlatformError error = kPlatformOk;
   if (result == kBackupReadOk) {
     EXPECT_EQ(platformPublish(out, target.c_str(), &error), 1);

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "backups/save_profile.h"
 #include "save/backup_namer.h"
 #include "save/backup_writer.h"
-#include "save/save_profile.h"
 #include "tests/archive_test_support.h"
 #include "tests/support/fault_plan.h"
 #include "tests/support/plugin_fixture.h"
@@ -47,7 +47,7 @@ inline void expectFailedBackupsLeaveNothing(ScratchTest& test, const std::functi
       SaveProfile profile;
       profile.nameFormat = format;
       std::shared_ptr<void> held = during ? during() : nullptr;
-      PlatformFile* staged = writeStagedBackup(test.path("Box.lwo").c_str(), plan, profile, nullptr);
+      PlatformFile* staged = writeStagedBackup(test.path("Box.lwo").c_str(), plan, profile, nullptr, &kNoArchiveProgress);
       held.reset();
       EXPECT_EQ(staged, nullptr);
       platformClose(staged);

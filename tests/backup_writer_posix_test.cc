@@ -24,10 +24,10 @@ TEST_F(BackupWriterTest, ALinkToNothingIsPassedOver) {
   writeFile(path("Box.lwo"), "box");
   SaveProfile profile;
   BackupPlan plan;
-  ASSERT_TRUE(planNextBackup(scratch().c_str(), "Box.lwo", profile, &plan));
-  std::filesystem::create_symlink(path("nowhere"), plan.path);
-  PlatformFile* staged = writeStagedBackup(path("Box.lwo").c_str(), plan, profile, nullptr);
   NamingRefusal refusal;
+  ASSERT_TRUE(planBackupFrom(scratch().c_str(), "Box.lwo", profile, 1, &plan, &refusal));
+  std::filesystem::create_symlink(path("nowhere"), plan.path);
+  PlatformFile* staged = writeStagedBackup(path("Box.lwo").c_str(), plan, profile, nullptr, &kNoArchiveProgress);
   EXPECT_TRUE(publishStagedBackup(staged, "Box.lwo", profile, &plan, &refusal));
   platformClose(staged);
   EXPECT_EQ(std::filesystem::path(plan.path).filename().string(), "Box_2.lwo");

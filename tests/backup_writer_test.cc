@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "backups/save_profile.h"
 #include "platform/staged_file.h"
 #include "save/backup_namer.h"
 #include "save/backup_writer.h"
-#include "save/save_profile.h"
 #include "tests/archive_test_support.h"
 #include "tests/backup_writer_fixture.h"
 #include "tests/support/fault_plan.h"
@@ -60,7 +60,8 @@ TEST_F(BackupWriterTest, StagingFilesAreNoBackupsAndOnlyAbandonedOnesAreRemoved)
       profile->nameFormat = format;
       profile->maxFiles = 1;
       BackupPlan empty;
-      ASSERT_TRUE(planNextBackup(scratch().c_str(), "Robot.lwo", *profile, &empty));
+      NamingRefusal refusal;
+      ASSERT_TRUE(planBackupFrom(scratch().c_str(), "Robot.lwo", *profile, 1, &empty, &refusal));
       writeFile(path(abandoned), "left by a killed save");
       writeFile(path(others), "left by a killed save");
       PlatformFile* live = createStagedFile(scratch().c_str(), "Robot", kPlatformStageNew);
@@ -69,7 +70,7 @@ TEST_F(BackupWriterTest, StagingFilesAreNoBackupsAndOnlyAbandonedOnesAreRemoved)
       ASSERT_EQ(staged.size(), 3u);
 
       BackupPlan plan;
-      ASSERT_TRUE(planNextBackup(scratch().c_str(), "Robot.lwo", *profile, &plan));
+      ASSERT_TRUE(planBackupFrom(scratch().c_str(), "Robot.lwo", *profile, 1, &plan, &refusal));
       EXPECT_EQ(plan.path, empty.path) << "a staging file was counted";
       EXPECT_TRUE(plan.prune.empty());
       std::sort(plan.leftovers.begin(), plan.leftovers.end());
@@ -115,12 +116,12 @@ TEST_F(BackupWriterTest, ANameTakenMeanwhileIsKeptAndTheNextFreeOneTaken) {
         profile.nameFormat = format;
         profile.digits = 3;
         BackupPlan plan;
-        ASSERT_TRUE(planNextBackup(path("backups").c_str(), "Box.lwo", profile, &plan));
+        NamingRefusal refusal;
+        ASSERT_TRUE(planBackupFrom(path("backups").c_str(), "Box.lwo", profile, 1, &plan, &refusal));
         const std::string planned = plan.path;
-        PlatformFile* staged = writeStagedBackup(path("Box.lwo").c_str(), plan, profile, nullptr);
+        PlatformFile* staged = writeStagedBackup(path("Box.lwo").c_str(), plan, profile, nullptr, &kNoArchiveProgress);
         ASSERT_NE(staged, nullptr);
         c.take(&faults, planned);
-        NamingRefusal refusal;
         EXPECT_EQ(publishStagedBackup(staged, "Box.lwo", profile, &plan, &refusal), c.published != nullptr);
         faults.failAlways(kPlatformOpPublish, kPlatformOk);
         EXPECT_EQ(refusal.cause, kNamingOk);

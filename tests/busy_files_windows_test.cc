@@ -13,9 +13,10 @@
 #include <vector>
 
 #include "host/stand_in_host.h"
+#include "open/open_flow.h"
+#include "open/open_panel.h"
 #include "platform/platform_fault.h"
-#include "save/open_flow.h"
-#include "save/open_panel.h"
+#include "plugin/host_progress.h"
 #include "tests/fault_injection_fixture.h"
 #include "tests/support/fault_plan.h"
 
@@ -225,7 +226,7 @@ TEST(BusyFileTest, BackupPathsAroundMaxPathArePrunedComparedAndOpened) {
     EXPECT_EQ(listLongFolder(folder), std::vector<std::string>{backupName(kCopy, 2)});
     world.host().queuePanelSession({qkhost::PanelAction::setInteger(kOpenBackupChoice, 0), qkhost::PanelAction::ok()});
     ASSERT_EQ(acquireHostServices(world.host().globalFunction(), world.host().commandInterface(), 1), 1);
-    runOpenFlow();
+    runOpenFlow(&hostMonitorProgress);
     EXPECT_TRUE(world.host().messages().empty());
     EXPECT_EQ(world.host().loadCount(), 1);
     EXPECT_TRUE(readFile(world.folder() + kSeparator + "Robot (backup 002).lwo") == state(1));

@@ -11,11 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "backups/save_profile.h"
 #include "host/stand_in_host.h"
+#include "hostapi/host_services.h"
 #include "plugin/command.h"
-#include "plugin/host_services.h"
+#include "plugin/host_progress.h"
 #include "save/save_flow.h"
-#include "save/save_profile.h"
 #include "settings/settings_file.h"
 #include "tests/archive_test_support.h"
 #include "tests/support/plugin_fixture.h"
@@ -79,14 +80,14 @@ class World {
     savesBefore_ = host_.saveCount();
     host_.setObjectBytes(state(saveNumber));
     ASSERT_EQ(acquireHostServices(host_.globalFunction(), host_.commandInterface(), 0), 1);
-    runSaveFlow(kind);
+    runSaveFlow(kind, 1, &hostMonitorProgress);
   }
 
   // Runs the whole command in-process (the settings load included), the
   // host holding state `saveNumber`.
   void activate(int saveNumber) {
     host_.setObjectBytes(state(saveNumber));
-    runCommand(host_.globalFunction(), host_.commandInterface(), case_.kind);
+    runCommand(host_.globalFunction(), host_.commandInterface(), case_.kind == BakSave ? kBakCommand : kIncrementalCommand);
   }
 
   // Gives the host a settings file in the world's folder that keeps 5 BAK

@@ -14,12 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "backups/save_profile.h"
 #include "host/stand_in_host.h"
-#include "plugin/host_services.h"
-#include "save/open_flow.h"
-#include "save/save_flow.h"
-#include "save/save_profile.h"
+#include "hostapi/host_services.h"
+#include "open/open_flow.h"
 #include "platform/platform.h"
+#include "plugin/host_progress.h"
+#include "save/save_flow.h"
 #include "settings/settings_file.h"
 #include "tests/archive_test_support.h"
 #include "tests/fault_injection_fixture.h"
@@ -339,7 +340,7 @@ TEST(FaultInjectionTest, OpeningABackupLosesNothingAtEveryPlatformCall) {
     plan->failCall(operation, call, kPlatformIoError);
     EXPECT_EQ(acquireHostServices(world.host().globalFunction(), world.host().commandInterface(), 1), 1);
     int loadsBefore = world.host().loadCount();
-    runOpenFlow();
+    runOpenFlow(&hostMonitorProgress);
     std::map<std::string, std::string> after = snapshotOf(world.folder());
     const std::vector<qkhost::HostMessage>& shown = world.host().messages();
     std::string outcome = shown.empty() ? "" : shown.back().firstLine + " | " + shown.back().secondLine.value_or("");

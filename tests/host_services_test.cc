@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "host/stand_in_host.h"
+#include "hostapi/host_services.h"
 #include "plugin/command.h"
-#include "plugin/host_services.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ TEST(HostServicesTest, OnlyTheSaveLookupDecides) {
 
 TEST(HostServicesTest, EveryActivationEndsWithTheEntriesCleared) {
   qkhost::StandInHost host;
-  for (SaveKind kind : {IncrementalSave, Configure, BakSave}) {
+  for (CommandKind kind : {kIncrementalCommand, kConfigureCommand, kBakCommand}) {
     runCommand(host.globalFunction(), host.commandInterface(), kind);
     expectPerActivationEntriesCleared();
   }

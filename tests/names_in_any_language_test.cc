@@ -8,9 +8,9 @@
 
 #include <string>
 
+#include "backups/save_profile.h"
 #include "platform/platform.h"
 #include "platform/text.h"
-#include "save/save_profile.h"
 #include "settings/panel_validation.h"
 #include "settings/settings_file.h"
 #include "tests/archive_test_support.h"

@@ -11,10 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "backups/save_profile.h"
 #include "host/stand_in_host.h"
-#include "plugin/host_services.h"
+#include "hostapi/host_services.h"
+#include "plugin/host_progress.h"
 #include "save/save_flow.h"
-#include "save/save_profile.h"
 #include "tests/archive_test_support.h"
 #include "tests/support/plugin_fixture.h"
 
@@ -50,7 +51,7 @@ class OddPlacesTest : public ::testing::Test {
     host_.clearRecords();
     host_.setObjectBytes(nextState);
     EXPECT_EQ(acquireHostServices(host_.globalFunction(), host_.commandInterface(), 0), 1);
-    runSaveFlow(kind);
+    runSaveFlow(kind, 1, &hostMonitorProgress);
     std::vector<std::string> shown;
     for (const qkhost::HostMessage& m : host_.messages())
       shown.push_back(m.firstLine + (m.secondLine ? " | " + *m.secondLine : ""));

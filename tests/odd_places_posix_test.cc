@@ -55,7 +55,8 @@ TEST_F(OddPlacesTest, BackupPathsAtTheNamersBound) {
     std::string folder = folderOfLength(scratch() + "/" + std::to_string(c.pathLength), c.pathLength - backup.size());
     writeFile(folder + "/Robot_001.lwo", "first");
     BackupPlan plan;
-    bool formed = planNextBackup(folder.c_str(), "Robot.lwo", profile, &plan);
+    NamingRefusal refusal;
+    bool formed = planBackupFrom(folder.c_str(), "Robot.lwo", profile, 1, &plan, &refusal);
     EXPECT_EQ(formed, c.formed) << c.pathLength;
     EXPECT_EQ(plan.path, c.formed ? folder + backup : "") << c.pathLength;
     EXPECT_EQ(plan.prune, formed ? std::vector<std::string>{"Robot_001.lwo"} : std::vector<std::string>{})

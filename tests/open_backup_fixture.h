@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "open/open_panel.h"
 #include "platform/text.h"
-#include "save/open_panel.h"
 #include "settings/panel_layout.h"
 #include "tests/support/plugin_fixture.h"
 

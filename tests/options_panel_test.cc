@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/host_services.h"
-#include "save/save_profile.h"
+#include "backups/save_profile.h"
+#include "hostapi/host_services.h"
 #include "settings/options_panel.h"
 #include "settings/panel_layout.h"
 #include "settings/panel_validation.h"

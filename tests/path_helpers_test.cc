@@ -7,7 +7,8 @@
 #include <fstream>
 #include <string>
 
-#include "save/path_helpers.h"
+#include "backups/path_helpers.h"
+#include "platform/text.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/test_platform.h"
 
@@ -50,7 +51,7 @@ TEST(PathHelpersTest, FolderAndFileNameSplitAtTheLastSeparatorOfEitherKind) {
   EXPECT_EQ(fileNameOfPath(nullptr), nullptr);
 }
 
-TEST(PathHelpersTest, HasLwoExtension) {
+TEST(PathHelpersTest, LwoExtensionIsCaseBlind) {
   struct {
     const char* name;
     int expected;
@@ -59,7 +60,7 @@ TEST(PathHelpersTest, HasLwoExtension) {
       {"lwo", 0},      {"", 0},        {"Car.lwo.bak", 0}, {"Car.lw", 0}, {"Car_lwo", 0},
       {"Car.lwoo", 0}, {nullptr, 0},
   };
-  for (const auto& c : cases) EXPECT_EQ(hasLwoExtension(c.name), c.expected) << orNull(c.name);
+  for (const auto& c : cases) EXPECT_EQ(platformEndsWithIgnoringCase(c.name, ".lwo"), c.expected) << orNull(c.name);
 }
 
 class FolderTest : public ::testing::Test {

@@ -8,12 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "backups/save_profile.h"
 #include "host/lwo_edit.h"
+#include "hostapi/host_services.h"
 #include "platform/platform.h"
 #include "plugin/command.h"
-#include "plugin/host_services.h"
+#include "plugin/host_progress.h"
 #include "save/save_flow.h"
-#include "save/save_profile.h"
 #include "settings/settings_file.h"
 #include "tests/support/output_file.h"
 #include "tests/support/plugin_fixture.h"
@@ -489,7 +490,7 @@ class SaveFlowBufferTest : public PluginTest {
     incrementalProfile().reset();
     incrementalProfile().directory.assign(directory);
     ASSERT_EQ(acquireHostServices(host().globalFunction(), host().commandInterface(), 0), 1);
-    runSaveFlow(IncrementalSave);
+    runSaveFlow(IncrementalSave, 1, &hostMonitorProgress);
     EXPECT_EQ(hostServices.messages, nullptr) << "released";
   }
 };

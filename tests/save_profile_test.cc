@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "save/save_profile.h"
+#include "backups/save_profile.h"
 
 namespace {
 

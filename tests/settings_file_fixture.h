@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "plugin/host_services.h"
+#include "hostapi/host_services.h"
 #include "tests/support/plugin_fixture.h"
 
 namespace qktest {

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/host_services.h"
-#include "save/save_profile.h"
+#include "backups/save_profile.h"
+#include "hostapi/host_services.h"
 #include "settings/settings_file.h"
 #include "tests/settings_file_fixture.h"
 #include "tests/support/plugin_fixture.h"

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "7zCrc.h"
-#include "archive/progress_monitor.h"
 #include "archive/seven_zip_writer.h"
 #include "host/stand_in_host.h"
+#include "hostapi/host_services.h"
 #include "platform/platform.h"
-#include "plugin/host_services.h"
+#include "plugin/host_progress.h"
 #include "save/backup_writer.h"
 #include "tests/archive_test_support.h"
 #include "tests/support/fault_plan.h"
@@ -79,7 +79,7 @@ class SevenZipEncodeTest : public ScratchTest {
  protected:
   // Encodes `data` into memory and stores the archive as `name`.
   SRes encode(MemoryOutStream* out, MemoryInStream* in, SevenZipEntry* entry, int32_t level) {
-    SRes res = encodeSevenZip(&out->s, &in->s, entry, level);
+    SRes res = encodeSevenZip(&out->s, &in->s, entry, level, &kNoArchiveProgress);
     writeFile(path("out.7z"), out->bytes);
     return res;
   }
@@ -180,7 +180,7 @@ TEST_F(SevenZipEncodeTest, FailuresReturnTheirStatus) {
   MemoryInStream whole(data);
   MemoryOutStream complete;
   SevenZipEntry wholeEntry = {"abc", 0, 0, 0, 0};
-  ASSERT_EQ(encodeSevenZip(&complete.s, &whole.s, &wholeEntry, 0), SZ_OK);
+  ASSERT_EQ(encodeSevenZip(&complete.s, &whole.s, &wholeEntry, 0, &kNoArchiveProgress), SZ_OK);
   uint64_t packSize = 0;
   memcpy(&packSize, complete.bytes.data() + 12, 8);
   const size_t archiveSize = complete.bytes.size();
@@ -210,7 +210,7 @@ TEST_F(SevenZipEncodeTest, FailuresReturnTheirStatus) {
     out.seekFails = c.seekFails;
     std::string name(c.nameLength, 'n');
     SevenZipEntry entry = {name.c_str(), 0, 0, 0, 0};
-    EXPECT_EQ(encodeSevenZip(&out.s, &in.s, &entry, 0), c.status) << c.what;
+    EXPECT_EQ(encodeSevenZip(&out.s, &in.s, &entry, 0, &kNoArchiveProgress), c.status) << c.what;
     if (c.status == SZ_ERROR_PARAM) {
       EXPECT_TRUE(out.bytes.empty()) << c.what;
     }
@@ -235,7 +235,7 @@ class SevenZipFileTest : public ScratchTest {
 TEST_F(SevenZipFileTest, MonitorShowsTotalThenStepsThatAddUpToIt) {
   std::string data = textBytes(3 << 20);
   writeFile(path("Box.lwo"), data);
-  ASSERT_EQ(writeArchiveFile(writeSevenZip, path("Box.lwo"), path("Box.7z"), 0), 1);
+  ASSERT_EQ(writeArchiveFile(writeSevenZipShown, path("Box.lwo"), path("Box.7z"), 0), 1);
   EXPECT_EQ(hostServices.activeMonitor, nullptr);
 
   const std::vector<qkhost::MonitorEvent>& events = host_.monitorEvents();
@@ -264,7 +264,7 @@ TEST_F(SevenZipFileTest, MonitorShowsTotalThenStepsThatAddUpToIt) {
 TEST_F(SevenZipFileTest, MonitorPassesIncreasesScaledInto32Bits) {
   struct Case {
     uint64_t total;
-    std::vector<uint64_t> positions;  // given to advanceProgressMonitor, then closed
+    std::vector<uint64_t> positions;  // given to Advance, then ended
     uint32_t init;
     std::vector<uint32_t> steps;      // as the host received them, the last from closing
   } cases[] = {
@@ -275,9 +275,10 @@ TEST_F(SevenZipFileTest, MonitorPassesIncreasesScaledInto32Bits) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.total);
     host_.clearRecords();
-    openProgressMonitor(c.total, "Compressing...");
-    for (uint64_t position : c.positions) EXPECT_EQ(advanceProgressMonitor(position), 0);
-    closeProgressMonitor();
+    const IArchiveProgress* monitor = &hostMonitorProgress;
+    monitor->Begin(monitor, c.total, "Compressing...");
+    for (uint64_t position : c.positions) EXPECT_EQ(monitor->Advance(monitor, position), 0);
+    monitor->End(monitor);
     std::vector<uint32_t> steps;
     for (const qkhost::MonitorEvent& event : host_.monitorEvents()) {
       if (event.kind == qkhost::MonitorEvent::Init) {
@@ -293,20 +294,20 @@ TEST_F(SevenZipFileTest, MonitorPassesIncreasesScaledInto32Bits) {
 TEST_F(SevenZipFileTest, AbortStopsTheEncoderAtOnce) {
   writeFile(path("Box.lwo"), textBytes(3 << 20));
   host_.setAbortAfterSteps(2);
-  EXPECT_EQ(writeArchiveFile(writeSevenZip, path("Box.lwo"), path("Box.7z"), 1), 0);
+  EXPECT_EQ(writeArchiveFile(writeSevenZipShown, path("Box.lwo"), path("Box.7z"), 1), 0);
   size_t steps = 0;
   for (const qkhost::MonitorEvent& event : host_.monitorEvents())
     steps += event.kind == qkhost::MonitorEvent::Step;
   EXPECT_EQ(steps, 2u) << "no step after the abort, none to fill the bar";
-  EXPECT_EQ(takeProgressAbort(), 1);
-  EXPECT_EQ(takeProgressAbort(), 0) << "each abort is told once";
+  EXPECT_EQ(hostMonitorProgress.TakeCancel(&hostMonitorProgress), 1);
+  EXPECT_EQ(hostMonitorProgress.TakeCancel(&hostMonitorProgress), 0) << "each abort is told once";
   EXPECT_EQ(hostServices.activeMonitor, nullptr);
 }
 
 TEST_F(SevenZipFileTest, WithoutTheMonitorServiceTheArchiveIsStillWritten) {
   hostServices.dynamicMonitor = nullptr;
   writeFile(path("Box.lwo"), textBytes(100000));
-  ASSERT_EQ(writeArchiveFile(writeSevenZip, path("Box.lwo"), path("Box.7z"), 0), 1);
+  ASSERT_EQ(writeArchiveFile(writeSevenZipShown, path("Box.lwo"), path("Box.7z"), 0), 1);
   EXPECT_TRUE(host_.monitorEvents().empty());
   expectSevenZipTests(path("Box.7z"));
 }
@@ -317,7 +318,7 @@ TEST_F(SevenZipFileTest, ListsTheSourceTimesAndNameWithoutFolders) {
   uint64_t created = creationTime(path("Box.lwo"));
   if (created == 0) created = fileTimeOf(1623720031, 1234567);  // none kept: the last write
 
-  ASSERT_EQ(writeArchiveFile(writeSevenZip, path("Box.lwo"), path("Box.7z"), 1), 1);
+  ASSERT_EQ(writeArchiveFile(writeSevenZipShown, path("Box.lwo"), path("Box.7z"), 1), 1);
   expectSevenZipTests(path("Box.7z"));
   std::map<std::string, std::string> listed = sevenZipEntry(path("Box.7z"));
   EXPECT_EQ(listed["Path"], "Box.lwo");
@@ -330,7 +331,7 @@ TEST_F(SevenZipFileTest, MissingSourceCreatesNoArchiveAndNoMonitor) {
   SaveProfile profile;
   profile.nameFormat = 7;
   BackupPlan plan = {scratch(), path("None_001.7z"), "None", {}, {}};
-  EXPECT_EQ(writeStagedBackup(path("None.lwo").c_str(), plan, profile, nullptr), nullptr);
+  EXPECT_EQ(writeStagedBackup(path("None.lwo").c_str(), plan, profile, nullptr, &kNoArchiveProgress), nullptr);
   EXPECT_TRUE(listFolder(scratch()).empty());
   EXPECT_TRUE(host_.monitorEvents().empty());
 }

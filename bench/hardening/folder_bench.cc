@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "backups/save_profile.h"
 #include "bench/bench_support.h"
 #include "bench/process_run.h"
 #include "save/backup_namer.h"
-#include "save/save_profile.h"
 
 namespace fs = std::filesystem;
 
@@ -72,7 +72,8 @@ int runNamer(const char* folder, int limit) {
   profile.maxFiles = static_cast<uint32_t>(limit);
   BackupPlan plan;
   const std::string object = std::string(folder) + "/Robot.lwo";
-  if (!planNextBackup(folder, "Robot.lwo", profile, &plan) ||
+  NamingRefusal refusal;
+  if (!planBackupFrom(folder, "Robot.lwo", profile, 1, &plan, &refusal) ||
       !revisePruning(object.c_str(), "Robot.lwo", profile, true, &plan))
     return 1;
   pruneBackups(plan);

@@ -20,12 +20,13 @@
 #include <string>
 #include <vector>
 
+#include "backups/save_profile.h"
 #include "bench/bench_support.h"
 #include "bench/lwo_generator.h"
 #include "host/stand_in_host.h"
-#include "plugin/host_services.h"
+#include "hostapi/host_services.h"
+#include "plugin/host_progress.h"
 #include "save/save_flow.h"
-#include "save/save_profile.h"
 
 namespace fs = std::filesystem;
 
@@ -63,7 +64,7 @@ double timeBackup(qkhost::StandInHost& host, const Format& format) {
   incrementalProfile().compressionLevel = 0;
   if (acquireHostServices(host.globalFunction(), host.commandInterface(), 0) != 1) exit(1);
   double start = now();
-  runSaveFlow(IncrementalSave);
+  runSaveFlow(IncrementalSave, 1, &hostMonitorProgress);
   return now() - start;
 }
 

@@ -1,6 +1,6 @@
 /* A plug-in file whose descriptor is wrong in one field, chosen at build
    time, for the stand-in host's load checks. */
-#include "plugin/host_interface.h"
+#include "hostapi/host_interface.h"
 
 static void* fakeStartup(void) { return (void*)1; }
 static void fakeShutdown(void* value) { (void)value; }

@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include "tests/support/test_platform.h"
 #include "tests/support/plugin_fixture.h"
+#include "tests/support/test_platform.h"
 
 namespace qktest {
 

@@ -12,8 +12,8 @@
 #include <iterator>
 #include <thread>
 
-#include "tests/support/test_platform.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/test_platform.h"
 
 namespace qktest {
 namespace {

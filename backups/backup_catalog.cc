@@ -1,0 +1,132 @@
+#include "backups/backup_catalog.h"
+
+#include <inttypes.h>
+#include <stdio.h>
+
+#include <algorithm>
+
+#include "backups/backup_folder.h"
+#include "backups/backup_list.h"
+#include "backups/backup_names.h"
+#include "backups/backup_owner.h"
+#include "backups/path_helpers.h"
+#include "backups/save_profile.h"
+#include "platform/platform.h"
+#include "platform/text.h"
+
+namespace {
+
+// What one kind's listing needs to know of the object.
+struct Listed {
+  const char* objectPath;
+  bool knownObject;                // whether `object` holds the object file's identity
+  PlatformFileIdentity object;
+};
+
+// Makes the catalog entry of the backup `found` in `folder` into `*entry`.
+// Returns false when it is not to be listed: a link, not a regular file,
+// the object itself, or in a shared folder or name another object's.
+bool describeBackup(const std::string& folder, const BackupEntry& found, const SaveProfile& profile,
+                    const Listed& listed, CatalogEntry* entry) {
+  entry->isBak = profile.isBak != 0;
+  entry->path = folder + PLATFORM_SEPARATOR + found.name;
+  entry->number = found.digits;
+  PlatformEntryFacts facts;
+  if (!platformEntryFacts(entry->path.c_str(), &facts) || facts.isLink || !facts.isRegular) return false;
+  if (listed.knownObject && sameFile(facts.identity, listed.object)) return false;
+  entry->identity = facts.identity;
+  entry->inspected = inspectBackup(entry->path.c_str(), &entry->info);
+  bool sharedPlace = profile.directoryMode == AbsoluteFolder || (profile.isBak && bakProfile().useGlobalName);
+  BackupOwner owner = sharedPlace ? ownerOf(entry->info.origin, listed.objectPath) : kOwnerThisObject;
+  if (entry->inspected != kBackupReadOk) entry->info = BackupObjectInfo{};
+  entry->shared = owner == kOwnerUnproven;
+  return owner != kOwnerOtherObject;
+}
+
+// Appends the backups `profile` recognises in its folder to `entries`,
+// newest (highest number) first, each inspected. Returns false when the
+// folder's path or the backups' names cannot be formed, or the folder
+// exists but cannot be listed.
+bool addKind(const char* folder, const char* file, const SaveProfile& profile, const Listed& listed,
+             std::vector<CatalogEntry>* entries) {
+  char composed[kComposedFolderSize];
+  const char* backupFolder = backupFolderOf(folder, profile, composed);
+  if (backupFolder == nullptr) return false;
+  if (!isDirectory(backupFolder)) return true;
+  BackupList list;
+  if (!findBackups(backupFolder, file, profile, &list)) return false;
+  while (std::unique_ptr<BackupEntry> found = list.takeFirst()) {
+    CatalogEntry entry{};
+    if (describeBackup(backupFolder, *found, profile, listed, &entry)) entries->push_back(std::move(entry));
+  }
+  std::reverse(entries->begin(), entries->end());
+  return true;
+}
+
+// Merges the two kinds, each newest first by number, into `out`: always
+// taking the head whose state is newer, the incremental one on equal
+// times. Each kind keeps its order even where its times do not follow its
+// numbers.
+void mergeNewestFirst(std::vector<CatalogEntry>& a, std::vector<CatalogEntry>& b,
+                      std::vector<CatalogEntry>* out) {
+  out->clear();
+  size_t i = 0, j = 0;
+  while (i < a.size() || j < b.size()) {
+    bool takeB = i == a.size() || (j < b.size() && b[j].info.lastWriteTime > a[i].info.lastWriteTime);
+    out->push_back(std::move(takeB ? b[j++] : a[i++]));
+  }
+}
+
+// Writes the local time of the FILETIME `time` as "2026-12-08 14:03" into
+// `out`; "no time" when there is none the system can show.
+void formatTime(uint64_t time, char (&out)[32]) {
+  uint32_t dos = 0;
+  if (time == 0 || !platformFileTimeToLocalDos(time, &dos)) {
+    snprintf(out, sizeof out, "no time");
+    return;
+  }
+  uint32_t date = dos >> 16, clock = dos & 0xFFFFu;
+  snprintf(out, sizeof out, "%04u-%02u-%02u %02u:%02u", ((date >> 9) & 0x7Fu) + 1980u, (date >> 5) & 0xFu,
+           date & 0x1Fu, (clock >> 11) & 0x1Fu, (clock >> 5) & 0x3Fu);
+}
+
+// Writes `size` bytes as "512 bytes", "3.4 KB", "1.2 MB" or "2.0 GB" into `out`.
+void formatSize(uint64_t size, char (&out)[32]) {
+  if (size < 1024) {
+    snprintf(out, sizeof out, "%" PRIu64 " bytes", size);
+    return;
+  }
+  const char* units[] = {"KB", "MB", "GB", "TB"};
+  double value = static_cast<double>(size) / 1024.0;
+  size_t unit = 0;
+  for (; value >= 1024.0 && unit + 1 < sizeof units / sizeof units[0]; ++unit) value /= 1024.0;
+  snprintf(out, sizeof out, "%.1f %s", value, units[unit]);
+}
+
+}  // namespace
+
+void catalogBackups(const char* objectPath, Catalog* catalog) {
+  *catalog = Catalog{};
+  const char* folderPart = folderOfPath(objectPath);
+  const char* filePart = fileNameOfPath(objectPath);
+  if (folderPart == nullptr || filePart == nullptr) return;
+  std::string folder = folderPart, file = filePart;  // the helpers' buffers are reused below
+  Listed listed{objectPath, false, {}};
+  listed.knownObject = platformFileIdentity(objectPath, &listed.object) == 1;
+  std::vector<CatalogEntry> incremental, bak;
+  catalog->incrementalListed = addKind(folder.c_str(), file.c_str(), incrementalProfile(), listed, &incremental);
+  catalog->bakListed = addKind(folder.c_str(), file.c_str(), bakProfile(), listed, &bak);
+  mergeNewestFirst(incremental, bak, &catalog->entries);
+}
+
+std::string labelOf(const CatalogEntry& entry) {
+  char when[32], size[32];
+  std::string label = (entry.isBak ? "BAK " : "Incremental ") + entry.number;
+  if (entry.shared) label += " (shared name)";
+  const std::string dot = std::string(" ") + platformMiddleDot() + " ";
+  if (entry.inspected == kBackupReadDamaged) return label + dot + "damaged";
+  if (entry.inspected != kBackupReadOk) return label + dot + "unreadable";
+  formatTime(entry.info.lastWriteTime, when);
+  formatSize(entry.info.size, size);
+  return label + dot + when + dot + size;
+}
