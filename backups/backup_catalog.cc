@@ -54,7 +54,7 @@ bool addKind(const char* folder, const char* file, const SaveProfile& profile, c
   if (backupFolder == nullptr) return false;
   if (!isDirectory(backupFolder)) return true;
   BackupList list;
-  if (!findBackups(backupFolder, file, profile, &list)) return false;
+  if (!findBackups(backupFolder, file, profile, &list, nullptr)) return false;
   while (std::unique_ptr<BackupEntry> found = list.takeFirst()) {
     CatalogEntry entry{};
     if (describeBackup(backupFolder, *found, profile, listed, &entry)) entries->push_back(std::move(entry));
@@ -78,16 +78,16 @@ void mergeNewestFirst(std::vector<CatalogEntry>& a, std::vector<CatalogEntry>& b
 }
 
 // Writes the local time of the FILETIME `time` as "2026-12-08 14:03" into
-// `out`; "no time" when there is none the system can show.
+// `out`, on the local day that date had (as pruning by age counts days);
+// "no time" when there is none the system can show.
 void formatTime(uint64_t time, char (&out)[32]) {
-  uint32_t dos = 0;
-  if (time == 0 || !platformFileTimeToLocalDos(time, &dos)) {
+  PlatformLocalTime local;
+  if (time == 0 || !platformLocalTimeOf(time, &local)) {
     snprintf(out, sizeof out, "no time");
     return;
   }
-  uint32_t date = dos >> 16, clock = dos & 0xFFFFu;
-  snprintf(out, sizeof out, "%04u-%02u-%02u %02u:%02u", ((date >> 9) & 0x7Fu) + 1980u, (date >> 5) & 0xFu,
-           date & 0x1Fu, (clock >> 11) & 0x1Fu, (clock >> 5) & 0x3Fu);
+  snprintf(out, sizeof out, "%04d-%02d-%02d %02d:%02d", static_cast<int>(local.year), static_cast<int>(local.month),
+           static_cast<int>(local.day), static_cast<int>(local.hour), static_cast<int>(local.minute));
 }
 
 // Writes `size` bytes as "512 bytes", "3.4 KB", "1.2 MB" or "2.0 GB" into `out`.

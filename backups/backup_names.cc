@@ -136,6 +136,19 @@ size_t characterCount(const char* name) {
   return count;
 }
 
+// The extensions a pinned mark goes before; any other name takes it at its end.
+const char* const kPinnableExtensions[] = {".lwo", ".zip", ".7z"};
+
+// recognise, for a listed name that may be pinned: sets `*pinned` when
+// `found` is the pinned name of a backup of the series.
+bool recogniseListed(const char* found, const BackupSeries& s, int64_t* number, std::string* digits, bool* pinned) {
+  char unpinned[BACKUP_PATH_SIZE];
+  *pinned = false;
+  if (recognise(found, s, number, digits)) return true;
+  *pinned = unpinnedNameOf(unpinned, found) && recognise(unpinned, s, number, digits);
+  return *pinned;
+}
+
 }  // namespace
 
 NamingCause formSeries(const char* objectFileName, const SaveProfile& profile, BackupSeries* series) {
@@ -166,6 +179,30 @@ bool formBackupName(char (&out)[BACKUP_PATH_SIZE], const BackupSeries& s, int32_
          characterCount(out) <= kFileNameMax;
 }
 
+bool formPinnedName(char (&out)[BACKUP_PATH_SIZE], const char* name) {
+  size_t length = strlen(name);
+  size_t extension = 0;  // bytes of the extension the mark goes before
+  for (const char* candidate : kPinnableExtensions)
+    if (platformEndsWithIgnoringCase(name, candidate)) extension = strlen(candidate);
+  int stem = static_cast<int>(length - extension);
+  return fits(snprintf(out, sizeof out, "%.*s%s%s", stem, name, PINNED_MARK, name + stem), sizeof out) &&
+         characterCount(out) <= kFileNameMax;
+}
+
+bool unpinnedNameOf(char (&out)[BACKUP_PATH_SIZE], const char* pinned) {
+  const size_t length = strlen(pinned), mark = strlen(PINNED_MARK);
+  size_t extension = 0;
+  for (const char* candidate : kPinnableExtensions)
+    if (platformEndsWithIgnoringCase(pinned, candidate)) extension = strlen(candidate);
+  if (length < mark + extension + 1 || length >= sizeof out ||
+      memcmp(pinned + length - extension - mark, PINNED_MARK, mark) != 0)
+    return false;
+  size_t stem = length - extension - mark;
+  memcpy(out, pinned, stem);
+  memcpy(out + stem, pinned + length - extension, extension + 1);
+  return true;
+}
+
 NamingCause listSeries(const char* folder, const BackupSeries& s, SeriesListing* listing) {
   char path[BACKUP_PATH_SIZE];
   if (!fits(snprintf(path, sizeof path, "%s%c%.*s*", folder, PLATFORM_SEPARATOR, STAGING_PREFIX_MAX, s.stem),
@@ -183,12 +220,18 @@ NamingCause listSeries(const char* folder, const BackupSeries& s, SeriesListing*
       if (listing->leftovers != nullptr) listing->leftovers->push_back(entry.name);
       continue;
     }
-    if (!recognise(entry.name, s, &number, &digits)) continue;
-    if (number > listing->highest) {
+    bool pinned = false;
+    if (!recogniseListed(entry.name, s, &number, &digits, &pinned)) continue;
+    if (number > listing->highest) {  // a pinned backup's number is never taken again
       listing->highest = number;
       listing->highestName = entry.name;
     }
-    if (listing->keep == nullptr) continue;
+    BackupList* list = pinned ? listing->pinned : listing->keep;
+    if (list == nullptr) continue;
+    if (pinned) {
+      list->insertSorted(std::make_unique<BackupEntry>(listedNumber(number), entry.name, digits), compareEntries);
+      continue;
+    }
     if (!joinBackupPath(path, folder, entry.name)) return kNamingNameTooLong;  // could not be pruned
     if (listing->spared != nullptr && isSpared(path, *listing->spared)) continue;
     listing->keep->insertSorted(std::make_unique<BackupEntry>(listedNumber(number), entry.name, digits),
@@ -198,9 +241,10 @@ NamingCause listSeries(const char* folder, const BackupSeries& s, SeriesListing*
   return listing->spared == nullptr || listing->error == kPlatformOk ? kNamingOk : kNamingRefused;
 }
 
-bool findBackups(const char* folder, const char* objectFileName, const SaveProfile& profile, BackupList* list) {
+bool findBackups(const char* folder, const char* objectFileName, const SaveProfile& profile, BackupList* list,
+                 BackupList* pinned) {
   BackupSeries series;
   if (folder == nullptr || formSeries(objectFileName, profile, &series) != kNamingOk) return false;
-  SeriesListing listing = {list, nullptr, nullptr};
+  SeriesListing listing = {list, nullptr, nullptr, pinned};
   return listSeries(folder, series, &listing) == kNamingOk;
 }

@@ -79,10 +79,11 @@ struct SparedFiles {
 
 // What one listing of a folder finds.
 struct SeriesListing {
-  BackupList* keep;                     // the recognised backups not spared, by number; null: not wanted
+  BackupList* keep;                     // the recognised backups not spared nor pinned, by number; null: not wanted
   const SparedFiles* spared;            // null: none
   std::vector<std::string>* leftovers;  // the object's staging files; null: not wanted
-  int64_t highest = 0;                  // the highest number recognised, 0 when none
+  BackupList* pinned = nullptr;         // the series' pinned backups, by number; null: not wanted
+  int64_t highest = 0;                  // the highest number recognised, pinned ones included; 0 when none
   std::string highestName{};            // the backup that carries it, the first listed of equals
   size_t entries = 0;                   // every entry the search delivered
   PlatformError error = kPlatformOk;    // why the folder could not be listed
@@ -100,9 +101,30 @@ NamingCause listSeries(const char* folder, const BackupSeries& series, SeriesLis
 
 // Adds to `list`, in ascending order of their numbers, every backup of
 // `objectFileName` in `folder` that a save with `profile` would recognise
-// (never a staging file). Returns false when formSeries refuses, the
-// folder cannot be listed or a backup's path would not fit
-// BACKUP_PATH_SIZE.
-bool findBackups(const char* folder, const char* objectFileName, const SaveProfile& profile, BackupList* list);
+// (never a staging file), and to `pinned` (unless it is null) the pinned
+// ones. Returns false when formSeries refuses, the folder cannot be listed
+// or a backup's path would not fit BACKUP_PATH_SIZE.
+bool findBackups(const char* folder, const char* objectFileName, const SaveProfile& profile, BackupList* list,
+                 BackupList* pinned);
+
+// Pinned backups. Pinning renames a backup out of its series: the mark
+// " (pinned)" goes before the name's extension when it ends in ".lwo",
+// ".zip" or ".7z" (in any case), else at its end, so "Robot_031.lwo"
+// becomes "Robot_031 (pinned).lwo" and "Robot.lwo.3" "Robot.lwo.3 (pinned)".
+// No name format recognises such a name as a backup (each wants a digit
+// right before its extension, or at the end), so no rotation of this
+// release or an older one deletes it; a listing still counts its number,
+// which a new backup never takes again. Taking the mark out gives back the
+// name the backup had.
+#define PINNED_MARK " (pinned)"
+
+// Writes the pinned name of the backup name `name` into `out`. Returns
+// false when it does not fit or would have more than 255 characters.
+bool formPinnedName(char (&out)[BACKUP_PATH_SIZE], const char* name);
+
+// Writes into `out` the name that the pinned name `pinned` had before it
+// was pinned. Returns false when `pinned` carries no mark where
+// formPinnedName puts it.
+bool unpinnedNameOf(char (&out)[BACKUP_PATH_SIZE], const char* pinned);
 
 #endif  // QK_BACKUPS_BACKUP_NAMES_H_

@@ -30,6 +30,10 @@ void SaveProfile::reset() {
   maxFiles = 0;
   directoryMode = RelativeFolder;  // set directly: the default is known to be relative
   skipUnchanged = 0;
+  keepHours = 0;
+  keepDays = 0;
+  keepWeeks = 0;
+  maxTotalMB = 0;
 }
 
 BakSaveProfile::BakSaveProfile() {
@@ -60,10 +64,16 @@ int32_t digitsInRange(int32_t digits) {
 
 uint32_t limitInRange(int32_t limit) { return limit < 1 ? 1 : static_cast<uint32_t>(limit); }
 
+int32_t historyValueInRange(int32_t value) {
+  return value < 0 ? 0 : value > kMaxHistoryValue ? kMaxHistoryValue : value;
+}
+
 void keepValuesInRange(SaveProfile& profile) {
   profile.digits = digitsInRange(profile.digits);
   if (profile.isBak || profile.maxFiles != 0)
     profile.maxFiles = limitInRange(static_cast<int32_t>(profile.maxFiles));
+  for (int32_t* value : {&profile.keepHours, &profile.keepDays, &profile.keepWeeks, &profile.maxTotalMB})
+    *value = historyValueInRange(*value);
 }
 
 int isUncPath(const char* text, size_t length) {

@@ -50,7 +50,7 @@ class SaveProfile {
   // Frees the owned strings and leaves them holding none.
   virtual void release();
   // Applies the reset defaults (format 0, 3 digits, ".incr_save", no limit,
-  // relative mode, unchanged saves kept). Leaves compressionLevel and isBak
+  // relative mode, unchanged saves kept, no keep rule, no size cap). Leaves compressionLevel and isBak
   // alone.
   virtual void reset();
 
@@ -64,6 +64,15 @@ class SaveProfile {
   int32_t skipUnchanged = 0;     // nonzero: a save that leaves the object's bytes as they
                                  // were removes its new backup, and keeps up to the limit
                                  // of the earlier ones
+  // The history an artist shapes, each 0 (off, the default) to
+  // kMaxHistoryValue. With all four 0, pruning keeps the newest maxFiles.
+  int32_t keepHours = 0;   // keep every backup younger than this many hours
+  int32_t keepDays = 0;    // keep the newest backup of each local day, for this many days
+  int32_t keepWeeks = 0;   // keep the newest backup of each ISO week, for this many weeks
+  int32_t maxTotalMB = 0;  // cap on the MB (1,048,576 bytes) of all backups but the newest
+
+  // Returns true iff a keep rule (hours, days or weeks) is on.
+  bool keepsByAge() const { return keepHours != 0 || keepDays != 0 || keepWeeks != 0; }
 };
 
 class BakSaveProfile : public SaveProfile {
@@ -92,8 +101,15 @@ int32_t digitsInRange(int32_t digits);
 // 32-bit number, brought to 1 or more.
 uint32_t limitInRange(int32_t limit);
 
-// Brings `profile`'s digits within 1..8 and its limit to 1 or more; the
-// incremental profile's limit of 0 (no limit) stays.
+// The largest value of a keep rule or of the size cap.
+constexpr int32_t kMaxHistoryValue = 100000;
+
+// Returns `value` brought within 0..kMaxHistoryValue.
+int32_t historyValueInRange(int32_t value);
+
+// Brings `profile`'s digits within 1..8, its limit to 1 or more (the
+// incremental profile's limit of 0, no limit, stays) and its keep rules
+// and size cap within 0..kMaxHistoryValue.
 void keepValuesInRange(SaveProfile& profile);
 
 // Returns 1 when `length` >= 3, the first two characters are each '/' or

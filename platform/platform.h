@@ -262,6 +262,21 @@ int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime);
 // that names no moment (month 0, hour 24, ...).
 int platformLocalDosToFileTime(uint32_t dosDateTime, uint64_t* fileTime);
 
+// A moment as the local calendar and clock show it.
+struct PlatformLocalTime {
+  int32_t year;    // 1601 and later
+  int32_t month;   // 1..12
+  int32_t day;     // 1..31
+  int32_t hour;    // 0..23
+  int32_t minute;  // 0..59
+};
+
+// Converts the FILETIME `fileTime` (UTC) to the local time it was on that
+// date: by the time zone's rules for that date, daylight saving included,
+// not by the offset in force today. Returns 1 on success, 0 for a time the
+// system cannot show.
+int platformLocalTimeOf(uint64_t fileTime, PlatformLocalTime* local);
+
 // The number of processors the system reports; 0 when it cannot tell.
 uint32_t platformProcessorCount();
 

@@ -38,6 +38,7 @@ enum PlatformOperation : int {
   kPlatformOpClose,        // the file is still closed and freed
   kPlatformOpCurrentTime,  // answers 0
   kPlatformOpTimeToDos,
+  kPlatformOpLocalTime,
   kPlatformOpProcessorCount,  // answers 0, "cannot tell"
   kPlatformOpEntryFacts,
   kPlatformOpCount,

@@ -486,6 +486,15 @@ int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime) {
   return 1;
 }
 
+int platformLocalTimeOf(uint64_t fileTime, PlatformLocalTime* local) {
+  if (platformFaulted(kPlatformOpLocalTime) || fileTime < kFileTimeUnixEpoch) return 0;
+  time_t seconds = static_cast<time_t>((fileTime - kFileTimeUnixEpoch) / kFileTimePerSecond);
+  struct tm shown;
+  if (localtime_r(&seconds, &shown) == nullptr) return 0;
+  *local = {shown.tm_year + 1900, shown.tm_mon + 1, shown.tm_mday, shown.tm_hour, shown.tm_min};
+  return 1;
+}
+
 int platformLocalDosToFileTime(uint32_t dosDateTime, uint64_t* fileTime) {
   struct tm local = {};
   local.tm_year = static_cast<int>(dosDateTime >> 25) + 80;

@@ -514,6 +514,21 @@ int platformFileTimeToLocalDos(uint64_t fileTime, uint32_t* dosDateTime) {
   return 1;
 }
 
+// The dynamic time zone information carries each year's rules, so a date
+// converts by the rules of its own year.
+int platformLocalTimeOf(uint64_t fileTime, PlatformLocalTime* local) {
+  if (platformFaulted(kPlatformOpLocalTime)) return 0;
+  FILETIME utc = toFileTime(fileTime);
+  SYSTEMTIME universal;
+  SYSTEMTIME shown;
+  DYNAMIC_TIME_ZONE_INFORMATION zone;
+  if (!FileTimeToSystemTime(&utc, &universal) || GetDynamicTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID ||
+      !SystemTimeToTzSpecificLocalTimeEx(&zone, &universal, &shown))
+    return 0;
+  *local = {shown.wYear, shown.wMonth, shown.wDay, shown.wHour, shown.wMinute};
+  return 1;
+}
+
 // Applies the bias in force now, as FileTimeToLocalFileTime does for
 // platformFileTimeToLocalDos, so that the two give back what they took.
 int platformLocalDosToFileTime(uint32_t dosDateTime, uint64_t* fileTime) {

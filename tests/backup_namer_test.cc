@@ -157,10 +157,42 @@ TEST_F(BackupNamerTest, FoundBackupsKeepTheirDigitsAsWritten) {
   std::string folder = makeFolder({"Robot_0031.lwo", "Robot_99999999999.lwo", "Robot_2147483648.lwo"});
   BackupList list;
   SaveProfile profile;
-  ASSERT_TRUE(findBackups(folder.c_str(), "Robot.lwo", profile, &list));
+  ASSERT_TRUE(findBackups(folder.c_str(), "Robot.lwo", profile, &list, nullptr));
   std::vector<std::string> digits;
   for (const BackupEntry* e = list.first(); e != nullptr; e = e->next) digits.push_back(e->digits);
   EXPECT_EQ(digits, (std::vector<std::string>{"0031", "2147483648", "99999999999"}));
+}
+
+// A pinned backup is no backup to any format or kind: a save keeping one
+// backup deletes it under none, its own series numbers on above it, and
+// taking the mark out gives back the name it had.
+TEST_F(BackupNamerTest, PinnedNamesAreRecognisedByNoFormat) {
+  std::vector<ProfileSetup> setups;
+  for (int32_t format = 0; format <= 9; ++format) {
+    setups.push_back({format, 3, 1, false});
+    setups.push_back({format, 1, 1, true});
+    setups.push_back({format, 1, 1, true, true});
+  }
+  for (const ProfileSetup& pinnedBy : setups) {
+    const std::string label = "pinned from format " + std::to_string(pinnedBy.format) + (pinnedBy.bak ? " BAK" : "") +
+                              (pinnedBy.useGlobal ? " global" : "");
+    ASSERT_NE(name(makeFolder({}), "Robot.lwo", pinnedBy), nullptr) << label;
+    const std::string backup = std::filesystem::path(plan_.path).filename().string();
+    char pinned[BACKUP_PATH_SIZE], unpinned[BACKUP_PATH_SIZE];
+    ASSERT_TRUE(formPinnedName(pinned, backup.c_str())) << label;
+    ASSERT_TRUE(unpinnedNameOf(unpinned, pinned)) << label << ": " << pinned;
+    EXPECT_EQ(std::string(unpinned), backup) << label;
+    EXPECT_FALSE(unpinnedNameOf(unpinned, backup.c_str())) << label;
+    for (const ProfileSetup& saver : setups) {
+      std::string folder = makeFolder({pinned});
+      ASSERT_NE(name(folder, "Robot.lwo", saver), nullptr) << label << ", saved by format " << saver.format;
+      EXPECT_TRUE(plan_.prune.empty()) << label << ": " << pinned << ", saved by format " << saver.format;
+      bool sameSeries = saver.format == pinnedBy.format && saver.bak == pinnedBy.bak && saver.useGlobal == pinnedBy.useGlobal;
+      if (sameSeries) {
+        EXPECT_EQ(plan_.number, 2) << label << ": the pinned number is not taken again";
+      }
+    }
+  }
 }
 
 TEST_F(BackupNamerTest, MissingFolderFails) {

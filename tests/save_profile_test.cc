@@ -1,6 +1,7 @@
 // Unit tests of the save profiles, their defaults and directory modes.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <ostream>
 #include <string>
 
@@ -72,12 +73,13 @@ struct Fields {
   uint32_t maxFiles;
   int32_t directoryMode, isBak, skipUnchanged, useGlobalName;
   std::string globalName;  // "(none)" as directory; "" for an incremental profile
+  std::array<int32_t, 4> history;  // keep hours, days, weeks, size cap
 
   bool operator==(const Fields& o) const {
     return nameFormat == o.nameFormat && digits == o.digits && compressionLevel == o.compressionLevel &&
            directory == o.directory && maxFiles == o.maxFiles && directoryMode == o.directoryMode &&
            isBak == o.isBak && skipUnchanged == o.skipUnchanged && useGlobalName == o.useGlobalName &&
-           globalName == o.globalName;
+           globalName == o.globalName && history == o.history;
   }
 };
 
@@ -85,14 +87,15 @@ std::ostream& operator<<(std::ostream& out, const Fields& f) {
   return out << "{format " << f.nameFormat << ", digits " << f.digits << ", level " << f.compressionLevel
              << ", directory " << f.directory << ", max " << f.maxFiles << ", mode " << f.directoryMode
              << ", isBak " << f.isBak << ", skip " << f.skipUnchanged << ", global " << f.useGlobalName
-             << " " << f.globalName << "}";
+             << " " << f.globalName << ", history " << f.history[0] << " " << f.history[1] << " "
+             << f.history[2] << " " << f.history[3] << "}";
 }
 
 std::string textOf(const OwnedString& s) { return s.get() != nullptr ? s.get() : "(none)"; }
 
 Fields fieldsOf(const SaveProfile& p) {
   Fields f{p.nameFormat, p.digits, p.compressionLevel, textOf(p.directory), p.maxFiles,
-           p.directoryMode, p.isBak, p.skipUnchanged, 0, ""};
+           p.directoryMode, p.isBak, p.skipUnchanged, 0, "", {p.keepHours, p.keepDays, p.keepWeeks, p.maxTotalMB}};
   if (const BakSaveProfile* bak = dynamic_cast<const BakSaveProfile*>(&p)) {
     f.useGlobalName = bak->useGlobalName;
     f.globalName = textOf(bak->globalName);
@@ -110,6 +113,10 @@ void setEveryField(SaveProfile& p) {
   p.directoryMode = AbsoluteFolder;
   p.isBak = 5;
   p.skipUnchanged = 1;
+  p.keepHours = 24;
+  p.keepDays = 30;
+  p.keepWeeks = 52;
+  p.maxTotalMB = 5000;
   if (BakSaveProfile* bak = dynamic_cast<BakSaveProfile*>(&p)) {
     bak->useGlobalName = 1;
     bak->globalName.assign("shared");
@@ -123,11 +130,11 @@ TEST(SaveProfileTest, DefaultsAndResetTable) {
     bool reset;  // every field set, then reset through the base class
     Fields expected;
   } cases[] = {
-      {"incremental constructed", false, false, {0, 1, 0, "(none)", 0, ObjectFolder, 0, 0, 0, ""}},
-      {"BAK constructed", true, false, {0, 1, 0, "(none)", 1, ObjectFolder, 1, 0, 0, "qkincr-lwo-bak"}},
+      {"incremental constructed", false, false, {0, 1, 0, "(none)", 0, ObjectFolder, 0, 0, 0, "", {}}},
+      {"BAK constructed", true, false, {0, 1, 0, "(none)", 1, ObjectFolder, 1, 0, 0, "qkincr-lwo-bak", {}}},
       // A reset leaves the compression level, isBak and the global name alone.
-      {"incremental reset", false, true, {0, 3, 1, ".incr_save", 0, RelativeFolder, 5, 0, 0, ""}},
-      {"BAK reset", true, true, {3, 1, 1, ".bak_save", 1, RelativeFolder, 5, 0, 1, "shared"}},
+      {"incremental reset", false, true, {0, 3, 1, ".incr_save", 0, RelativeFolder, 5, 0, 0, "", {}}},
+      {"BAK reset", true, true, {3, 1, 1, ".bak_save", 1, RelativeFolder, 5, 0, 1, "shared", {}}},
   };
   for (const Case& c : cases) {
     SaveProfile incremental;

@@ -7,12 +7,13 @@ namespace {
 
 FaultPlan* installed = nullptr;
 
-const char* const kNames[kPlatformOpCount] = {
+const char* const kNames[] = {
     "FindFirst",     "FindNext",    "Delete",        "MakeDirectory",   "PathStatus", "FileIdentity",
     "SyncFolder",    "OpenRead",    "Copy",          "CreateUnnamed",   "CreateNamed", "Publish",
     "RemoveAbandoned", "Read",      "Write",         "Seek",            "FileLength", "FileTimes",
-    "SyncFile",      "Close",       "CurrentTime",   "TimeToDos",       "ProcessorCount", "EntryFacts",
+    "SyncFile",      "Close",       "CurrentTime",   "TimeToDos",       "LocalTime",  "ProcessorCount", "EntryFacts",
 };
+static_assert(sizeof kNames / sizeof kNames[0] == kPlatformOpCount, "a name for every operation");
 
 }  // namespace
 
