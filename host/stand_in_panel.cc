@@ -286,6 +286,8 @@ void StandInPanel::renderMembers(std::ostream& out, const std::vector<uint32_t>&
     if (!shown.insert(id).second) continue;  // each control once, and no group inside itself
     auto group = groups_.find(id);
     if (group != groups_.end()) {
+      auto name = labels_.find(id);
+      if (name != labels_.end()) out << "  -- " << name->second << " --\n";
       renderMembers(out, group->second, shown);
     } else if (const PanelControl* c = control(id)) {
       renderControl(out, *c);
@@ -300,7 +302,12 @@ void StandInPanel::render(std::ostream& out) const {
     for (uint32_t tab : tabIds) {
       auto name = labels_.find(tab);
       out << "[" << (name != labels_.end() ? name->second : hexId(tab)) << "]\n";
-      renderMembers(out, {tab}, shown);
+      auto group = groups_.find(tab);
+      if (group == groups_.end()) {
+        renderMembers(out, {tab}, shown);
+      } else if (shown.insert(tab).second) {  // the tab's label is its heading, not a line
+        renderMembers(out, group->second, shown);
+      }
     }
   }
   std::vector<uint32_t> rest;

@@ -113,8 +113,9 @@ class StandInPanel {
   // until "ok" (returns 1), "cancel" or the end of input (returns 0).
   int32_t runInteractive(std::istream& in, std::ostream& out);
   // Writes the panel as the text form shows it: its label, each tab with
-  // its label and controls, every control's value, choices, limits and
-  // whether it is disabled.
+  // its label and controls, the label of each labelled group within a tab
+  // as a line "-- label --" before its controls, every control's value,
+  // choices, limits and whether it is disabled.
   void render(std::ostream& out) const;
 
   // Returns true iff every enable rule for `id` has a non-zero controlling value.

@@ -11,16 +11,26 @@
 
 namespace {
 
+constexpr size_t kHistoryValueCount = 4;
+
+// The profile fields of a tab's history values, in the order of ProfileIds::history.
+constexpr int32_t SaveProfile::*kHistoryFields[kHistoryValueCount] = {
+    &SaveProfile::keepHours, &SaveProfile::keepDays, &SaveProfile::keepWeeks,
+    &SaveProfile::maxTotalMB};
+
 // The values of one tab that both profiles have.
 struct ProfileIds {
   uint32_t format, digits, compression, directory, compressed;
+  uint32_t history[kHistoryValueCount];  // keep hours, days, weeks; max total MB
 };
 
-constexpr ProfileIds kIncrementalIds = {kIncrementalFormat, kIncrementalDigits,
-                                        kIncrementalCompression, kIncrementalDirectory,
-                                        kIncrementalCompressed};
-constexpr ProfileIds kBakIds = {kBakFormat, kBakDigits, kBakCompression, kBakDirectory,
-                                kBakCompressed};
+constexpr ProfileIds kIncrementalIds = {
+    kIncrementalFormat, kIncrementalDigits, kIncrementalCompression, kIncrementalDirectory,
+    kIncrementalCompressed,
+    {kIncrementalKeepHours, kIncrementalKeepDays, kIncrementalKeepWeeks, kIncrementalMaxTotalMB}};
+constexpr ProfileIds kBakIds = {
+    kBakFormat, kBakDigits, kBakCompression, kBakDirectory, kBakCompressed,
+    {kBakKeepHours, kBakKeepDays, kBakKeepWeeks, kBakMaxTotalMB}};
 
 // The texts accepted when OK was pressed, in the validation buffers.
 struct AcceptedTexts {
@@ -53,6 +63,8 @@ void showCommonValues(HostPanel panel, const ProfileIds& ids, const SaveProfile&
   setInteger(panel, ids.digits, profile.digits);
   setInteger(panel, ids.compression, profile.compressionLevel != 0);
   setText(panel, ids.directory, profile.directory.get());
+  for (size_t i = 0; i < kHistoryValueCount; ++i)
+    setInteger(panel, ids.history[i], profile.*kHistoryFields[i]);
 }
 
 // Sets every value of the panel from the two profiles.
@@ -109,6 +121,8 @@ void storeCommonValues(HostPanel panel, const ProfileIds& ids, const char* direc
   profile.compressionLevel = integerValue(panel, ids.compression);
   profile.directory.assign(directory);
   profile.directoryMode = classifyDirectory(directory);
+  for (size_t i = 0; i < kHistoryValueCount; ++i)
+    profile.*kHistoryFields[i] = historyValueInRange(integerValue(panel, ids.history[i]));
 }
 
 // Stores the accepted input into both profiles.

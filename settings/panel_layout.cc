@@ -1,5 +1,6 @@
 #include "settings/panel_layout.h"
 
+#include "backups/save_profile.h"
 #include "settings/options_panel.h"
 
 namespace {
@@ -24,6 +25,10 @@ uintptr_t word(HostPanelChangeFunc function) { return reinterpret_cast<uintptr_t
 constexpr uintptr_t kClamped = 1;
 constexpr uintptr_t kOpen = 0;
 
+// The label of each tab's history group: what a keep rule does to the count.
+const char kHistoryLabel[] =
+    "History by age and size: with a keep rule on, Max Number of Files keeps at least the newest N";
+
 }  // namespace
 
 const HostPanelControl kPanelControls[] = {
@@ -34,12 +39,20 @@ const HostPanelControl kPanelControls[] = {
     {kIncrementalLimit, "Limit Incremental Files", "iBoolean"},
     {kIncrementalMaxFiles, "Max Number of Files", "integer"},
     {kIncrementalSkipUnchanged, "Skip Unchanged Saves", "iBoolean"},
+    {kIncrementalKeepHours, "Keep Every Backup For (Hours)", "integer"},
+    {kIncrementalKeepDays, "Keep One Per Day For (Days)", "integer"},
+    {kIncrementalKeepWeeks, "Keep One Per Week For (Weeks)", "integer"},
+    {kIncrementalMaxTotalMB, "Max Total Size (MB)", "integer"},
     {kBakFormat, "Filename Format", "iPopChoice"},
     {kBakDigits, "Number of Digits", "integer"},
     {kBakCompression, "Compression Level", "iChoice"},
     {kBakDirectory, "BAK Directory", "string"},
     {kBakMaxFiles, "Max Number of Files", "integer"},
     {kBakSkipUnchanged, "Skip Unchanged Saves", "iBoolean"},
+    {kBakKeepHours, "Keep Every Backup For (Hours)", "integer"},
+    {kBakKeepDays, "Keep One Per Day For (Days)", "integer"},
+    {kBakKeepWeeks, "Keep One Per Week For (Weeks)", "integer"},
+    {kBakMaxTotalMB, "Max Total Size (MB)", "integer"},
     {kUseGlobalName, "Use Global File Name", "iBoolean"},
     {kGlobalName, "Global File Name", "string"},
     {0, nullptr, nullptr},
@@ -53,6 +66,10 @@ const HostPanelData kPanelData[] = {
     {kIncrementalLimit, "Limit Incremental Files", "integer"},
     {kIncrementalMaxFiles, "Max Number of Files", "integer"},
     {kIncrementalSkipUnchanged, "Skip Unchanged Saves", "integer"},
+    {kIncrementalKeepHours, "Keep Every Backup For (Hours)", "integer"},
+    {kIncrementalKeepDays, "Keep One Per Day For (Days)", "integer"},
+    {kIncrementalKeepWeeks, "Keep One Per Week For (Weeks)", "integer"},
+    {kIncrementalMaxTotalMB, "Max Total Size (MB)", "integer"},
     {kIncrementalCompressed, "--hidden--", "integer"},
     {kBakFormat, "Filename Format", "integer"},
     {kBakDigits, "Number of Digits", "integer"},
@@ -60,6 +77,10 @@ const HostPanelData kPanelData[] = {
     {kBakDirectory, "BAK Directory", "string"},
     {kBakMaxFiles, "Max Number of Files", "integer"},
     {kBakSkipUnchanged, "Skip Unchanged Saves", "integer"},
+    {kBakKeepHours, "Keep Every Backup For (Hours)", "integer"},
+    {kBakKeepDays, "Keep One Per Day For (Days)", "integer"},
+    {kBakKeepWeeks, "Keep One Per Week For (Weeks)", "integer"},
+    {kBakMaxTotalMB, "Max Total Size (MB)", "integer"},
     {kUseGlobalName, "Use Global File Name", "integer"},
     {kGlobalName, "Global File Name", "string"},
     {kBakCompressed, "--hidden--", "integer"},
@@ -85,6 +106,22 @@ const uintptr_t kPanelHints[] = {
     HOST_HINT_HARD_LIMITS, kIncrementalMaxFiles, kClamped, kOpen,
     HOST_HINT_MIN, kBakMaxFiles, 1,
     HOST_HINT_HARD_LIMITS, kBakMaxFiles, kClamped, kOpen,
+    HOST_HINT_MIN, kIncrementalKeepHours, 0, HOST_HINT_MAX, kIncrementalKeepHours, kMaxHistoryValue,
+        HOST_HINT_HARD_LIMITS, kIncrementalKeepHours, kClamped, kClamped,
+    HOST_HINT_MIN, kIncrementalKeepDays, 0, HOST_HINT_MAX, kIncrementalKeepDays, kMaxHistoryValue,
+        HOST_HINT_HARD_LIMITS, kIncrementalKeepDays, kClamped, kClamped,
+    HOST_HINT_MIN, kIncrementalKeepWeeks, 0, HOST_HINT_MAX, kIncrementalKeepWeeks, kMaxHistoryValue,
+        HOST_HINT_HARD_LIMITS, kIncrementalKeepWeeks, kClamped, kClamped,
+    HOST_HINT_MIN, kIncrementalMaxTotalMB, 0, HOST_HINT_MAX, kIncrementalMaxTotalMB, kMaxHistoryValue,
+        HOST_HINT_HARD_LIMITS, kIncrementalMaxTotalMB, kClamped, kClamped,
+    HOST_HINT_MIN, kBakKeepHours, 0, HOST_HINT_MAX, kBakKeepHours, kMaxHistoryValue,
+        HOST_HINT_HARD_LIMITS, kBakKeepHours, kClamped, kClamped,
+    HOST_HINT_MIN, kBakKeepDays, 0, HOST_HINT_MAX, kBakKeepDays, kMaxHistoryValue,
+        HOST_HINT_HARD_LIMITS, kBakKeepDays, kClamped, kClamped,
+    HOST_HINT_MIN, kBakKeepWeeks, 0, HOST_HINT_MAX, kBakKeepWeeks, kMaxHistoryValue,
+        HOST_HINT_HARD_LIMITS, kBakKeepWeeks, kClamped, kClamped,
+    HOST_HINT_MIN, kBakMaxTotalMB, 0, HOST_HINT_MAX, kBakMaxTotalMB, kMaxHistoryValue,
+        HOST_HINT_HARD_LIMITS, kBakMaxTotalMB, kClamped, kClamped,
 
     HOST_HINT_GROUP, kIncrementalFormatGroup,
         kIncrementalFormat, kIncrementalDigits, kIncrementalCompression, 0,
@@ -95,12 +132,18 @@ const uintptr_t kPanelHints[] = {
     HOST_HINT_GROUP, kBakDirectoryGroup, kBakDirectory, 0,
     HOST_HINT_GROUP, kBakLimitGroup, kBakMaxFiles, kBakSkipUnchanged, 0,
     HOST_HINT_GROUP, kBakGlobalNameGroup, kUseGlobalName, kGlobalName, 0,
+    HOST_HINT_GROUP, kIncrementalHistoryGroup,
+        kIncrementalKeepHours, kIncrementalKeepDays, kIncrementalKeepWeeks, kIncrementalMaxTotalMB, 0,
+    HOST_HINT_GROUP, kBakHistoryGroup, kBakKeepHours, kBakKeepDays, kBakKeepWeeks, kBakMaxTotalMB, 0,
     HOST_HINT_GROUP, kIncrementalTab,
-        kIncrementalFormatGroup, kIncrementalDirectoryGroup, kIncrementalLimitGroup, 0,
+        kIncrementalFormatGroup, kIncrementalDirectoryGroup, kIncrementalLimitGroup,
+        kIncrementalHistoryGroup, 0,
     HOST_HINT_GROUP, kBakTab,
-        kBakFormatGroup, kBakDirectoryGroup, kBakLimitGroup, kBakGlobalNameGroup, 0,
+        kBakFormatGroup, kBakDirectoryGroup, kBakLimitGroup, kBakHistoryGroup, kBakGlobalNameGroup, 0,
     HOST_HINT_LABEL, kIncrementalTab, word("Incremental"), 0,
     HOST_HINT_LABEL, kBakTab, word("BAK"), 0,
+    HOST_HINT_LABEL, kIncrementalHistoryGroup, word(kHistoryLabel), 0,
+    HOST_HINT_LABEL, kBakHistoryGroup, word(kHistoryLabel), 0,
     HOST_HINT_TABS, kPanelTabs, kIncrementalTab, kBakTab, 0,
 
     HOST_HINT_ENABLE, kIncrementalCompressed, 0, 0, 0, kIncrementalCompression, 0,

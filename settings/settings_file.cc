@@ -25,10 +25,17 @@
 // no payload, an empty string is length 1.
 //
 // The writer emits the chunks of storedFields() in order: twelve always
-// (176 bytes for the defaults), then the integer chunks "NSKP" and "BSKP",
-// each profile's switch to skip unchanged saves, only when it is on. Absent,
-// a switch stays off (the reset's value); a reader that does not know them
-// skips them. The reader takes chunks in any order, lets the last of a tag
+// (176 bytes for the defaults), then these integer chunks, each only when
+// its value is not 0 ("N..." the incremental profile, "B..." the BAK one):
+//   NSKP, BSKP   the switch to skip unchanged saves
+//   NKHR, BKHR   keepHours: keep every backup younger than this many hours
+//   NKDY, BKDY   keepDays: keep the newest backup of each day, for this many days
+//   NKWK, BKWK   keepWeeks: keep the newest backup of each week, for this many weeks
+//   NSIZ, BSIZ   maxTotalMB: a cap on the MB of all backups but the newest
+// Absent, each is 0 (the reset's value: off), as in a file of an older
+// release; read, a keep rule or cap is brought within 0..kMaxHistoryValue.
+// They come after every chunk an older release knows, and such a reader
+// skips tags it does not know, so it still reads the rest of the file. The reader takes chunks in any order, lets the last of a tag
 // win, and skips tags it does not know (up to 0x100000 bytes each, within
 // the file). Not stored: each profile's directoryMode, which is derived
 // from its directory after every read past the header, and isBak.
@@ -56,7 +63,7 @@ struct StoredField {
   bool onlyWhenSet = false;  // an integer field written only when nonzero
 };
 
-constexpr size_t kStoredFieldCount = 14;
+constexpr size_t kStoredFieldCount = 22;
 
 // The stored fields of the two process-wide profiles, in the writer's order.
 const StoredField* storedFields() {
@@ -79,6 +86,14 @@ const StoredField* storedFields() {
       {"BGNM", nullptr, &bak.globalName},
       {"NSKP", &incremental.skipUnchanged, nullptr, true},
       {"BSKP", &bak.skipUnchanged, nullptr, true},
+      {"NKHR", &incremental.keepHours, nullptr, true},
+      {"NKDY", &incremental.keepDays, nullptr, true},
+      {"NKWK", &incremental.keepWeeks, nullptr, true},
+      {"NSIZ", &incremental.maxTotalMB, nullptr, true},
+      {"BKHR", &bak.keepHours, nullptr, true},
+      {"BKDY", &bak.keepDays, nullptr, true},
+      {"BKWK", &bak.keepWeeks, nullptr, true},
+      {"BSIZ", &bak.maxTotalMB, nullptr, true},
   };
   return fields;
 }
@@ -272,10 +287,11 @@ bool somethingAt(const char* path) {
 // Reads `file` from its start into both profiles. Returns 1 on success.
 // A wrong header leaves the profiles exactly as they were. A failure after
 // the header stops at once: both profiles keep their reset defaults and
-// whatever the chunks read so far set. Past the header, digits and limits
-// read are brought into range (keepValuesInRange) and each directory mode
-// follows its directory as read. When a read or seek of the file fails,
-// also sets `*error` to kPlatformIoError (it is left alone otherwise).
+// whatever the chunks read so far set. Past the header, digits, limits,
+// keep rules and size caps read are brought into range (keepValuesInRange)
+// and each directory mode follows its directory as read. When a read or
+// seek of the file fails, also sets `*error` to kPlatformIoError (it is
+// left alone otherwise).
 int readSettings(PlatformFile* file, PlatformError* error) {
   Reader reader = {file, 0, false};
   if (!platformSeek(file, 0, kPlatformSeekEnd, &reader.size) ||

@@ -39,19 +39,35 @@ TEST_F(OptionsPanelHostTest, PanelIsBuiltFromTheControlDataAndHintLists) {
                           "32776 Compression Level iChoice", "32777 Incremental Directory string",
                           "32778 Limit Incremental Files iBoolean", "32779 Max Number of Files integer",
                           "32794 Skip Unchanged Saves iBoolean",
+                          "32796 Keep Every Backup For (Hours) integer",
+                          "32797 Keep One Per Day For (Days) integer",
+                          "32798 Keep One Per Week For (Weeks) integer",
+                          "32799 Max Total Size (MB) integer",
                           "32786 Filename Format iPopChoice", "32787 Number of Digits integer",
                           "32788 Compression Level iChoice", "32789 BAK Directory string",
                           "32790 Max Number of Files integer", "32795 Skip Unchanged Saves iBoolean",
+                          "32800 Keep Every Backup For (Hours) integer",
+                          "32801 Keep One Per Day For (Days) integer",
+                          "32802 Keep One Per Week For (Weeks) integer",
+                          "32803 Max Total Size (MB) integer",
                           "32792 Use Global File Name iBoolean", "32793 Global File Name string"}));
   EXPECT_EQ(listed(panel.data(), &qkhost::PanelDatum::name), (std::vector<std::string>{
                       "32774 Filename Format integer", "32775 Number of Digits integer",
                       "32776 Compression Level integer", "32777 Incremental Directory string",
                       "32778 Limit Incremental Files integer", "32779 Max Number of Files integer",
                       "32794 Skip Unchanged Saves integer",
+                      "32796 Keep Every Backup For (Hours) integer",
+                      "32797 Keep One Per Day For (Days) integer",
+                      "32798 Keep One Per Week For (Weeks) integer",
+                      "32799 Max Total Size (MB) integer",
                       "32780 --hidden-- integer", "32786 Filename Format integer",
                       "32787 Number of Digits integer", "32788 Compression Level integer",
                       "32789 BAK Directory string", "32790 Max Number of Files integer",
                       "32795 Skip Unchanged Saves integer",
+                      "32800 Keep Every Backup For (Hours) integer",
+                      "32801 Keep One Per Day For (Days) integer",
+                      "32802 Keep One Per Week For (Weeks) integer",
+                      "32803 Max Total Size (MB) integer",
                       "32792 Use Global File Name integer", "32793 Global File Name string",
                       "32791 --hidden-- integer"}));
 
@@ -72,20 +88,28 @@ TEST_F(OptionsPanelHostTest, PanelIsBuiltFromTheControlDataAndHintLists) {
     limits.push_back(std::to_string(id) + " " + std::to_string(l.minimum.value_or(-1)) +
                      (l.clampMinimum ? " clamped" : "") + " to " +
                      std::to_string(l.maximum.value_or(-1)) + (l.clampMaximum ? " clamped" : ""));
-  EXPECT_EQ(limits, (std::vector<std::string>{"32775 1 clamped to 8 clamped", "32779 1 clamped to -1",
-                                              "32787 1 clamped to 8 clamped", "32790 1 clamped to -1"}));
+  std::vector<std::string> expectedLimits = {"32775 1 clamped to 8 clamped", "32779 1 clamped to -1",
+                                             "32787 1 clamped to 8 clamped", "32790 1 clamped to -1"};
+  for (uint32_t id = 0x801C; id <= 0x8023; ++id)
+    expectedLimits.push_back(std::to_string(id) + " 0 clamped to 100000 clamped");
+  EXPECT_EQ(limits, expectedLimits);
 
   EXPECT_EQ(panel.groups(), (std::map<uint32_t, std::vector<uint32_t>>{
-                                {0x8002, {0x8003, 0x8004, 0x8005}},
+                                {0x8002, {0x8003, 0x8004, 0x8005, 0x8024}},
                                 {0x8003, {0x8006, 0x8007, 0x8008}},
                                 {0x8004, {0x8009}},
                                 {0x8005, {0x800A, 0x800B, 0x801A}},
-                                {0x800D, {0x800E, 0x800F, 0x8010, 0x8011}},
+                                {0x800D, {0x800E, 0x800F, 0x8010, 0x8025, 0x8011}},
                                 {0x800E, {0x8012, 0x8013, 0x8014}},
                                 {0x800F, {0x8015}},
                                 {0x8010, {0x8016, 0x801B}},
-                                {0x8011, {0x8018, 0x8019}}}));
-  EXPECT_EQ(panel.labels(), (std::map<uint32_t, std::string>{{0x8002, "Incremental"}, {0x800D, "BAK"}}));
+                                {0x8011, {0x8018, 0x8019}},
+                                {0x8024, {0x801C, 0x801D, 0x801E, 0x801F}},
+                                {0x8025, {0x8020, 0x8021, 0x8022, 0x8023}}}));
+  const std::string history =
+      "History by age and size: with a keep rule on, Max Number of Files keeps at least the newest N";
+  EXPECT_EQ(panel.labels(), (std::map<uint32_t, std::string>{
+                                {0x8002, "Incremental"}, {0x800D, "BAK"}, {0x8024, history}, {0x8025, history}}));
   EXPECT_EQ(panel.tabs(), (std::map<uint32_t, std::vector<uint32_t>>{{0x8001, {0x8002, 0x800D}}}));
   EXPECT_EQ(panel.enableRules(), (std::vector<std::pair<uint32_t, uint32_t>>{
                                      {0x800C, 0x8008}, {0x8017, 0x8014}, {0x800A, 0x800B}, {0x8018, 0x8019}}));
@@ -95,9 +119,13 @@ TEST_F(OptionsPanelHostTest, CallsComeInTheHostsOrder) {
   const std::vector<std::string> opening = {
       "LWXPanel.create(2)",       "LWXPanel.describe((null), (null))", "LWXPanel.hint(0)",
       "LWXPanel.formSet(32774)",  "LWXPanel.formSet(32775)", "LWXPanel.formSet(32776)",
-      "LWXPanel.formSet(32777)",  "LWXPanel.formSet(32778)", "LWXPanel.formSet(32779)",
+      "LWXPanel.formSet(32777)",  "LWXPanel.formSet(32796)", "LWXPanel.formSet(32797)",
+      "LWXPanel.formSet(32798)",  "LWXPanel.formSet(32799)",
+      "LWXPanel.formSet(32778)", "LWXPanel.formSet(32779)",
       "LWXPanel.formSet(32794)",  "LWXPanel.formSet(32780)", "LWXPanel.formSet(32786)",
       "LWXPanel.formSet(32787)",  "LWXPanel.formSet(32788)", "LWXPanel.formSet(32789)",
+      "LWXPanel.formSet(32800)",  "LWXPanel.formSet(32801)", "LWXPanel.formSet(32802)",
+      "LWXPanel.formSet(32803)",
       "LWXPanel.formSet(32790)",  "LWXPanel.formSet(32795)", "LWXPanel.formSet(32792)",
       "LWXPanel.formSet(32793)",  "LWXPanel.formSet(32791)",
       "LWXPanel.post()"};
@@ -140,15 +168,23 @@ TEST_F(OptionsPanelHostTest, TheFirstActivationLoadsTheSettingsBeforeThePanelOpe
   EXPECT_EQ(panel.integer(0x8006), 0);
 }
 
-TEST_F(OptionsPanelHostTest, EachTabsSkipSwitchOpensAsStoredAndIsStoredWithItsTab) {
+TEST_F(OptionsPanelHostTest, EachTabsOptionalValueOpensAsStoredAndIsStoredWithItsTab) {
   struct Case {
-    uint32_t on, off;  // the switch turned on, the other tab's
+    uint32_t id, other;      // the value set, and its twin on the other tab
+    const char *typed, *off;  // what turns it on and off
+    int32_t value;
     const char* chunk;
-  } cases[] = {{0x801A, 0x801B, "NSKP"}, {0x801B, 0x801A, "BSKP"}};
+  } cases[] = {
+      {0x801A, 0x801B, "on", "off", 1, "NSKP"},  {0x801B, 0x801A, "on", "off", 1, "BSKP"},
+      {0x801C, 0x8020, "24", "0", 24, "NKHR"},   {0x801D, 0x8021, "30", "0", 30, "NKDY"},
+      {0x801E, 0x8022, "52", "0", 52, "NKWK"},   {0x801F, 0x8023, "5000", "0", 5000, "NSIZ"},
+      {0x8020, 0x801C, "1", "0", 1, "BKHR"},     {0x8021, 0x801D, "100000", "0", 100000, "BKDY"},
+      {0x8022, 0x801E, "2", "0", 2, "BKWK"},     {0x8023, 0x801F, "700", "0", 700, "BSIZ"},
+  };
   const std::string file = settingsDir() + "/qk_revkeeper.cfg";
   for (const Case& c : cases) {
-    const std::string name = "switch " + std::to_string(c.on);
-    host().queuePanelSession({PanelAction::enter(c.on, "on"), PanelAction::ok()});
+    const std::string name = c.chunk;
+    host().queuePanelSession({PanelAction::enter(c.id, c.typed), PanelAction::ok()});
     activate(kConfigureServer);
     std::string written = readFile(file);
     ASSERT_EQ(written.size(), 188u) << name;
@@ -158,10 +194,10 @@ TEST_F(OptionsPanelHostTest, EachTabsSkipSwitchOpensAsStoredAndIsStoredWithItsTa
     host().queuePanelSession({PanelAction::cancel()});
     activate(kConfigureServer);
     const qkhost::StandInPanel& opened = *host().panels().at(0);
-    EXPECT_EQ(opened.integer(c.on), 1) << name;
-    EXPECT_EQ(opened.integer(c.off), 0) << name;
+    EXPECT_EQ(opened.integer(c.id), c.value) << name;
+    EXPECT_EQ(opened.integer(c.other), 0) << name;
 
-    host().queuePanelSession({PanelAction::enter(c.on, "off"), PanelAction::ok()});
+    host().queuePanelSession({PanelAction::enter(c.id, c.off), PanelAction::ok()});
     activate(kConfigureServer);
     EXPECT_EQ(readFile(file).size(), 176u) << name;
   }

@@ -50,6 +50,15 @@ std::string numbers() {
          std::to_string(b.useGlobalName);
 }
 
+// Each tab's keep hours, days, weeks and size cap, as "i h/d/w/mb, b h/d/w/mb".
+std::string history() {
+  auto of = [](const SaveProfile& p) {
+    return std::to_string(p.keepHours) + "/" + std::to_string(p.keepDays) + "/" +
+           std::to_string(p.keepWeeks) + "/" + std::to_string(p.maxTotalMB);
+  };
+  return "i " + of(incrementalProfile()) + ", b " + of(bakProfile());
+}
+
 std::string held(const OwnedString& s) { return s.get() ? '"' + std::string(s.get()) + '"' : "none"; }
 
 class OptionsPanelTest : public PluginTest {
@@ -280,6 +289,64 @@ TEST_F(OptionsPanelTest, ValuesOpenAsTheProfilesHoldThemAndOkStoresThem) {
   }
 }
 
+TEST_F(OptionsPanelTest, HistoryValuesOpenAsStoredAndOkStoresThemInRange) {
+  using A = PanelAction;
+  struct Case {
+    const char* name;
+    void (*prepare)();
+    PanelSession edits;
+    std::vector<std::pair<uint32_t, int32_t>> opened;  // values when the panel opens
+    const char* stored;                                 // history() after OK
+  } cases[] = {
+      {"off by default", [] {}, {},
+       {{kIncrementalKeepHours, 0}, {kIncrementalMaxTotalMB, 0}, {kBakKeepDays, 0}, {kBakMaxTotalMB, 0}},
+       "i 0/0/0/0, b 0/0/0/0"},
+      {"each opens as its profile holds it", [] {
+         SaveProfile& i = incrementalProfile();
+         i.keepHours = 24;
+         i.keepDays = 30;
+         i.keepWeeks = 52;
+         i.maxTotalMB = 5000;
+         BakSaveProfile& b = bakProfile();
+         b.keepHours = 1;
+         b.keepDays = 2;
+         b.keepWeeks = 3;
+         b.maxTotalMB = 4;
+       },
+       {},
+       {{kIncrementalKeepHours, 24}, {kIncrementalKeepDays, 30}, {kIncrementalKeepWeeks, 52},
+        {kIncrementalMaxTotalMB, 5000}, {kBakKeepHours, 1}, {kBakKeepDays, 2}, {kBakKeepWeeks, 3},
+        {kBakMaxTotalMB, 4}},
+       "i 24/30/52/5000, b 1/2/3/4"},
+      {"typed on both tabs", [] {},
+       {A::setInteger(kIncrementalKeepDays, 7), A::setInteger(kIncrementalMaxTotalMB, 100000),
+        A::setInteger(kBakKeepHours, 12), A::setInteger(kBakKeepWeeks, 8)},
+       {}, "i 0/7/0/100000, b 12/0/8/0"},
+      {"clamped to 0..100000", [] {},
+       {A::setInteger(kIncrementalKeepHours, -1), A::setInteger(kIncrementalKeepWeeks, 100001),
+        A::setInteger(kBakKeepDays, INT32_MAX), A::setInteger(kBakMaxTotalMB, INT32_MIN)},
+       {}, "i 0/0/100000/0, b 0/100000/0/0"},
+      {"switched off", [] {
+         incrementalProfile().keepHours = 5;
+         bakProfile().maxTotalMB = 9;
+       },
+       {A::setInteger(kIncrementalKeepHours, 0), A::setInteger(kBakMaxTotalMB, 0)},
+       {{kIncrementalKeepHours, 5}, {kBakMaxTotalMB, 9}}, "i 0/0/0/0, b 0/0/0/0"},
+  };
+  for (const Case& c : cases) {
+    useDefaults();
+    c.prepare();
+    ASSERT_EQ(runPanel({{A::cancel()}}), 0) << c.name;
+    for (const auto& [id, value] : c.opened)
+      EXPECT_EQ(panel().integer(id), value) << c.name << ", id 0x" << std::hex << id;
+    PanelSession confirm = c.edits;
+    confirm.push_back(A::ok());
+    ASSERT_EQ(runPanel({confirm}), 1) << c.name;
+    EXPECT_EQ(panel().refusals(), std::vector<std::string>{}) << c.name;
+    EXPECT_EQ(history(), c.stored) << c.name;
+  }
+}
+
 TEST_F(OptionsPanelTest, CompressionLevelIsEnabledOnlyForArchiveFormats) {
   useDefaults();
   struct Tab {
@@ -302,9 +369,11 @@ TEST_F(OptionsPanelTest, CompressionLevelIsEnabledOnlyForArchiveFormats) {
 
 TEST_F(OptionsPanelTest, CancelAndAMissingPanelServiceChangeNothing) {
   useDefaults();
-  const std::string before = numbers();
-  EXPECT_EQ(runPanel({{PanelAction::setInteger(kIncrementalFormat, 5), PanelAction::cancel()}}), 0);
-  EXPECT_EQ(numbers(), before);
+  const std::string before = numbers() + " " + history();
+  EXPECT_EQ(runPanel({{PanelAction::setInteger(kIncrementalFormat, 5),
+                       PanelAction::setInteger(kBakKeepWeeks, 4), PanelAction::cancel()}}),
+            0);
+  EXPECT_EQ(numbers() + " " + history(), before);
   EXPECT_TRUE(panel().destroyed());
   EXPECT_FALSE(fs::exists(settingsFile()));
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -304,33 +305,83 @@ TEST_F(SettingsFileThroughPluginTest, ConfirmingTheDefaultsWritesThe176ByteFile)
   EXPECT_EQ(listFolder(settingsDir()), std::vector<std::string>{"qk_revkeeper.cfg"});
 }
 
-TEST_F(SettingsFileTest, SkipSwitchesFollowTheTwelveChunksOnlyWhenOn) {
+// The values written only when not 0, each with its tag, in the writer's order.
+struct OptionalValue {
+  const char* tag;
+  int32_t* field;
+};
+std::vector<OptionalValue> optionalValues() {
+  SaveProfile& n = incrementalProfile();
+  BakSaveProfile& b = bakProfile();
+  return {{"NSKP", &n.skipUnchanged}, {"BSKP", &b.skipUnchanged}, {"NKHR", &n.keepHours},
+          {"NKDY", &n.keepDays},      {"NKWK", &n.keepWeeks},       {"NSIZ", &n.maxTotalMB},
+          {"BKHR", &b.keepHours},     {"BKDY", &b.keepDays},        {"BKWK", &b.keepWeeks},
+          {"BSIZ", &b.maxTotalMB}};
+}
+
+// Each optional value as "TAG=value", for readable comparisons.
+std::string optionalValuesHeld() {
+  std::string text;
+  for (const OptionalValue& v : optionalValues()) text += std::string(v.tag) + "=" + std::to_string(*v.field) + " ";
+  return text;
+}
+
+TEST_F(SettingsFileTest, OptionalValuesFollowTheTwelveChunksOnlyWhenSet) {
   const Profiles defaults = {{0, 3, 0, ".incr_save", 0, 1}, {3, 1, 0, ".bak_save", 1, 1}, 0,
                              "qkincr-lwo-bak"};
   struct Case {
-    int32_t incremental, bak;  // the switches saved
-    std::string tail;          // what follows the twelve chunks
+    const char* name;
+    std::map<std::string, int32_t> set;  // by tag; every other optional value 0
   } cases[] = {
-      {0, 0, ""},
-      {1, 0, intChunk("NSKP", 1)},
-      {0, 1, intChunk("BSKP", 1)},
-      {1, 1, intChunk("NSKP", 1) + intChunk("BSKP", 1)},
+      {"none", {}},
+      {"incremental switch", {{"NSKP", 1}}},
+      {"BAK switch", {{"BSKP", 1}}},
+      {"both switches", {{"NSKP", 1}, {"BSKP", 1}}},
+      {"incremental history", {{"NKHR", 24}, {"NKDY", 30}, {"NKWK", 52}, {"NSIZ", 5000}}},
+      {"BAK history at the ends", {{"BKHR", 1}, {"BKDY", 100000}, {"BKWK", 1}, {"BSIZ", 100000}}},
+      {"one of each kind", {{"NSKP", 1}, {"NKWK", 3}, {"BKHR", 2}, {"BSIZ", 7}}},
   };
   for (const Case& c : cases) {
-    const std::string name = "switches " + std::to_string(c.incremental) + std::to_string(c.bak);
     apply(defaults);
-    incrementalProfile().skipUnchanged = c.incremental;
-    bakProfile().skipUnchanged = c.bak;
-    ASSERT_EQ(saveSettings(), 1) << name;
-    EXPECT_EQ(hex(readFile(settingsFile())), hex(kDefaultsFile + c.tail)) << name;
-    // Each switch starts the load the other way round: an absent chunk must turn it off.
-    incrementalProfile().skipUnchanged = !c.incremental;
-    bakProfile().skipUnchanged = !c.bak;
-    ASSERT_EQ(loadSettings(), 1) << name;
-    EXPECT_EQ(incrementalProfile().skipUnchanged, c.incremental) << name;
-    EXPECT_EQ(bakProfile().skipUnchanged, c.bak) << name;
+    std::string tail;
+    for (const OptionalValue& v : optionalValues()) {
+      auto it = c.set.find(v.tag);
+      *v.field = it != c.set.end() ? it->second : 0;
+      if (*v.field != 0) tail += intChunk(v.tag, static_cast<uint32_t>(*v.field));
+    }
+    const std::string saved = optionalValuesHeld();
+    ASSERT_EQ(saveSettings(), 1) << c.name;
+    EXPECT_EQ(hex(readFile(settingsFile())), hex(kDefaultsFile + tail)) << c.name;
+    // Each value starts the load otherwise: an absent chunk must turn it off.
+    for (const OptionalValue& v : optionalValues()) *v.field = *v.field != 0 ? 0 : 9;
+    ASSERT_EQ(loadSettings(), 1) << c.name;
+    EXPECT_EQ(optionalValuesHeld(), saved) << c.name;
   }
-  incrementalProfile().skipUnchanged = bakProfile().skipUnchanged = 0;
+  for (const OptionalValue& v : optionalValues()) *v.field = 0;
+}
+
+// A keep rule or cap read from a file is kept within 0..100000, and a file
+// of an older release, which has none, turns every one off.
+TEST_F(SettingsFileTest, HistoryValuesAreReadWithinRange) {
+  struct Case {
+    const char* name;
+    std::string file;
+    const char* held;  // optionalValuesHeld() after the load
+  } cases[] = {
+      {"as an older release writes it", kDefaultsFile,
+       "NSKP=0 BSKP=0 NKHR=0 NKDY=0 NKWK=0 NSIZ=0 BKHR=0 BKDY=0 BKWK=0 BSIZ=0 "},
+      {"out of range", kHeader + intChunk("NKHR", 0xFFFFFFFF) + intChunk("NKDY", 100001) +
+           intChunk("NKWK", 0x80000000) + intChunk("NSIZ", 0x7FFFFFFF) + intChunk("BKHR", 100000) +
+           intChunk("BKDY", 0) + intChunk("BKWK", 0xFFFF0000) + intChunk("BSIZ", 200000),
+       "NSKP=0 BSKP=0 NKHR=0 NKDY=100000 NKWK=0 NSIZ=100000 BKHR=100000 BKDY=0 BKWK=0 BSIZ=100000 "},
+  };
+  for (const Case& c : cases) {
+    writeFile(settingsFile(), c.file);
+    for (const OptionalValue& v : optionalValues()) *v.field = 5;
+    loadSettings();
+    EXPECT_EQ(optionalValuesHeld(), c.held) << c.name;
+  }
+  for (const OptionalValue& v : optionalValues()) *v.field = 0;
 }
 
 TEST_F(SettingsFileTest, AFolderInTheFilesPlaceIsNeverReplaced) {

@@ -44,9 +44,11 @@ class StandInPanelTest : public ::testing::Test {
         HOST_HINT_HARD_LIMITS, 2, 1, 1,
         HOST_HINT_MIN, 5, 0,
         HOST_HINT_GROUP, 10, 1, 2, 0,
-        HOST_HINT_GROUP, 11, 3, 4, 5, 0,
+        HOST_HINT_GROUP, 11, 3, 12, 0,
+        HOST_HINT_GROUP, 12, 4, 5, 0,
         HOST_HINT_LABEL, 10, word("First"), 0,
         HOST_HINT_LABEL, 11, word("Second"), 0,
+        HOST_HINT_LABEL, 12, word("Levels: a note"), 0,
         HOST_HINT_TABS, 20, 10, 11, 0,
         HOST_HINT_ENABLE, 4, 0, 0, 0, 5, 0,
         HOST_HINT_END};
@@ -115,7 +117,7 @@ TEST_F(StandInPanelTest, ASessionEndsAtOkOrCancel) {
   EXPECT_EQ(panel_.get(3), nullptr);
 }
 
-TEST_F(StandInPanelTest, TheTextFormShowsTabsValuesChoicesLimitsAndDisabledControls) {
+TEST_F(StandInPanelTest, TheTextFormShowsTabsGroupLabelsValuesChoicesLimitsAndDisabledControls) {
   std::ostringstream out;
   panel_.render(out);
   EXPECT_EQ(out.str(),
@@ -126,6 +128,7 @@ TEST_F(StandInPanelTest, TheTextFormShowsTabsValuesChoicesLimitsAndDisabledContr
             "  0x2  Count: 0  [1..5]\n"
             "[Second]\n"
             "  0x3  Name: \"robot\"\n"
+            "  -- Levels: a note --\n"
             "  0x4  Use Level: off\n"
             "  0x5  Level: 0  [0..]  (disabled)\n");
 }
