@@ -71,6 +71,13 @@ check() {
     "--panel 0x801B=on --panel ok configure")
       host $args; status=$?
       quietly bak Robot.lwo bak && [ $status -eq 0 ] && [ "$(count .bak_save '*')" -eq 0 ] ;;
+    "--panel 0x801C=24 --panel 0x801D=30 --panel ok configure")
+      host $args; status=$?
+      quietly --panel cancel configure && [ $status -eq 0 ] &&
+        said "0x801C  Keep Every Backup For (Hours): 24  [0..100000]" &&
+        said "0x801D  Keep One Per Day For (Days): 30  [0..100000]" &&
+        said "0x8020  Keep Every Backup For (Hours): 0  [0..100000]" &&
+        said "Max Number of Files keeps at least the newest N" ;;
     "--abort-after 3 save Robot.lwo")
       quietly --panel 0x8006=Name_001.7z --panel ok configure && big_object
       host $args; status=$?
