@@ -298,9 +298,6 @@ TEST_F(OptionsPanelTest, HistoryValuesOpenAsStoredAndOkStoresThemInRange) {
     std::vector<std::pair<uint32_t, int32_t>> opened;  // values when the panel opens
     const char* stored;                                 // history() after OK
   } cases[] = {
-      {"off by default", [] {}, {},
-       {{kIncrementalKeepHours, 0}, {kIncrementalMaxTotalMB, 0}, {kBakKeepDays, 0}, {kBakMaxTotalMB, 0}},
-       "i 0/0/0/0, b 0/0/0/0"},
       {"each opens as its profile holds it", [] {
          SaveProfile& i = incrementalProfile();
          i.keepHours = 24;

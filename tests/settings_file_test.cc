@@ -339,7 +339,6 @@ TEST_F(SettingsFileTest, OptionalValuesFollowTheTwelveChunksOnlyWhenSet) {
       {"both switches", {{"NSKP", 1}, {"BSKP", 1}}},
       {"incremental history", {{"NKHR", 24}, {"NKDY", 30}, {"NKWK", 52}, {"NSIZ", 5000}}},
       {"BAK history at the ends", {{"BKHR", 1}, {"BKDY", 100000}, {"BKWK", 1}, {"BSIZ", 100000}}},
-      {"one of each kind", {{"NSKP", 1}, {"NKWK", 3}, {"BKHR", 2}, {"BSIZ", 7}}},
   };
   for (const Case& c : cases) {
     apply(defaults);
