@@ -476,6 +476,22 @@ int platformPublish(PlatformFile* file, const char* path, PlatformError* error) 
   return 1;
 }
 
+// MoveFileExW without MOVEFILE_REPLACE_EXISTING fails on a taken name; the
+// write-through flag returns only once the new name is on disk.
+int platformRenameNoReplace(const char* from, const char* to, PlatformError* error) {
+  std::wstring source = longPath(from), target = longPath(to);
+  if (source.empty() || target.empty()) {
+    *error = kPlatformNameTooLong;
+    return 0;
+  }
+  *error = kPlatformOk;
+  if (!tryWhileBusy(kPlatformOpRename, source, [&] {
+        return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+      }))
+    *error = errorFromCode(GetLastError());
+  return *error == kPlatformOk;
+}
+
 // The writer holds its staging file open without delete sharing: deleting it
 // fails until the writer has closed it, or was killed. Its creation time is
 // that of the staging file, whatever time the copy gave its last write.
