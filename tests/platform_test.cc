@@ -97,44 +97,6 @@ TEST_F(PlatformTest, StagedFilesPublishOrVanish) {
   }
 }
 
-// Renaming gives a file a free name and never replaces one: a taken name,
-// a missing file or an injected failure leaves every file as it was.
-TEST_F(PlatformTest, RenameWithoutReplaceLeavesEveryFileWhenItFails) {
-  FaultPlan faults;
-  const struct {
-    const char* what;
-    bool targetTaken;
-    bool sourceThere;
-    PlatformError injected;
-    PlatformError error;
-    std::vector<std::string> names;
-  } rows[] = {
-      {"free name", false, true, kPlatformOk, kPlatformOk, {"to"}},
-      {"taken name", true, true, kPlatformOk, kPlatformFileExists, {"from", "to"}},
-      {"no such file", false, false, kPlatformOk, kPlatformPathNotFound, {}},
-      {"failure", false, true, kPlatformIoError, kPlatformIoError, {"from"}},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.what);
-    fs::remove_all(dir_ + "/r");
-    fs::create_directory(dir_ + "/r");
-    const std::string from = dir_ + "/r/from", to = dir_ + "/r/to";
-    if (row.sourceThere) writeFile(from, "moved");
-    if (row.targetTaken) writeFile(to, "kept");
-    faults.failCall(kPlatformOpRename, 1, row.injected);
-    PlatformError error = kPlatformBusy;
-    EXPECT_EQ(platformRenameNoReplace(from.c_str(), to.c_str(), &error), row.error == kPlatformOk ? 1 : 0);
-    EXPECT_EQ(error == kPlatformFileNotFound ? kPlatformPathNotFound : error, row.error);
-    EXPECT_EQ(listFolder(dir_ + "/r"), row.names);
-    if (row.sourceThere) {
-      EXPECT_EQ(readFile(row.error != kPlatformOk ? from : to), "moved");
-    }
-    if (row.targetTaken) {
-      EXPECT_EQ(readFile(to), "kept");
-    }
-  }
-}
-
 // A backup's staging file, named, may be read while it is written, as an
 // archive being made may be, by a reader that lets it be renamed.
 TEST_F(PlatformTest, OthersMayReadAStagedFileWhileItIsWritten) {
