@@ -44,19 +44,23 @@ bool describeBackup(const std::string& folder, const BackupEntry& found, const S
 }
 
 // Appends the backups `profile` recognises in its folder to `entries`,
-// newest (highest number) first, each inspected. Returns false when the
-// folder's path or the backups' names cannot be formed, or the folder
-// exists but cannot be listed.
+// pinned ones among them, newest (highest number) first, each inspected.
+// Returns false when the folder's path or the backups' names cannot be
+// formed, or the folder exists but cannot be listed.
 bool addKind(const char* folder, const char* file, const SaveProfile& profile, const Listed& listed,
              std::vector<CatalogEntry>* entries) {
   char composed[kComposedFolderSize];
   const char* backupFolder = backupFolderOf(folder, profile, composed);
   if (backupFolder == nullptr) return false;
   if (!isDirectory(backupFolder)) return true;
-  BackupList list;
-  if (!findBackups(backupFolder, file, profile, &list, nullptr)) return false;
-  while (std::unique_ptr<BackupEntry> found = list.takeFirst()) {
+  BackupList list, pinned;
+  if (!findBackups(backupFolder, file, profile, &list, &pinned)) return false;
+  while (list.first() != nullptr || pinned.first() != nullptr) {
+    bool isPinned = list.first() == nullptr || (pinned.first() != nullptr &&
+                                                compareEntries(*pinned.first(), *list.first()) < 0);
+    std::unique_ptr<BackupEntry> found = (isPinned ? pinned : list).takeFirst();
     CatalogEntry entry{};
+    entry.pinned = isPinned;
     if (describeBackup(backupFolder, *found, profile, listed, &entry)) entries->push_back(std::move(entry));
   }
   std::reverse(entries->begin(), entries->end());
@@ -103,6 +107,20 @@ void formatSize(uint64_t size, char (&out)[32]) {
   snprintf(out, sizeof out, "%.1f %s", value, units[unit]);
 }
 
+// Returns `part` after a middle dot between spaces, as a label's parts are separated.
+std::string separated(const std::string& part) {
+  return std::string(" ") + platformMiddleDot() + " " + part;
+}
+
+// Returns the label's part " · 2026-12-08 14:03 · 1.2 MB" for a state of
+// `size` bytes written at the FILETIME `time`.
+std::string timeAndSize(uint64_t time, uint64_t size) {
+  char when[32], bytes[32];
+  formatTime(time, when);
+  formatSize(size, bytes);
+  return separated(when) + separated(bytes);
+}
+
 }  // namespace
 
 void catalogBackups(const char* objectPath, Catalog* catalog) {
@@ -120,13 +138,18 @@ void catalogBackups(const char* objectPath, Catalog* catalog) {
 }
 
 std::string labelOf(const CatalogEntry& entry) {
-  char when[32], size[32];
   std::string label = (entry.isBak ? "BAK " : "Incremental ") + entry.number;
   if (entry.shared) label += " (shared name)";
-  const std::string dot = std::string(" ") + platformMiddleDot() + " ";
-  if (entry.inspected == kBackupReadDamaged) return label + dot + "damaged";
-  if (entry.inspected != kBackupReadOk) return label + dot + "unreadable";
-  formatTime(entry.info.lastWriteTime, when);
-  formatSize(entry.info.size, size);
-  return label + dot + when + dot + size;
+  if (entry.inspected == kBackupReadDamaged) label += separated("damaged");
+  else if (entry.inspected != kBackupReadOk) label += separated("unreadable");
+  else label += timeAndSize(entry.info.lastWriteTime, entry.info.size);
+  return entry.pinned ? label + separated("pinned") : label;
+}
+
+std::string currentFileLabel(const char* objectPath) {
+  PlatformFile* file = platformOpenRead(objectPath);
+  uint64_t created = 0, written = 0, length = 0;
+  bool known = file != nullptr && platformFileTimes(file, &created, &written) && platformFileLength(file, &length);
+  platformClose(file);
+  return std::string("Current file") + (known ? timeAndSize(written, length) : separated("unreadable"));
 }

@@ -23,6 +23,7 @@
 struct CatalogEntry {
   bool isBak;                       // made by the BAK profile, else the incremental one
   bool shared;                      // in a shared folder or name, its object not proven
+  bool pinned;                      // named out of its series (backup_names.h): never deleted
   std::string number;               // the number as its name writes it: "031", "2147483648"
   std::string path;                 // folder, the platform's separator, name
   PlatformFileIdentity identity;    // of the backup file
@@ -38,7 +39,7 @@ struct Catalog {
 };
 
 // Fills `catalog` with the backups of the object file `objectPath` that
-// each profile recognises in the folder it names (a relative folder that
+// each profile recognises in the folder it names, pinned ones included (a relative folder that
 // does not exist holds none and is not created), newest first: by the
 // time of the state each holds, and within a kind by number, so a backup
 // that cannot be read, having no time, follows the newer ones of its kind.
@@ -50,7 +51,14 @@ void catalogBackups(const char* objectPath, Catalog* catalog);
 // Returns the entry as the panel shows it: kind, number, " (shared name)"
 // when marked so, the local time of the state and the object's size, as
 // "Incremental 031 · 2026-12-08 14:03 · 1.2 MB"; "damaged" or "unreadable"
-// after the number when it could not be inspected.
+// after the number when it could not be inspected; " · pinned" at the end
+// of a pinned one.
 std::string labelOf(const CatalogEntry& entry);
+
+// Returns the line that stands for the object file `objectPath` itself
+// when it has no backups, its time and size as labelOf shows a state's:
+// "Current file · 2026-12-08 14:03 · 1.2 MB"; "Current file · unreadable"
+// when the file cannot be read.
+std::string currentFileLabel(const char* objectPath);
 
 #endif  // QK_BACKUPS_BACKUP_CATALOG_H_

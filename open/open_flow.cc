@@ -7,6 +7,7 @@
 #include "backups/path_helpers.h"
 #include "hostapi/host_commands.h"
 #include "hostapi/host_services.h"
+#include "open/backup_pins.h"
 #include "open/open_panel.h"
 #include "open/opened_copy.h"
 #include "platform/platform.h"
@@ -66,14 +67,23 @@ void runOpenFlow(const IArchiveProgress* progress) {
   bool complete = catalog.incrementalListed && catalog.bakListed;
   // The catalog lists nothing for a name without a folder part.
   const char* folderPart = folderOfPath(name.c_str());
-  if (entries.empty() || folderPart == nullptr)
-    return complete ? inform(kNoBackups) : reportAndRelease(name.c_str(), kListFailed);
+  if (folderPart == nullptr) return complete ? inform(kNoBackups) : reportAndRelease(name.c_str(), kListFailed);
+  if (entries.empty() && !complete) return reportAndRelease(name.c_str(), kListFailed);
   std::string folder = folderPart;
+  // Without backups the one line is the object's file, which only "Pin Current File" applies to.
   std::vector<std::string> labels;
   for (const CatalogEntry& entry : entries) labels.push_back(labelOf(entry));
-  int32_t chosen = chooseBackupOnPanel(titleOf(catalog), labels);
-  if (chosen < 0) return releaseHostServices();
-  const CatalogEntry& entry = entries[static_cast<size_t>(chosen)];
+  if (entries.empty()) labels.push_back(currentFileLabel(name.c_str()));
+  OpenPanelChoice choice;
+  if (!chooseOnOpenPanel(titleOf(catalog), labels, &choice)) return releaseHostServices();
+  if (choice.action == kActionPinCurrentFile) {
+    platformRefuseLinksOnRead(linksRefused.before);  // the object is read as a save reads it
+    return pinCurrentFile(name.c_str(), progress);
+  }
+  if (entries.empty()) return inform(kNoBackups);
+  const CatalogEntry& entry = entries[static_cast<size_t>(choice.position)];
+  if (choice.action == kActionPin) return pinBackup(entry);
+  if (choice.action == kActionUnpin) return unpinBackup(entry);
   std::string opened;
   BackupReadResult result = writeOpenedCopy(entry, entries, folder, fileNameOfPath(name.c_str()), progress, &opened);
   if (result != kBackupReadOk) return reportOpeningFailure(result, entry, folder);

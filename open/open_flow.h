@@ -10,10 +10,13 @@
 #include "archive/archive_progress.h"
 
 // Runs the opening of a backup of the host's current object: refuses an
-// object without a saved ".lwo" file and a host without "LOAD", tells when
-// there is no backup, else shows the "Open Backup" panel and, on OK,
-// writes the chosen backup's object beside the object and has the host
-// load it. An archive backup shows its reading at `progress`.
+// object without a saved ".lwo" file and a host without "LOAD", else shows
+// the "Open Backup" panel (with no backups, its one line is the object's
+// file) and, on OK, applies the chosen action: Open writes the chosen
+// backup's object beside the object and has the host load it; Pin, Unpin
+// and Pin Current File work as backup_pins.h says. Any action but Pin
+// Current File on the object's own line tells there is no backup. An
+// archive backup shows its reading at `progress`.
 void runOpenFlow(const IArchiveProgress* progress);
 
 #endif  // QK_OPEN_OPEN_FLOW_H_

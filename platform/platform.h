@@ -11,7 +11,7 @@
 //
 // On Win32 another program may hold a file for a moment just after it was
 // written (a virus scanner, the search indexer, a sync client). Listing a
-// folder, opening a file to read it, deleting one and publishing one
+// folder, opening a file to read it, deleting, renaming and publishing one
 // therefore try again while they fail with a sharing violation, a lock
 // violation or access denied: up to 10 tries, waiting 25 ms longer before
 // each (1.1 s in all). Access denied on a read-only file is a refusal, not
@@ -235,6 +235,13 @@ PlatformFile* platformCreateNamed(const char* path, PlatformStageMode mode, Plat
 // On Win32 no other process can delete or rename the file until it is
 // closed. Returns 1 on success, or 0 with `*error` set.
 int platformPublish(PlatformFile* file, const char* path, PlatformError* error);
+
+// Gives the file `from` the name `to`, never replacing anything there: on
+// POSIX an atomic rename that refuses a taken name, else a hard link and
+// the removal of the old name (undone when that fails); on Win32 a move
+// that does not replace. Returns 1 on success, or 0 with `*error` set
+// (kPlatformFileExists when `to` is taken) and the file still at `from`.
+int platformRenameNoReplace(const char* from, const char* to, PlatformError* error);
 
 // Removes the staging file `path` if its writer is gone (killed before it
 // published or removed it): a regular file that nobody holds in use, that

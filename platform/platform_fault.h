@@ -41,6 +41,7 @@ enum PlatformOperation : int {
   kPlatformOpLocalTime,
   kPlatformOpProcessorCount,  // answers 0, "cannot tell"
   kPlatformOpEntryFacts,
+  kPlatformOpRename,       // kPlatformFileExists: the new name was taken
   kPlatformOpCount,
 };
 

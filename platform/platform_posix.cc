@@ -202,15 +202,19 @@ bool unsupported(int number) {
 }
 
 // Renames `from` to `to` only when `to` does not exist. Returns true on
-// success; otherwise errno tells why (EEXIST when `to` exists).
+// success; otherwise errno tells why (EEXIST when `to` exists), and `from`
+// still has its name.
 bool renameNoReplace(const char* from, const char* to) {
   if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
   if (!unsupported(errno)) return false;
   // No atomic no-replace rename here: a hard link also fails when the
-  // target exists; then the old name goes.
+  // target exists; then the old name goes, or the new one when it cannot.
   if (link(from, to) == 0) {
-    unlink(from);
-    return true;
+    if (unlink(from) == 0) return true;
+    int cause = errno;
+    unlink(to);
+    errno = cause;
+    return false;
   }
   if (!unsupported(errno)) return false;
   // A file system without either (FAT drives, some shares): look first.
@@ -414,6 +418,12 @@ PlatformFile* platformCreateNamed(const char* path, PlatformStageMode mode, Plat
   file->replaces = mode == kPlatformStageReplace;
   file->stagingPath = path;
   return file;
+}
+
+int platformRenameNoReplace(const char* from, const char* to, PlatformError* error) {
+  *error = platformInjectedFault(kPlatformOpRename);
+  if (*error == kPlatformOk && !renameNoReplace(from, to)) *error = errorFromErrno(errno);
+  return *error == kPlatformOk;
 }
 
 int platformPublish(PlatformFile* file, const char* path, PlatformError* error) {

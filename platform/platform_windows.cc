@@ -476,6 +476,22 @@ int platformPublish(PlatformFile* file, const char* path, PlatformError* error) 
   return 1;
 }
 
+// MoveFileExW without MOVEFILE_REPLACE_EXISTING fails on a taken name; the
+// write-through flag returns only once the new name is on disk.
+int platformRenameNoReplace(const char* from, const char* to, PlatformError* error) {
+  std::wstring source = longPath(from), target = longPath(to);
+  if (source.empty() || target.empty()) {
+    *error = kPlatformNameTooLong;
+    return 0;
+  }
+  *error = kPlatformOk;
+  if (!tryWhileBusy(kPlatformOpRename, source, [&] {
+        return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+      }))
+    *error = errorFromCode(GetLastError());
+  return *error == kPlatformOk;
+}
+
 // The writer holds its staging file open without delete sharing: deleting it
 // fails until the writer has closed it, or was killed. Its creation time is
 // that of the staging file, whatever time the copy gave its last write.
@@ -522,8 +538,10 @@ int platformLocalTimeOf(uint64_t fileTime, PlatformLocalTime* local) {
   SYSTEMTIME universal;
   SYSTEMTIME shown;
   DYNAMIC_TIME_ZONE_INFORMATION zone;
+  TIME_ZONE_INFORMATION rules;  // the zone's rules in force in that year
   if (!FileTimeToSystemTime(&utc, &universal) || GetDynamicTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID ||
-      !SystemTimeToTzSpecificLocalTimeEx(&zone, &universal, &shown))
+      !GetTimeZoneInformationForYear(universal.wYear, &zone, &rules) ||
+      !SystemTimeToTzSpecificLocalTime(&rules, &universal, &shown))
     return 0;
   *local = {shown.wYear, shown.wMonth, shown.wDay, shown.wHour, shown.wMinute};
   return 1;

@@ -234,6 +234,48 @@ TEST(BusyFileTest, BackupPathsAroundMaxPathArePrunedComparedAndOpened) {
   incrementalProfile().skipUnchanged = 0;
 }
 
+// A backup that another program holds, letting others read but not
+// rename it, is pinned once it lets go within the retries; held
+// throughout, the pin fails as busy and the backup keeps its name.
+TEST(BusyFileTest, PinningABackupHeldForAMomentWaitsAndOneHeldThroughoutFails) {
+  const struct {
+    const char* row;
+    int holdMs;  // 0: the whole pin
+    bool pinned;
+  } rows[] = {
+      {"held 300 ms", 300, true},
+      {"held throughout", 0, false},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.row);
+    configureProfiles(kCopy);
+    World world(kCopy, "");
+    world.save(1);
+    const std::string plain = world.backupFolder() + kSeparator + backupName(kCopy, 1);
+    const std::string pinned = world.backupFolder() + kSeparator + "Robot_001 (pinned).lwo";
+    HANDLE held = hold(plain, GENERIC_READ, FILE_SHARE_READ);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::thread release;
+    if (r.holdMs > 0) release = std::thread([&] {
+        Sleep(r.holdMs);
+        CloseHandle(held);
+      });
+    world.host().queuePanelSession({qkhost::PanelAction::setInteger(kOpenBackupAction, kActionPin),
+                                    qkhost::PanelAction::ok()});
+    ASSERT_EQ(acquireHostServices(world.host().globalFunction(), world.host().commandInterface(), 1), 1);
+    runOpenFlow(&hostMonitorProgress);
+    if (r.holdMs > 0) release.join(); else CloseHandle(held);
+    EXPECT_EQ(listFolder(world.backupFolder()),
+              std::vector<std::string>{r.pinned ? "Robot_001 (pinned).lwo" : backupName(kCopy, 1)});
+    if (!r.pinned) {
+      ASSERT_EQ(world.host().messages().size(), 1u);
+      EXPECT_EQ(world.host().messages()[0].secondLine,
+                "Cannot pin the backup (in use by another program), nothing changed");
+    }
+    EXPECT_TRUE(readFile(r.pinned ? pinned : plain) == state(0));
+  }
+}
+
 // Two artists' hosts saving one object 200 times each, at once: every
 // save succeeds and keeps its backup.
 TEST(BusyFileTest, TwoHostsSavingOneObjectTwoHundredTimesEachLoseNothing) {

@@ -18,6 +18,7 @@
 #include "host/stand_in_host.h"
 #include "hostapi/host_services.h"
 #include "open/open_flow.h"
+#include "open/open_panel.h"
 #include "platform/platform.h"
 #include "plugin/host_progress.h"
 #include "save/save_flow.h"
@@ -378,6 +379,46 @@ TEST(FaultInjectionTest, OpeningABackupLosesNothingAtEveryPlatformCall) {
       open(&plan, static_cast<PlatformOperation>(op), call);
     }
   std::printf("faulted openings: %d\n", runs);
+}
+
+
+// Every platform call that pinning a backup makes fails once in turn. The
+// backup keeps its bytes under one of its two names: pinned when nothing
+// was said, else as it was, with one message that tells why.
+TEST(FaultInjectionTest, PinningABackupLosesNothingAtEveryPlatformCall) {
+  const SaveCase c = {IncrementalSave, 4, 0, false};
+  configureProfiles(c);
+  World world(c, "");
+  world.save(1);
+  const std::string plain = world.backupFolder() + kSeparator + backupName(c, 1);
+  const std::string pinned = world.backupFolder() + kSeparator + "Robot_001 (pinned).zip";
+  const std::string bytes = readFile(plain);
+  auto pin = [&](FaultPlan* plan, PlatformOperation operation, int call) {
+    world.host().clearRecords();
+    world.host().queuePanelSession({qkhost::PanelAction::setInteger(kOpenBackupAction, kActionPin),
+                                    qkhost::PanelAction::ok()});
+    plan->failCall(operation, call, kPlatformIoError);
+    EXPECT_EQ(acquireHostServices(world.host().globalFunction(), world.host().commandInterface(), 1), 1);
+    runOpenFlow(&hostMonitorProgress);
+    const std::vector<qkhost::HostMessage>& shown = world.host().messages();
+    EXPECT_EQ(listFolder(world.backupFolder()).size(), 1u);
+    EXPECT_LE(shown.size(), 1u);
+    EXPECT_TRUE(readFile(shown.empty() ? pinned : plain) == bytes);
+    if (shown.empty()) std::filesystem::rename(pinned, plain);
+    return shown.empty() ? std::string() : shown.back().firstLine + " | " + shown.back().secondLine.value_or("");
+  };
+  FaultPlan plan;
+  EXPECT_EQ(pin(&plan, kPlatformOpCount, 0), "");
+  int counts[kPlatformOpCount];
+  for (int op = 0; op < kPlatformOpCount; ++op) counts[op] = plan.calls(static_cast<PlatformOperation>(op));
+  EXPECT_EQ(counts[kPlatformOpRename], 1);
+  EXPECT_EQ(pin(&plan, kPlatformOpRename, 1),
+            plain + " | Cannot pin the backup (the file system refused the new name), nothing changed");
+  for (int op = 0; op < kPlatformOpCount; ++op)
+    for (int call = 1; call <= counts[op]; ++call) {
+      SCOPED_TRACE(std::string(operationName(static_cast<PlatformOperation>(op))) + " call " + std::to_string(call));
+      pin(&plan, static_cast<PlatformOperation>(op), call);
+    }
 }
 
 

@@ -104,6 +104,10 @@ check() {
       quietly save Robot.lwo
       host $args; status=$?
       [ $status -eq 1 ] && said "host has no LOAD command" && [ "$(count . 'Robot (*')" -eq 0 ] ;;
+    "--panel 0x8102=1 --panel ok open-backup Robot.lwo")
+      quietly save Robot.lwo
+      host $args; status=$?
+      [ $status -eq 0 ] && same "$work/.incr_save/Robot_001 (pinned).lwo" && [ "$(count .incr_save '*')" -eq 1 ] ;;
     *)
       known=0 ;;
   esac

@@ -12,6 +12,7 @@ const char* const kNames[] = {
     "SyncFolder",    "OpenRead",    "Copy",          "CreateUnnamed",   "CreateNamed", "Publish",
     "RemoveAbandoned", "Read",      "Write",         "Seek",            "FileLength", "FileTimes",
     "SyncFile",      "Close",       "CurrentTime",   "TimeToDos",       "LocalTime",  "ProcessorCount", "EntryFacts",
+    "Rename",
 };
 static_assert(sizeof kNames / sizeof kNames[0] == kPlatformOpCount, "a name for every operation");
 
