@@ -24,14 +24,13 @@ bool refuse(NamingRefusal* refusal, NamingCause cause, const std::string& highes
   return false;
 }
 
-// Returns what pruning weighs of the backup `entry` in `plan`'s folder:
+// Returns what pruning weighs of the backup `path` numbered `number`:
 // with `weighed`, the time of the state it holds as inspectBackup reads it
 // (0 when it cannot be inspected) and its file's size (0 when it cannot be
 // read); else its number alone.
-BackupFacts factsOf(const BackupPlan& plan, const BackupEntry& entry, bool weighed) {
-  BackupFacts facts = {entry.number, 0, 0};
-  char path[BACKUP_PATH_SIZE];
-  if (!weighed || !joinBackupPath(path, plan.folder.c_str(), entry.name.c_str())) return facts;
+BackupFacts factsOf(const char* path, int32_t number, bool weighed) {
+  BackupFacts facts = {number, 0, 0};
+  if (!weighed) return facts;
   BackupObjectInfo info;
   if (inspectBackup(path, &info) == kBackupReadOk) facts.time = info.lastWriteTime;
   PlatformFile* file = platformOpenRead(path);
@@ -100,12 +99,15 @@ bool revisePruning(const char* objectPath, const char* objectFileName, const Sav
   if (listSeries(plan->folder.c_str(), series, &listing) != kNamingOk) return false;
   std::vector<std::string> names;
   std::vector<BackupFacts> facts;
+  char path[BACKUP_PATH_SIZE];
   for (const BackupEntry* entry = list.first(); entry != nullptr; entry = entry->next) {
     names.push_back(entry->name);
-    facts.push_back(factsOf(*plan, *entry, weighed));
+    facts.push_back(factsOf(joinBackupPath(path, plan->folder.c_str(), entry->name.c_str()) ? path : "",
+                            entry->number, weighed));
   }
+  if (newStands) facts.push_back(factsOf(plan->path.c_str(), plan->number, weighed));  // the newest: it stays
   std::vector<size_t> doomed;
-  choosePrunes(facts, profile, weighed ? platformCurrentFileTime() : 0, newStands, &doomed);
+  choosePrunes(facts, profile, weighed ? platformCurrentFileTime() : 0, &doomed);
   for (size_t index : doomed) plan->prune.push_back(names[index]);
   return true;
 }

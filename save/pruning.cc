@@ -69,16 +69,16 @@ void keepByCalendar(const std::vector<BackupFacts>& series, const SaveProfile& p
 
 // Marks in `kept` what the count limit and the keep rules keep.
 void keepByCountAndAge(const std::vector<BackupFacts>& series, const SaveProfile& profile, uint64_t saveTime,
-                       bool newestApart, std::vector<char>* kept) {
+                       std::vector<char>* kept) {
   const size_t n = series.size();
   if (profile.maxFiles == 0 && !profile.keepsByAge()) {
     kept->assign(n, 1);
     return;
   }
-  const size_t counted = profile.maxFiles - (newestApart && profile.maxFiles > 0 ? 1 : 0);
+  const size_t counted = profile.maxFiles;
   for (size_t i = n > counted ? n - counted : 0; i < n; ++i) (*kept)[i] = 1;
   if (!profile.keepsByAge()) return;
-  if (!newestApart && n > 0) (*kept)[n - 1] = 1;
+  if (n > 0) (*kept)[n - 1] = 1;
   const uint64_t window = static_cast<uint64_t>(profile.keepHours > 0 ? profile.keepHours : 0) * kTicksPerHour;
   for (size_t i = 0; i < n; ++i) {
     const uint64_t time = series[i].time;
@@ -89,11 +89,10 @@ void keepByCountAndAge(const std::vector<BackupFacts>& series, const SaveProfile
 
 // Unmarks the oldest backups in `kept` until those kept, but the newest,
 // take no more than the profile's cap.
-void capSize(const std::vector<BackupFacts>& series, const SaveProfile& profile, bool newestApart,
-             std::vector<char>* kept) {
+void capSize(const std::vector<BackupFacts>& series, const SaveProfile& profile, std::vector<char>* kept) {
   if (profile.maxTotalMB <= 0) return;
   const uint64_t cap = static_cast<uint64_t>(profile.maxTotalMB) * kBytesPerMB;
-  const size_t others = newestApart ? series.size() : (series.empty() ? 0 : series.size() - 1);
+  const size_t others = series.empty() ? 0 : series.size() - 1;
   uint64_t total = 0;
   for (size_t i = 0; i < others; ++i)
     if ((*kept)[i]) total += series[i].bytes;
@@ -107,10 +106,10 @@ void capSize(const std::vector<BackupFacts>& series, const SaveProfile& profile,
 }  // namespace
 
 void choosePrunes(const std::vector<BackupFacts>& series, const SaveProfile& profile, uint64_t saveTime,
-                  bool newestApart, std::vector<size_t>* doomed) {
+                  std::vector<size_t>* doomed) {
   std::vector<char> kept(series.size(), 0);
-  keepByCountAndAge(series, profile, saveTime, newestApart, &kept);
-  capSize(series, profile, newestApart, &kept);
+  keepByCountAndAge(series, profile, saveTime, &kept);
+  capSize(series, profile, &kept);
   for (size_t i = 0; i < series.size(); ++i)
     if (!kept[i]) doomed->push_back(i);
 }

@@ -21,20 +21,19 @@
 
 // What pruning weighs of one backup.
 struct BackupFacts {
-  int32_t number;  // the series is given in ascending order of these
+  int32_t number;  // orders the series
   uint64_t time;   // FILETIME (UTC) of the state it holds; 0 when it cannot be read
   uint64_t bytes;  // the backup file's size
 };
 
 // Appends to `doomed`, in ascending order (oldest first), the indices of
-// the backups of `series` (ascending by number) that go under `profile`
-// after a save at `saveTime` (a FILETIME). When `newestApart`, the newest
-// backup of the series is not in `series` (it is the new backup, which
-// stays): each of `series` is then one of the others. Local days and weeks
-// are those platformLocalTimeOf gives; a time it cannot convert counts as
-// unknown, and when the save's own cannot be converted, no backup goes by
-// the day and week rules.
+// the backups of `series` that go under `profile` after a save at
+// `saveTime` (a FILETIME). `series` is oldest first, its last entry the
+// newest, which never goes. Local days and weeks are those
+// platformLocalTimeOf gives; a time it cannot convert counts as unknown,
+// and when the save's own cannot be converted, the day and week rules keep
+// every backup.
 void choosePrunes(const std::vector<BackupFacts>& series, const SaveProfile& profile, uint64_t saveTime,
-                  bool newestApart, std::vector<size_t>* doomed);
+                  std::vector<size_t>* doomed);
 
 #endif  // QK_SAVE_PRUNING_H_
