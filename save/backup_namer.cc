@@ -108,7 +108,8 @@ bool revisePruning(const char* objectPath, const char* objectFileName, const Sav
   if (newStands) facts.push_back(factsOf(plan->path.c_str(), plan->number, weighed));  // the newest: it stays
   std::vector<size_t> doomed;
   choosePrunes(facts, profile, weighed ? platformCurrentFileTime() : 0, &doomed);
-  for (size_t index : doomed) plan->prune.push_back(names[index]);
+  for (size_t index : doomed)
+    if (index < names.size()) plan->prune.push_back(names[index]);
   return true;
 }
 

@@ -9,6 +9,7 @@ namespace {
 constexpr uint64_t kTicksPerHour = 36000000000ull;  // FILETIME counts 100 ns
 constexpr uint64_t kBytesPerMB = 1048576;
 
+// `a` / `b` rounded down, for negative `a` too (days before 1970).
 int64_t floorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0); }
 
 // Stores in `*day` the number of the local calendar day of `time`, counted
@@ -30,6 +31,7 @@ bool localDayOf(uint64_t time, int64_t* day) {
 // was a Thursday.
 int64_t weekOf(int64_t day) { return floorDiv(day + 3, 7); }
 
+// Each day is a period of its own.
 int64_t sameDay(int64_t day) { return day; }
 
 // Keeps, for each of the `periods` periods counting back from the save's
