@@ -72,8 +72,6 @@ struct Row {
 TEST(PruningTest, EachRuleAloneTogetherAndWithTheCountLimit) {
   BerlinTime zone;
   const std::vector<Row> rows = {
-      {"count limit alone keeps the newest N", {2, 0, 0, 0, 0}, "2026-06-10 12:00",
-       {{1, "2026-06-10 09:00", 1}, {2, "2026-06-10 10:00", 1}, {3, "2026-06-10 11:00", 1}}, {1}},
       {"hours: younger than the window stays, its edge goes", {0, 2, 0, 0, 0}, "2026-06-10 12:00",
        {{1, "2026-06-10 09:59", 1}, {2, "2026-06-10 10:00", 1}, {3, "2026-06-10 10:01", 1}, {4, "2026-06-10 11:00", 1}},
        {1, 2}},
