@@ -522,8 +522,10 @@ int platformLocalTimeOf(uint64_t fileTime, PlatformLocalTime* local) {
   SYSTEMTIME universal;
   SYSTEMTIME shown;
   DYNAMIC_TIME_ZONE_INFORMATION zone;
+  TIME_ZONE_INFORMATION rules;  // the zone's rules for that year, not today's
   if (!FileTimeToSystemTime(&utc, &universal) || GetDynamicTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID ||
-      !SystemTimeToTzSpecificLocalTimeEx(&zone, &universal, &shown))
+      !GetTimeZoneInformationForYear(universal.wYear, &zone, &rules) ||
+      !SystemTimeToTzSpecificLocalTime(&rules, &universal, &shown))
     return 0;
   *local = {shown.wYear, shown.wMonth, shown.wDay, shown.wHour, shown.wMinute};
   return 1;
