@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "archive/backup_reader.h"
 #include "backups/backup_list.h"
 #include "platform/platform.h"
+#include "save/pruning.h"
 
 namespace {
 
@@ -20,6 +22,23 @@ bool refuse(NamingRefusal* refusal, NamingCause cause, const std::string& highes
   refusal->cause = cause;
   refusal->highestBackup = highest;
   return false;
+}
+
+// Returns what pruning weighs of the backup `path` numbered `number`:
+// with `weighed`, the time of the state it holds as inspectBackup reads it
+// (0 when it cannot be inspected) and its file's size (0 when it cannot be
+// read); else its number alone.
+BackupFacts factsOf(const char* path, int32_t number, bool weighed) {
+  BackupFacts facts = {number, 0, 0};
+  if (!weighed) return facts;
+  BackupObjectInfo info;
+  if (inspectBackup(path, &info) == kBackupReadOk) facts.time = info.lastWriteTime;
+  PlatformFile* file = platformOpenRead(path);
+  if (file != nullptr) {
+    if (platformFileLength(file, &facts.bytes) != 1) facts.bytes = 0;
+    platformClose(file);
+  }
+  return facts;
 }
 
 // Calls `act` with the path of each name in `names`, in order.
@@ -68,7 +87,8 @@ bool planBackupFrom(const char* folder, const char* objectFileName, const SavePr
 bool revisePruning(const char* objectPath, const char* objectFileName, const SaveProfile& profile, bool newStands,
                    BackupPlan* plan) {
   plan->prune.clear();
-  if (profile.maxFiles == 0) return true;
+  const bool weighed = profile.keepsByAge() || profile.maxTotalMB > 0;
+  if (profile.maxFiles == 0 && !weighed) return true;
   BackupSeries series;
   SparedFiles spared = {plan->path, {}};
   if (formSeries(objectFileName, profile, &series) != kNamingOk ||
@@ -77,7 +97,19 @@ bool revisePruning(const char* objectPath, const char* objectFileName, const Sav
   BackupList list;
   SeriesListing listing = {&list, &spared, nullptr};
   if (listSeries(plan->folder.c_str(), series, &listing) != kNamingOk) return false;
-  chooseOldest(&list, newStands ? profile.maxFiles - 1 : profile.maxFiles, &plan->prune);
+  std::vector<std::string> names;
+  std::vector<BackupFacts> facts;
+  char path[BACKUP_PATH_SIZE];
+  for (const BackupEntry* entry = list.first(); entry != nullptr; entry = entry->next) {
+    names.push_back(entry->name);
+    facts.push_back(factsOf(joinBackupPath(path, plan->folder.c_str(), entry->name.c_str()) ? path : "",
+                            entry->number, weighed));
+  }
+  if (newStands) facts.push_back(factsOf(plan->path.c_str(), plan->number, weighed));  // the newest: it stays
+  std::vector<size_t> doomed;
+  choosePrunes(facts, profile, weighed ? platformCurrentFileTime() : 0, &doomed);
+  for (size_t index : doomed)
+    if (index < names.size()) plan->prune.push_back(names[index]);
   return true;
 }
 

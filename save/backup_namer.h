@@ -4,8 +4,8 @@
 // The namer lists the backup folder, recognises the earlier backups of the
 // object by their names (backups/backup_names.h), and plans the name
 // numbered one above the highest it found. Once the host has saved, the
-// namer lists the folder again and deletes the oldest backups beyond the
-// profile's limit, as the folder stands then; it never deletes the new
+// namer lists the folder again and deletes the backups that the profile's
+// limit, keep rules and size cap let go, as the folder stands then; it never deletes the new
 // backup, nor the object's own file that a link may show among the
 // backups, nor a file it does not recognise.
 //
@@ -61,13 +61,16 @@ bool planBackupFrom(const char* folder, const char* objectFileName, const SavePr
                     BackupPlan* plan, NamingRefusal* refusal);
 
 // Lists the plan's folder again and replaces `plan->prune` with the
-// backups of `objectFileName` under `profile` beyond `profile.maxFiles`,
-// oldest first, as the folder stands now. Neither the new backup (the
+// backups of `objectFileName` that go under `profile` (save/pruning.h:
+// the count limit, the keep rules and the size cap, the save's time being
+// now), oldest first, as the folder stands now. With a keep rule or the
+// cap on, each backup's time (as inspectBackup reads it; none when it
+// cannot be inspected) and file size are read. Neither the new backup (the
 // plan's path) nor any name for the file at `objectPath` is counted or
-// chosen. When `newStands`, the new backup is one of the limit, so one
-// fewer of the others is kept. Returns false, choosing nothing, when the
-// object cannot be identified or the folder cannot be listed in full (a
-// listing error part-way through included).
+// chosen. When `newStands`, the new backup is the newest and one of the
+// limit, so one fewer of the others is kept. Returns false, choosing
+// nothing, when the object cannot be identified or the folder cannot be
+// listed in full (a listing error part-way through included).
 bool revisePruning(const char* objectPath, const char* objectFileName, const SaveProfile& profile, bool newStands,
                    BackupPlan* plan);
 

@@ -51,8 +51,8 @@ bool removeBackupOfUnchangedObject(const char* name, const BackupPlan& plan, Dig
   return fileHasContent(name, taken) && platformDeleteFile(plan.path.c_str());
 }
 
-// Called after the host saved the object `name`: deletes the oldest
-// backups beyond the limit, as the folder stands now (another host may
+// Called after the host saved the object `name`: deletes the backups that
+// the limit, the keep rules and the size cap let go, as the folder stands now (another host may
 // have added or removed backups since the plan). The new backup, when it
 // still stands, is one of the limit.
 void pruneAfterSave(const char* name, SaveKind kind, bool newStands, BackupPlan* plan) {

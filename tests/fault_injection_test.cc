@@ -271,6 +271,40 @@ TEST(FaultInjectionTest, EverySevenZipFormatOfBothKindsFailsSafelyAtEveryPlatfor
   runFaultTables(7, 9);
 }
 
+// Keep rules that cannot tell a local day: when the save's own day cannot
+// be had, no backup goes by the day rule; a backup whose day cannot be had
+// counts as one whose time is unknown, and stays. The calls come in order:
+// the save, then the backups oldest first, the new one last.
+TEST(FaultInjectionTest, KeepRulesKeepWhatTheyCannotDateAtEveryLocalTimeCall) {
+  const SaveCase c = {IncrementalSave, 0, 0, false};
+  const struct {
+    int call;  // of kPlatformOpLocalTime; 0: none fails
+    std::vector<int> left;
+  } rows[] = {{0, {3}}, {1, {1, 2, 3}}, {2, {1, 3}}, {3, {2, 3}}, {4, {3}}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE("local time call " + std::to_string(row.call));
+    configureProfiles(c);
+    incrementalProfile().maxFiles = 0;
+    incrementalProfile().keepDays = 1;
+    World world(c, "");
+    std::filesystem::create_directory(world.backupFolder());
+    std::vector<std::string> expected;
+    for (int k = 1; k <= 2; ++k) {
+      const std::string path = world.backupFolder() + kSeparator + backupName(c, k);
+      writeFile(path, state(k));
+      std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(72));
+    }
+    for (int k : row.left) expected.push_back(backupName(c, k));
+    FaultPlan plan;
+    plan.failCall(row.call == 0 ? kPlatformOpCount : kPlatformOpLocalTime, row.call, kPlatformIoError);
+    world.save(3);
+    EXPECT_EQ(plan.calls(kPlatformOpLocalTime), row.call == 1 ? 1 : 4);  // no day for the save: none asked
+    EXPECT_EQ(world.hostSaves(), 1);
+    EXPECT_EQ(listFolder(world.backupFolder()), expected);
+  }
+  incrementalProfile().reset();
+}
+
 // The settings writer: a fault anywhere before the new file takes the old
 // one's name leaves the old file as it was and no staging file; a failed
 // flush of the folder afterwards is not reported, nor a failed search for
