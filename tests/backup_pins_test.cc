@@ -1,6 +1,6 @@
 // Pinning from the "Open Backup" panel through the real plug-in file:
 // pin and unpin by renaming, the object's own line when it has no
-// backups, "Pin Current File", and pinned backups against rotation.
+// backups, and "Pin Current File".
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -153,32 +153,6 @@ TEST_F(BackupPinsTest, PinCurrentFileKeepsTheStateOnDiskAsTheNextBackupPinned) {
     ASSERT_GE(position, 0);
     openAt(position);
     EXPECT_EQ(host().objectBytes(), "secondlater");
-  }
-}
-
-// A pinned backup stays through saves with a limit of one, in every name
-// format: no rotation recognises it.
-TEST_F(BackupPinsTest, APinnedBackupOutlivesRotationInEveryFormat) {
-  for (int32_t format = 0; format <= 9; ++format) {
-    SCOPED_TRACE("format " + std::to_string(format));
-    makeBackups(format, "first", "second");
-    fs::remove_all(inScratch(".bak_save"));
-    configure({PanelAction::setInteger(kIncrementalLimit, 1), PanelAction::setInteger(kIncrementalMaxFiles, 1)});
-    const std::string original = inScratch(".incr_save") + kSeparator + incremental().at(0);
-    const std::string bytes = readFile(original);
-    act(0, kActionPin);
-    for (const char* state : {"third", "fourth"}) {
-      host().setObjectBytes(state);
-      activate(kIncrementalServer);
-    }
-    std::vector<std::string> names = incremental();
-    ASSERT_EQ(names.size(), 2u);  // the pinned one and the newest
-    int32_t position = pinnedPosition();
-    ASSERT_GE(position, 0);
-    bool firstPinned = names[0].find(" (pinned)") != std::string::npos;
-    EXPECT_NE(firstPinned, names[1].find(" (pinned)") != std::string::npos);
-    EXPECT_EQ(readFile(inScratch(".incr_save") + kSeparator + names[firstPinned ? 0 : 1]), bytes);
-    EXPECT_FALSE(fs::exists(original));
   }
 }
 
