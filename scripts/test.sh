@@ -39,19 +39,28 @@ tsan_suite() {
     ctest --test-dir build/tsan --output-on-failure -j"$jobs" -R '^SevenZip|^FaultInjectionTest\.EverySevenZip|^SaveFlowTest\.ASaveWithoutAnEdit|^ArchiveSaveFlowTest\.AbortAtTheMonitor'
 }
 
-# Prints the failed tests of the last run in build/windows that ended with
-# no output at all, one name a line: wine dropped the program it started.
+# Prints the failed tests of the last run in build/windows that wine failed
+# rather than the test, one name a line: those that ended with no output at
+# all (wine dropped the program it started), and those whose every test
+# passed before wine's own loader failed an assertion as the process ended.
 dropped_tests() {
   local temp=build/windows/Testing/Temporary
   awk 'FNR == NR { sub(/^[0-9]+:/, ""); failed[$0] = 1; next }
        /^[0-9]+\/[0-9]+ Test: / { name = $0; sub(/^[0-9]+\/[0-9]+ Test: /, "", name) }
        /^Output:$/ { getline; output = ""; reading = 1; next }
-       reading && /^<end of output>$/ { reading = 0; if ((name in failed) && output !~ /[^ \t]/) print name; next }
+       reading && /^<end of output>$/ {
+         reading = 0
+         dropped = output !~ /[^ \t]/
+         teardown = output ~ /\[  PASSED  \]/ && output !~ /\[  FAILED  \]/ && output ~ /Inconsistency detected by ld\.so/
+         if ((name in failed) && (dropped || teardown)) print name
+         next
+       }
        reading { output = output $0 }' "$temp/LastTestsFailed.log" "$temp/LastTest.log"
 }
 
 # wine now and then drops a program it is starting, which then ends with no
-# output at all; only such a test is run again (up to twice). A test that
+# output at all, or fails in its own loader as a program that passed ends;
+# only such a test is run again (up to twice). A test that
 # fails with output of its own fails the stage at once, so an intermittent
 # real failure is not passed by a lucky rerun.
 windows_suite() {
