@@ -17,7 +17,7 @@ void moduleShutdown(void* /*startupValue*/) { incrementalProfile().release(); }
 // Refuses every interface version but 3 without touching anything.
 template <CommandKind kind>
 int32_t activate(int32_t version, HostGlobalFunc global, void* local, void* /*serverData*/) {
-  if (version != HOST_ACTIVATION_VERSION) return 1;
+  if (version != HOST_INTERFACE_CODE_PAGE) return 1;
   runCommand(global, static_cast<HostCommandInterface*>(local), kind);
   return 0;
 }

@@ -95,13 +95,13 @@ class NamesInAnyLanguageTest : public PluginTest {
     ASSERT_EQ(writeSettings(file), 1);
     ASSERT_EQ(finishOutputFile(file, path), 1);
     reload();
-    host().setFolder(HOST_FOLDER_SETTINGS, settings);
+    host().setFolder(HOST_FOLDER_SETTINGS, utf8Name(settings));
   }
 
   // Makes `path` the host's object, on disk with `bytes`, and saves it.
   void save(const std::string& path, const std::string& bytes) {
     writeFile(path, bytes);
-    host().setObjectPath(path);
+    host().setObjectPath(utf8Name(path));
     host().setObjectBytes(bytes + " edited");
     activate(kIncrementalServer);
     EXPECT_TRUE(shownMessages().empty()) << path;

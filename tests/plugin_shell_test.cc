@@ -97,7 +97,7 @@ TEST_F(ShellTest, ServicesAreFetchedInOrderAndPanelsOnlyForConfiguration) {
   host().setSaveCommandAvailable(false);  // acquisition only: nothing else runs
   for (const Case& c : cases) {
     host().clearRecords();
-    activate(c.server);
+    activate(c.server, HOST_INTERFACE_CODE_PAGE);
     std::vector<std::string> expected = c.fetches;
     expected.push_back("command.lookup(SAVE)");
     std::vector<std::string> log = host().callLog("global");

@@ -77,7 +77,7 @@ void PluginTest::expectNoProtocolErrors() const {
   EXPECT_EQ(host_->protocolErrors(), std::vector<std::string>{}) << "the plug-in broke the host's protocol";
 }
 
-int32_t PluginTest::activate(const std::string& server, int32_t version) {
+int32_t PluginTest::activate(const std::string& server, std::optional<int32_t> version) {
   std::optional<int32_t> result = host_->activate(*module_, server, version);
   EXPECT_TRUE(result.has_value()) << "no server " << server;
   return result.value_or(-1);
