@@ -87,4 +87,9 @@ int platformToUtf16(const char* text, std::u16string* out);
 // platformToUtf16 does.
 int platformToUtf8(const char* text, std::string* out);
 
+// Converts the UTF-8 `utf8` to the system's code page. Returns 1, or 0 when
+// it is no valid UTF-8 or holds a character the code page cannot spell
+// (`*out` then unspecified). On POSIX it is copied as it is.
+int platformFromUtf8(const char* utf8, std::string* out);
+
 #endif  // QK_PLATFORM_TEXT_H_

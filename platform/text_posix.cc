@@ -44,3 +44,8 @@ int platformToUtf16(const char* text, std::u16string* out) {
   }
   return 1;
 }
+
+int platformFromUtf8(const char* utf8, std::string* out) {
+  out->assign(utf8);
+  return 1;
+}

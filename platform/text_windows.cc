@@ -38,3 +38,18 @@ int platformToUtf16(const char* text, std::u16string* out) {
   out->resize(static_cast<size_t>(units) - 1);  // less the terminator
   return 1;
 }
+
+int platformFromUtf8(const char* utf8, std::string* out) {
+  out->clear();
+  int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);
+  if (units <= 0) return 0;
+  std::wstring wide(static_cast<size_t>(units), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, &wide[0], units);
+  BOOL substituted = FALSE;
+  int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &substituted);
+  if (bytes <= 0 || substituted) return 0;
+  out->resize(static_cast<size_t>(bytes));
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, &(*out)[0], bytes, nullptr, nullptr);
+  out->resize(static_cast<size_t>(bytes) - 1);  // less the terminator
+  return 1;
+}

@@ -3,6 +3,8 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <string>
+
 #include "backups/save_profile.h"
 #include "hostapi/host_services.h"
 #include "platform/platform.h"
@@ -209,7 +211,8 @@ int writeField(PlatformFile* file, const StoredField& field) {
 
 // Returns the host's folder of `kind`, or null when it names none.
 const char* hostFolder(const char* kind) {
-  const char* folder = hostServices.directoryInfo(kind);
+  static std::string converted;  // the folder handed out, until the next call
+  const char* folder = textFromHost(hostServices.directoryInfo(kind), &converted);
   return folder != nullptr && folder[0] != '\0' ? folder : nullptr;
 }
 

@@ -22,8 +22,6 @@ namespace qktest {
 namespace fs = std::filesystem;
 using qkhost::PanelAction;
 
-constexpr char kOpenServer[] = "QK_RevKeeperOpen";
-
 class OpenBackupTest : public PluginTest {
  protected:
   // A fresh plug-in whose two profiles use `format`, and an object
@@ -66,8 +64,9 @@ class OpenBackupTest : public PluginTest {
     activate(kOpenServer);
     std::vector<std::string> heads;
     if (host().panels().empty()) return heads;
+    const std::string dot = utf8Name(platformMiddleDot());  // as a host of interface 4 is given it
     for (const std::string& label : host().panels().back()->choices().at(kOpenBackupChoice))
-      heads.push_back(label.substr(0, label.find(std::string(" ") + platformMiddleDot())));
+      heads.push_back(label.substr(0, label.find(" " + dot)));
     std::sort(heads.begin(), heads.end());
     return heads;
   }

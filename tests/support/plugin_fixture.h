@@ -22,10 +22,11 @@
 
 namespace qktest {
 
-// Names of the three servers.
+// Names of the four servers.
 inline constexpr char kIncrementalServer[] = "QK_RevKeeper";
 inline constexpr char kConfigureServer[] = "QK_RevKeeperCfg";
 inline constexpr char kBakServer[] = "QK_BakKeeper";
+inline constexpr char kOpenServer[] = "QK_RevKeeperOpen";
 
 // Returns the bytes of the named file, or "" when it cannot be read.
 std::string readFile(const std::string& path);
