@@ -7,8 +7,7 @@
 
 #include <stdint.h>
 
-// Returns the host's name for the current object, in the plug-in's
-// encoding, when a backup can be made of it (a text whose first byte is
+// Returns the host's name for the current object, in UTF-8, when a backup can be made of it (a text whose first byte is
 // printable ASCII, ending in ".lwo" without regard to ASCII case), else
 // null. The text lasts until the next call.
 const char* saveableObjectName();

@@ -46,9 +46,8 @@ int32_t integerValue(HostPanel panel, uint32_t id) {
   return value != nullptr ? *value : 0;
 }
 
-// A text value of the panel, in the plug-in's encoding and kept in
-// `*buffer`; null when the host has none for `id`, or the plug-in's
-// encoding cannot spell it.
+// A text value of the panel in UTF-8, kept in `*buffer`; null when the
+// host has none for `id`.
 const char* textValue(HostPanel panel, uint32_t id, std::string* buffer) {
   return textFromHost(static_cast<const char*>(hostServices.xpanel->formGet(panel, id)), buffer);
 }

@@ -64,9 +64,8 @@ class OpenBackupTest : public PluginTest {
     activate(kOpenServer);
     std::vector<std::string> heads;
     if (host().panels().empty()) return heads;
-    const std::string dot = utf8Name(platformMiddleDot());  // as a host of interface 4 is given it
     for (const std::string& label : host().panels().back()->choices().at(kOpenBackupChoice))
-      heads.push_back(label.substr(0, label.find(" " + dot)));
+      heads.push_back(label.substr(0, label.find(std::string(" ") + platformMiddleDot())));
     std::sort(heads.begin(), heads.end());
     return heads;
   }
