@@ -160,7 +160,7 @@ TEST_F(NamesInAnyLanguageTest, BackUpAndReadBackUnderTheirNames) {
   for (const NameCase& n : kNames) {
     // Interface 3 hands over only what the code page spells; so does the
     // settings file, which names the relative and the absolute folder.
-    const bool spelt = codePageSpells(n.stem) && (n.twin == nullptr || codePageSpells(n.twin));
+    const bool spelt = !codePageText(n.stem).empty() && (n.twin == nullptr || !codePageText(n.twin).empty());
     for (int32_t version : {HOST_INTERFACE_CODE_PAGE, HOST_INTERFACE_UTF8}) {
       for (const FolderCase& f : kFolders) {
         if (!spelt && (version == HOST_INTERFACE_CODE_PAGE || f.format != 4)) {

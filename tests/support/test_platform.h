@@ -55,9 +55,10 @@ uint64_t creationTime(const std::string& path);
 // which starts with its drive.
 std::string absoluteFolder(const std::string& path);
 
-// Returns whether the system's ANSI code page spells the UTF-8 `utf8`, as
-// a host of interface 3 must to hand it over: always on POSIX.
-bool codePageSpells(const std::string& utf8);
+// Returns the UTF-8 `utf8` in the system's ANSI code page, as a host of
+// interface 3 hands it over and the settings file stores it: itself on
+// POSIX; "" when the code page cannot spell it.
+std::string codePageText(const std::string& utf8);
 
 // Whether the file system here makes files without a name (the staged
 // files of platform/staged_file.h): Linux does, Win32 never.

@@ -152,11 +152,13 @@ std::string readSharedFile(const std::string& path) {
 
 std::string absoluteFolder(const std::string& path) { return path; }
 
-bool codePageSpells(const std::string& utf8) {
+std::string codePageText(const std::string& utf8) {
   std::wstring wide = widePath(utf8);
+  char narrow[MAX_PATH * 4];
   BOOL lossy = FALSE;
-  int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lossy);
-  return bytes > 0 && !lossy;
+  int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, narrow, sizeof narrow, nullptr,
+                                  &lossy);
+  return bytes > 0 && !lossy ? narrow : "";
 }
 
 const bool kUnnamedFiles = false;
