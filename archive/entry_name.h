@@ -1,11 +1,12 @@
 // The name under which an archive stores its one file, and the encodings
 // the archives store names in.
 //
-// Names reach the plug-in in the system's code page. A 7z archive stores
-// UTF-16; a zip archive stores an ASCII name byte for byte and any other
-// name in UTF-8, marked by bit 11 of its general purpose flag. A name
-// whose bytes are no valid text in the code page (a file named on another
-// system, say) is still archived, under the fallback each function states.
+// Names are UTF-8 inside the plug-in. A 7z archive stores UTF-16, surrogate
+// pairs included; a zip archive stores an ASCII name byte for byte and any
+// other name in UTF-8, marked by bit 11 of its general purpose flag. A name
+// whose bytes are no valid text (a file named on another system, whose
+// code-page bytes the host boundary carried through) is still archived,
+// under the fallback each function states.
 #ifndef QK_ARCHIVE_ENTRY_NAME_H_
 #define QK_ARCHIVE_ENTRY_NAME_H_
 

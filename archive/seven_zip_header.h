@@ -21,7 +21,7 @@
 
 // What the end header records of the archived file.
 typedef struct {
-  const char* name;        // file name without folders in the code page, at most SEVEN_ZIP_MAX_NAME bytes
+  const char* name;        // file name without folders in UTF-8, at most SEVEN_ZIP_MAX_NAME bytes
   uint64_t size;           // bytes of the file
   uint32_t crc;            // CRC-32 of those bytes
   uint64_t creationTime;   // FILETIME: 100 ns units since 1601-01-01, UTC

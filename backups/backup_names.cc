@@ -53,9 +53,7 @@ bool fits(int written, size_t size) { return written >= 0 && static_cast<size_t>
 // long it may be, the backup's name decides (see formBackupName).
 bool isBareFileName(const char* name) {
   if (name == nullptr || name[0] == '\0') return false;
-  // Steps by characters: the second byte of a double-byte character may be
-  // '\\' or '|' and is no such character.
-  for (const char* c = name; *c != '\0'; c += platformCharacterLength(c))
+  for (const char* c = name; *c != '\0'; ++c)  // no byte of a UTF-8 sequence is ASCII
     if (static_cast<unsigned char>(*c) < 0x20 || strchr(kNotInFileName, *c) != nullptr) return false;
   return true;
 }
@@ -128,14 +126,6 @@ bool isSpared(const char* path, const SparedFiles& spared) {
          sameFile(identity, spared.object);
 }
 
-// Returns the characters of `name` (bytes on POSIX, whole characters of
-// the code page on Win32, as each platform's file system counts them).
-size_t characterCount(const char* name) {
-  size_t count = 0;
-  for (const char* c = name; *c != '\0'; c += platformCharacterLength(c)) ++count;
-  return count;
-}
-
 // The extensions a pinned mark goes before; any other name takes it at its end.
 const char* const kPinnableExtensions[] = {".lwo", ".zip", ".7z"};
 
@@ -176,7 +166,7 @@ bool formBackupName(char (&out)[BACKUP_PATH_SIZE], const BackupSeries& s, int32_
          fits(snprintf(out, sizeof out, "%s%c%s%0*d%s", s.base, s.shape->separator, s.token, width, number,
                        s.shape->extension),
               sizeof out) &&
-         characterCount(out) <= kFileNameMax;
+         platformNameLength(out) <= kFileNameMax;
 }
 
 bool formPinnedName(char (&out)[BACKUP_PATH_SIZE], const char* name) {
@@ -186,7 +176,7 @@ bool formPinnedName(char (&out)[BACKUP_PATH_SIZE], const char* name) {
     if (platformEndsWithIgnoringCase(name, candidate)) extension = strlen(candidate);
   int stem = static_cast<int>(length - extension);
   return fits(snprintf(out, sizeof out, "%.*s%s%s", stem, name, PINNED_MARK, name + stem), sizeof out) &&
-         characterCount(out) <= kFileNameMax;
+         platformNameLength(out) <= kFileNameMax;
 }
 
 bool unpinnedNameOf(char (&out)[BACKUP_PATH_SIZE], const char* pinned) {

@@ -66,7 +66,7 @@ void configure(const Mix& mix) {
 // to the numbers 2 to kPerKind named by `pattern` in `folder`.
 void makeBackups(qkhost::StandInHost& host, SaveKind kind,
                  const std::string& folder, const char* pattern) {
-  acquireHostServices(host.globalFunction(), host.commandInterface(), 0);
+  acquireHostServices(host.globalFunction(), host.commandInterface(), 0, kHostTextCodePage);
   runSaveFlow(kind, 1, &hostMonitorProgress);
   char name[64];
   snprintf(name, sizeof name, pattern, 1);
@@ -82,7 +82,7 @@ double timeListing(qkhost::StandInHost& host) {
   host.clearRecords();
   host.queuePanelSession({qkhost::PanelAction::cancel()});
   double start = now();
-  acquireHostServices(host.globalFunction(), host.commandInterface(), 1);
+  acquireHostServices(host.globalFunction(), host.commandInterface(), 1, kHostTextCodePage);
   runOpenFlow(&hostMonitorProgress);
   double seconds = now() - start;
   if (host.panels().size() != 1 ||

@@ -72,7 +72,7 @@ uintmax_t backUpOnce(const std::string& folder, const std::string& object, const
   host.setObjectPath(object);
   host.setObjectBytes(bytes);
   host.setSaveResult(1);  // the host saves nothing: the object stays as the backup holds it
-  acquireHostServices(host.globalFunction(), host.commandInterface(), 0);
+  acquireHostServices(host.globalFunction(), host.commandInterface(), 0, kHostTextCodePage);
   runSaveFlow(IncrementalSave, 1, &hostMonitorProgress);
   return fs::file_size(folder + "/.incr_save/Object_001.7z");
 }

@@ -80,7 +80,7 @@ SaveTimes timeSave(const std::string& work, const std::string& bytes, int32_t fo
   profile.nameFormat = format;
   profile.compressionLevel = 0;
   profile.skipUnchanged = skipUnchanged;
-  if (acquireHostServices(host.globalFunction(), host.commandInterface(), 0) != 1) exit(1);
+  if (acquireHostServices(host.globalFunction(), host.commandInterface(), 0, kHostTextCodePage) != 1) exit(1);
   double start = now();
   runSaveFlow(IncrementalSave, 1, &hostMonitorProgress);
   double end = now();

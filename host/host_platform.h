@@ -1,11 +1,15 @@
 // The stand-in host's view of the operating system: loading a plug-in
-// file, and where a host program finds its plug-in and keeps its settings.
+// file, where a host program finds its plug-in and keeps its settings, its
+// command line, and the code page its older services speak.
 // host_platform_posix.cc implements it with dlopen, host_platform_windows.cc
-// with LoadLibraryA; the build picks one.
+// with the wide Win32 calls; the build picks one.
+//
+// Every path and text here is UTF-8, as the stand-in host holds them.
 #ifndef QK_HOST_HOST_PLATFORM_H_
 #define QK_HOST_HOST_PLATFORM_H_
 
 #include <string>
+#include <vector>
 
 namespace qkhost {
 
@@ -36,6 +40,19 @@ std::string defaultSettingsFolder();
 
 // Returns whether standard input is a terminal a user types at.
 bool standardInputIsTerminal();
+
+// Returns the program's arguments after its name, in UTF-8: on Windows
+// read from the wide command line, so that names outside the code page
+// arrive whole; on POSIX `argv` as it is.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
+
+// Returns `utf8` in the code page of the older services: on Windows the
+// ANSI code page, a character it cannot spell becoming '?' as the host's
+// bridge spells it; on POSIX, UTF-8 itself.
+std::string codePageText(const std::string& utf8);
+
+// Returns the code-page text `text` in UTF-8 (on POSIX `text` itself).
+std::string utf8FromCodePage(const std::string& text);
 
 }  // namespace qkhost
 

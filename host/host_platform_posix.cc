@@ -41,4 +41,12 @@ std::string defaultSettingsFolder() {
 
 bool standardInputIsTerminal() { return isatty(0) != 0; }
 
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+std::string codePageText(const std::string& utf8) { return utf8; }
+
+std::string utf8FromCodePage(const std::string& text) { return text; }
+
 }  // namespace qkhost

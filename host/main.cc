@@ -64,7 +64,10 @@ const char kUsage[] =
     "  --no-save-command   a host without the SAVE command\n"
     "  --load-fails CODE   the host's LOAD fails with CODE (non-zero)\n"
     "  --no-load-command   a host without the LOAD command\n"
-    "  --version N         activate with interface version N (default 3)\n"
+    "  --interface 3|4     the highest interface version the host speaks (default\n"
+    "                      4): each command activates with it first, then with\n"
+    "                      each lower version until the plug-in accepts one\n"
+    "  --version N         activate with interface version N alone\n"
     "  --trace             print every call the plug-in makes of the host\n"
     "  --quiet             print nothing but errors of qkhost itself\n"
     "  --help              this text\n"
@@ -86,7 +89,8 @@ struct Options {
   bool saveCommand = true;
   int32_t loadResult = 0;
   bool loadCommand = true;
-  int32_t version = HOST_ACTIVATION_VERSION;
+  int32_t interface = HOST_INTERFACE_UTF8;
+  std::optional<int32_t> version;  // forced, else negotiated
   bool trace = false;
   bool quiet = false;
   std::vector<std::vector<std::string>> commands;  // each: name and its arguments
@@ -120,10 +124,11 @@ bool addPanelLine(const std::string& line, Options& o) {
   return true;
 }
 
-// Parses the command line into `o`. Returns false after a usage error.
-bool parse(int argc, char** argv, Options& o) {
-  o.plugin = qkhost::pathBesideProgram(argv[0], "QK_RevKeeper.p");
-  for (int i = 1; i < argc; ++i) {
+// Parses the arguments `argv` (UTF-8, after the program's name) into `o`.
+// Returns false after a usage error.
+bool parse(const std::vector<std::string>& argv, Options& o) {
+  const int argc = static_cast<int>(argv.size());
+  for (int i = 0; i < argc; ++i) {
     std::string a = argv[i];
     auto value = [&](std::string& out) {
       if (i + 1 >= argc) return usageError(a + " needs a value");
@@ -163,6 +168,10 @@ bool parse(int argc, char** argv, Options& o) {
     } else if (a == "--version") {
       if (!value(v)) return false;
       o.version = std::atoi(v.c_str());
+    } else if (a == "--interface") {
+      if (!value(v)) return false;
+      if (v != "3" && v != "4") return usageError("--interface takes 3 or 4");
+      o.interface = std::atoi(v.c_str());
     } else if (a == "--trace") {
       o.trace = true;
     } else if (a == "--quiet") {
@@ -254,7 +263,8 @@ bool runOne(const std::vector<std::string>& command, const Options& o,
 
 int main(int argc, char** argv) {
   Options o;
-  if (!parse(argc, argv, o)) return 2;
+  o.plugin = qkhost::pathBesideProgram(argc > 0 ? argv[0] : "qkhost", "QK_RevKeeper.p");
+  if (!parse(qkhost::commandLineArguments(argc, argv), o)) return 2;
 
   std::string error;
   std::unique_ptr<qkhost::PluginModule> module = qkhost::PluginModule::load(o.plugin, &error);
@@ -267,8 +277,9 @@ int main(int argc, char** argv) {
   if (!o.settings) {
     o.settings = qkhost::defaultSettingsFolder();
     std::error_code ignored;  // a folder that cannot be made leaves settings unsaved
-    std::filesystem::create_directories(*o.settings, ignored);
+    std::filesystem::create_directories(std::filesystem::u8path(*o.settings), ignored);
   }
+  host.setInterface(o.interface);
   host.setFolder(HOST_FOLDER_SETTINGS, o.settings);
   host.setFolder(HOST_FOLDER_CONTENT, o.content);
   for (bool answer : o.answers) host.queueAnswer(answer);

@@ -1,9 +1,13 @@
 #include "host/stand_in_host.h"
 
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <sstream>
+
+#include "host/host_platform.h"
 
 namespace qkhost {
 
@@ -22,7 +26,12 @@ void* globalFunction(const char* name, int32_t useMode) {
   return host().fetchService(name);
 }
 
-const char* stateObject() { return host().stateObject(); }
+// Each callback that hands out a text comes in two generations: `kUtf8`
+// spells it in UTF-8, else in the code page.
+template <bool kUtf8>
+const char* stateObject() {
+  return host().stateObject(kUtf8);
+}
 
 void messageInfo(const char* textLine, const char* unused) {
   host().record(HOST_SERVICE_MESSAGES, "info", {text(textLine), text(unused)});
@@ -39,9 +48,10 @@ int32_t messageOkCancel(const char* title, const char* first, const char* second
   return host().askQuestion(title, first, second);
 }
 
+template <bool kUtf8>
 const char* directoryInfo(const char* kind) {
   host().record(HOST_SERVICE_DIRECTORY_INFO, "folder", {text(kind)});
-  return host().folder(kind);
+  return host().folder(kind, kUtf8);
 }
 
 int32_t commandLookup(void* /*data*/, const char* name) {
@@ -129,16 +139,42 @@ int32_t panelPost(HostPanel panel) {
   return host().showPanel(panelOf(panel));
 }
 
-// The service records. Reserved slots stay null: the plug-in never calls them.
-HostStateQuery stateQueryRecord = {nullptr, nullptr, nullptr, nullptr, nullptr, stateObject};
+// The service records. Reserved slots stay null: the plug-in never calls
+// them. The newer generation's records add a slot at the end of the older
+// layout.
+HostStateQuery stateQueryRecord = {nullptr, nullptr, nullptr, nullptr, nullptr, stateObject<false>};
+HostStateQuery stateQueryUtf8Record = {nullptr, nullptr, nullptr, nullptr, nullptr, stateObject<true>};
 HostMessages messagesRecord = {messageInfo, messageError, nullptr, messageOkCancel};
+struct { HostMessages older; HostReservedSlot askName; } messagesUtf8Record = {messagesRecord, nullptr};
 HostMonitorService monitorRecord = {monitorCreate, monitorDestroy};
+HostMonitorService monitorUtf8Record = monitorRecord;
 HostXPanel xpanelRecord = {nullptr,  nullptr,  panelCreate, panelDestroy, panelDescribe,
                            panelHint, nullptr, nullptr,     panelGet,     panelSet,
                            nullptr,  nullptr,  panelPost};
+struct { HostXPanel older; HostReservedSlot viewRebuild; } xpanelUtf8Record = {xpanelRecord, nullptr};
 // Services fetched but never called: distinct, non-null, and empty.
 struct UncalledService { void* slots[8]; };
 UncalledService displayInfoRecord, sceneObjectsRecord, panelServicesRecord;
+
+// Every service name the host answers, both generations.
+const struct {
+  const char* name;
+  void* service;
+} kServices[] = {
+    {HOST_SERVICE_STATE_QUERY, &stateQueryRecord},
+    {HOST_SERVICE_MESSAGES, &messagesRecord},
+    {HOST_SERVICE_DIRECTORY_INFO, reinterpret_cast<void*>(&directoryInfo<false>)},
+    {HOST_SERVICE_DYNAMIC_MONITOR, &monitorRecord},
+    {HOST_SERVICE_XPANEL, &xpanelRecord},
+    {HOST_SERVICE_DISPLAY_INFO, &displayInfoRecord},
+    {HOST_SERVICE_SCENE_OBJECTS, &sceneObjectsRecord},
+    {HOST_SERVICE_PANEL_SERVICES, &panelServicesRecord},
+    {HOST_SERVICE_STATE_QUERY_UTF8, &stateQueryUtf8Record},
+    {HOST_SERVICE_MESSAGES_UTF8, &messagesUtf8Record},
+    {HOST_SERVICE_DIRECTORY_INFO_UTF8, reinterpret_cast<void*>(&directoryInfo<true>)},
+    {HOST_SERVICE_DYNAMIC_MONITOR_UTF8, &monitorUtf8Record},
+    {HOST_SERVICE_XPANEL_UTF8, &xpanelUtf8Record},
+};
 
 constexpr int32_t kSaveCode = 0x5341;  // any non-zero codes
 constexpr int32_t kLoadCode = 0x4C4F;
@@ -171,7 +207,7 @@ HostGlobalFunc StandInHost::globalFunction() const { return qkhost::globalFuncti
 
 bool StandInHost::openObjectFile() {
   if (!objectPath_) return false;
-  std::ifstream file(*objectPath_, std::ios::binary);
+  std::ifstream file(std::filesystem::u8path(*objectPath_), std::ios::binary);
   if (!file) return false;
   objectBytes_.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
   return !file.bad();
@@ -188,13 +224,21 @@ void StandInHost::setInteractive(bool interactive, std::istream* in, std::ostrea
 }
 
 std::optional<int32_t> StandInHost::activate(PluginModule& module, const std::string& serverName,
-                                             int32_t version) {
+                                             std::optional<int32_t> version) {
   const HostServerRecord* server = module.findServer(serverName);
   if (server == nullptr) return std::nullopt;
   module.startup();
   StandInHost* outer = currentHost;
   currentHost = this;
-  int32_t result = server->activate(version, qkhost::globalFunction, &commandInterface_, nullptr);
+  int32_t result = 1;
+  const int32_t lowest = version.value_or(1);
+  for (int32_t v = version.value_or(interface_); result != 0 && v >= lowest; --v) {
+    activeVersion_ = v;
+    activations_.push_back({serverName, v, 0, {}});
+    result = server->activate(v, qkhost::globalFunction, &commandInterface_, nullptr);
+    activations_.back().result = result;
+  }
+  activeVersion_ = 0;
   currentHost = outer;
   return result;
 }
@@ -208,6 +252,7 @@ std::vector<std::string> StandInHost::callLog(const std::string& service) const 
 
 void StandInHost::clearRecords() {
   calls_.clear();
+  activations_.clear();
   messages_.clear();
   monitorEvents_.clear();
   panels_.clear();
@@ -219,22 +264,21 @@ void StandInHost::record(std::string service, std::string operation,
 }
 
 void* StandInHost::fetchService(const char* name) {
+  if (activeVersion_ != 0) activations_.back().fetched.push_back(text(name));
   if (name == nullptr || missingServices_.count(name)) return nullptr;
-  std::string n = name;
-  if (n == HOST_SERVICE_STATE_QUERY) return &stateQueryRecord;
-  if (n == HOST_SERVICE_MESSAGES) return &messagesRecord;
-  if (n == HOST_SERVICE_DIRECTORY_INFO) return reinterpret_cast<void*>(&directoryInfo);
-  if (n == HOST_SERVICE_DYNAMIC_MONITOR) return &monitorRecord;
-  if (n == HOST_SERVICE_XPANEL) return &xpanelRecord;
-  if (n == HOST_SERVICE_DISPLAY_INFO) return &displayInfoRecord;
-  if (n == HOST_SERVICE_SCENE_OBJECTS) return &sceneObjectsRecord;
-  if (n == HOST_SERVICE_PANEL_SERVICES) return &panelServicesRecord;
+  for (const auto& service : kServices)
+    if (strcmp(name, service.name) == 0) return service.service;
   return nullptr;
 }
 
-const char* StandInHost::stateObject() {
+const char* StandInHost::answer(const std::string& textIn, bool utf8, std::string* answer) {
+  *answer = utf8 ? textIn : codePageText(textIn);
+  return answer->c_str();
+}
+
+const char* StandInHost::stateObject(bool utf8) {
   record(HOST_SERVICE_STATE_QUERY, "object", {});
-  return objectPath_ ? objectPath_->c_str() : nullptr;
+  return objectPath_ ? answer(*objectPath_, utf8, &objectAnswer_) : nullptr;
 }
 
 void StandInHost::showInfo(const char* textLine) {
@@ -266,11 +310,10 @@ int32_t StandInHost::askQuestion(const char* title, const char* first, const cha
   return accept ? 1 : 0;
 }
 
-const char* StandInHost::folder(const char* kind) {
+const char* StandInHost::folder(const char* kind, bool utf8) {
   auto it = folders_.find(text(kind));
   if (it == folders_.end() || !it->second) return nullptr;
-  folderAnswer_ = *it->second;
-  return folderAnswer_.c_str();
+  return answer(*it->second, utf8, &folderAnswer_);
 }
 
 int32_t StandInHost::lookupCommand(const char* name) {
@@ -294,7 +337,10 @@ int32_t StandInHost::executeLoad(int32_t count, const HostDynamicValue* argument
   }
   if (loadResult_ != 0) return loadResult_;
   std::optional<std::string> previous = objectPath_;
-  objectPath_ = arguments[0].string.text;
+  // A host of version 4 reads a text of length 0 as UTF-8, any other in the code page.
+  const char* path = arguments[0].string.text;
+  objectPath_ = activeVersion_ >= HOST_INTERFACE_UTF8 && arguments[0].string.length == 0 ? std::string(path)
+                                                                                         : utf8FromCodePage(path);
   if (!openObjectFile()) {
     objectPath_ = previous;
     return -2;
@@ -307,7 +353,7 @@ int32_t StandInHost::executeLoad(int32_t count, const HostDynamicValue* argument
 int32_t StandInHost::executeSave() {
   if (saveResult_ != 0) return saveResult_;
   if (!objectPath_) return -2;
-  std::ofstream file(*objectPath_, std::ios::binary | std::ios::trunc);
+  std::ofstream file(std::filesystem::u8path(*objectPath_), std::ios::binary | std::ios::trunc);
   file.write(objectBytes_.data(), static_cast<std::streamsize>(objectBytes_.size()));
   file.close();
   if (!file) return -3;

@@ -7,6 +7,11 @@
 // the plug-in makes, in order, with its arguments, and what the plug-in
 // showed: messages, questions, monitor events and panels.
 //
+// The host holds every text in UTF-8. It answers the service names of both
+// generations (host_interface.h): those of interface version 3 spell the
+// texts it hands out in the code page (host_platform.h), those of version 4
+// in UTF-8. What the plug-in hands in is recorded as given.
+//
 // The host's services are C callbacks without a context argument, so one
 // StandInHost at a time is the process's current host: the one most
 // recently constructed and not yet destroyed.
@@ -31,6 +36,15 @@
 #include "hostapi/host_interface.h"
 
 namespace qkhost {
+
+// One activation of a server: the version it was offered, its result, and
+// the service names it asked of the global function.
+struct Activation {
+  std::string server;
+  int32_t version = 0;
+  int32_t result = 0;
+  std::vector<std::string> fetched;
+};
 
 // One call the plug-in made of the host.
 struct HostCall {
@@ -124,11 +138,16 @@ class StandInHost {
 
   // --- Running the plug-in ------------------------------------------------
 
-  // Activates the server `serverName` of `module` with interface version
-  // `version`, as the host does for a command. Returns the activation's
-  // result, or nullopt when the module has no such server.
+  // The highest interface version the host speaks (3 or 4; default 4).
+  void setInterface(int32_t highest) { interface_ = highest; }
+
+  // Activates the server `serverName` of `module`, as the host does for a
+  // command: with `version` alone when given, else with the highest
+  // version the host speaks first, then each lower one down to 1 until an
+  // activation returns 0. Returns the last activation's result, or nullopt
+  // when the module has no such server.
   std::optional<int32_t> activate(PluginModule& module, const std::string& serverName,
-                                  int32_t version = HOST_ACTIVATION_VERSION);
+                                  std::optional<int32_t> version = std::nullopt);
 
   // The global function and command interface an activation receives, for
   // tests that call the plug-in's code directly rather than through a module.
@@ -138,6 +157,8 @@ class StandInHost {
   // --- What happened --------------------------------------------------------
 
   const std::vector<HostCall>& calls() const { return calls_; }
+  // Every activation, refused ones included, in order.
+  const std::vector<Activation>& activations() const { return activations_; }
   // Returns describe() of every call whose service is `service` (every
   // call when empty), in order.
   std::vector<std::string> callLog(const std::string& service = "") const;
@@ -154,8 +175,8 @@ class StandInHost {
   // carried out as far as it can be; a test or qkhost treats any line here
   // as a fault of the plug-in.
   const std::vector<std::string>& protocolErrors() const { return protocolErrors_; }
-  // Forgets the recorded calls, messages, monitor events and panels (not
-  // the protocol errors).
+  // Forgets the recorded calls, activations, messages, monitor events and
+  // panels (not the protocol errors).
   void clearRecords();
 
   // The process's current host, or null. Used by the service callbacks.
@@ -168,11 +189,12 @@ class StandInHost {
 
   // Service behaviour, called by the C callbacks of the service records.
   void* fetchService(const char* name);
-  const char* stateObject();
+  // The object's name and a folder, in UTF-8 or else in the code page.
+  const char* stateObject(bool utf8);
   void showInfo(const char* text);
   void showError(const char* first, const char* second);
   int32_t askQuestion(const char* title, const char* first, const char* second);
-  const char* folder(const char* kind);
+  const char* folder(const char* kind, bool utf8);
   int32_t lookupCommand(const char* name);
   int32_t executeCommand(int32_t code, int32_t count, const HostDynamicValue* arguments);
   int32_t executeSave();
@@ -186,6 +208,12 @@ class StandInHost {
   int32_t showPanel(StandInPanel* panel);
 
  private:
+  // Returns `text` for a service of the generation `utf8` names, kept alive
+  // in `*answer` until the next answer of that kind.
+  static const char* answer(const std::string& text, bool utf8, std::string* answer);
+
+  int32_t interface_ = HOST_INTERFACE_UTF8;
+  int32_t activeVersion_ = 0;  // the version of the running activation
   std::optional<std::string> objectPath_;
   std::string objectBytes_;
   std::map<std::string, std::optional<std::string>> folders_;
@@ -204,6 +232,8 @@ class StandInHost {
   std::ostream* out_ = nullptr;
   std::ostream* echo_ = nullptr;
   std::string folderAnswer_;  // keeps the last folder text alive for the plug-in
+  std::string objectAnswer_;  // keeps the last object name alive for the plug-in
+  std::vector<Activation> activations_;
   std::vector<HostCall> calls_;
   std::vector<HostMessage> messages_;
   std::vector<MonitorEvent> monitorEvents_;

@@ -2,18 +2,24 @@
 
 #include <string.h>
 
+#include <string>
+
 #include "hostapi/host_services.h"
 #include "platform/text.h"
 
 namespace {
 
-// Executes the host command `code` with one string argument `text`.
+// Executes the host command `code` with one string argument `text`, in the
+// activation's encoding: a UTF-8 text goes with the length 0 by which the
+// host knows it.
 int32_t executeWithText(int32_t code, const char* text) {
   HostCommandInterface* commands = hostServices.commandInterface;
+  std::string converted;
   HostDynamicValue argument = {};
   argument.string.type = HOST_DYNAMIC_STRING;
-  argument.string.text = text;
-  argument.string.length = text != nullptr ? static_cast<int32_t>(strlen(text) + 1) : 0;
+  argument.string.text = textToHost(text, &converted);
+  bool counted = text != nullptr && hostServices.textEncoding != kHostTextUtf8;
+  argument.string.length = counted ? static_cast<int32_t>(strlen(text) + 1) : 0;
   HostDynamicValue result = {};
   return commands->execute(commands->data, code, 1, &argument, 0, &result);
 }
@@ -21,8 +27,9 @@ int32_t executeWithText(int32_t code, const char* text) {
 }  // namespace
 
 const char* saveableObjectName() {
+  static std::string converted;  // the name handed out, until the next call
   HostStateQuery* query = hostServices.stateQuery;
-  const char* name = query != nullptr ? query->object() : nullptr;
+  const char* name = query != nullptr ? textFromHost(query->object(), &converted) : nullptr;
   bool saveable = name != nullptr && static_cast<signed char>(name[0]) >= 32 &&
                   platformEndsWithIgnoringCase(name, ".lwo");
   return saveable ? name : nullptr;

@@ -7,9 +7,9 @@
 
 #include <stdint.h>
 
-// Returns the host's name for the current object when a backup can be made
-// of it (a text whose first byte is printable ASCII, ending in ".lwo"
-// without regard to ASCII case), else null.
+// Returns the host's name for the current object, in UTF-8, when a backup can be made of it (a text whose first byte is
+// printable ASCII, ending in ".lwo" without regard to ASCII case), else
+// null. The text lasts until the next call.
 const char* saveableObjectName();
 
 // Looks up the host command "LOAD" and stores its code in loadCommand.

@@ -13,7 +13,10 @@
 //   - Service operations are numbered by their pointer-sized slot in the
 //     service's record, the first slot being 1. Slots this plug-in never
 //     calls are declared as `reserved` so the numbering stays visible.
-//   - Texts are zero-terminated 8-bit strings in the system's code page.
+//   - Texts are zero-terminated 8-bit strings. Interface version 3 and the
+//     services of its generation spell them in the system's ANSI code page
+//     (on POSIX, UTF-8); interface version 4 and the services of its
+//     generation in UTF-8.
 #ifndef QK_HOSTAPI_HOST_INTERFACE_H_
 #define QK_HOSTAPI_HOST_INTERFACE_H_
 
@@ -32,7 +35,8 @@ typedef void (*HostReservedSlot)(void);
 #define HOST_MODULE_SYNC 0x04121994u    // synchronisation word
 #define HOST_MODULE_VERSION 3u          // module interface version
 #define HOST_MODULE_MACHINE 0x300u      // machine type
-#define HOST_ACTIVATION_VERSION 3       // server interface version
+#define HOST_INTERFACE_CODE_PAGE 3      // server interface version: texts in the code page
+#define HOST_INTERFACE_UTF8 4           // server interface version: texts in UTF-8
 
 // The host's global function: fetches a service by name. `useMode` is
 // always 0 here. Returns the service record (or function), or null.
@@ -40,6 +44,7 @@ typedef void* (*HostGlobalFunc)(const char* serviceName, int32_t useMode);
 
 // A server's activation function.
 //   version     the interface version the host speaks; servers here accept 3
+//               and 4
 //   global      the host's global function
 //   local       the class-specific local argument (for "CommandSequence",
 //               a HostCommandInterface*)
@@ -108,10 +113,17 @@ typedef struct HostCommandInterface {
 #define HOST_COMMAND_SAVE "SAVE"
 // "LOAD": one string argument, the path of an object file; the host loads
 // it, and the loaded object becomes the one being edited. 0 when loaded.
+// A host of interface version 4 reads a text whose length is 0 as UTF-8,
+// any other in the code page.
 #define HOST_COMMAND_LOAD "LOAD"
 
 // ---------------------------------------------------------------------------
 // Services fetched through the global function.
+//
+// Two generations: the names of interface version 3, whose texts are in the
+// code page, and those of version 4, whose records grow only at the end of
+// the older layout and whose texts are UTF-8. "LWM: Dynamic Monitor" is the
+// older monitor service; "LWM: Dynamic Monitor 2" is the newer.
 
 #define HOST_SERVICE_STATE_QUERY "LWM: State Query 3"
 #define HOST_SERVICE_DISPLAY_INFO "Host Display Info"    // fetched, never called
@@ -121,6 +133,12 @@ typedef struct HostCommandInterface {
 #define HOST_SERVICE_PANEL_SERVICES "LWPanelServices"   // fetched, never called
 #define HOST_SERVICE_XPANEL "LWXPanel"
 #define HOST_SERVICE_DYNAMIC_MONITOR "LWM: Dynamic Monitor"
+
+#define HOST_SERVICE_STATE_QUERY_UTF8 "LWM: State Query 5"
+#define HOST_SERVICE_MESSAGES_UTF8 "Info Messages 4"          // slot 5 added, never called
+#define HOST_SERVICE_DIRECTORY_INFO_UTF8 "Directory Info 2"
+#define HOST_SERVICE_XPANEL_UTF8 "LWXPanel 3"                 // slot 14 added, never called
+#define HOST_SERVICE_DYNAMIC_MONITOR_UTF8 "LWM: Dynamic Monitor 2"
 
 // "LWM: State Query 3"
 typedef struct HostStateQuery {

@@ -1,5 +1,7 @@
 #include "hostapi/host_services.h"
 
+#include <string>
+
 HostServices hostServices;
 
 namespace {
@@ -9,12 +11,9 @@ Service fetch(HostGlobalFunc global, const char* name) {
   return reinterpret_cast<Service>(global(name, 0));
 }
 
-}  // namespace
-
-int acquireHostServices(HostGlobalFunc global, HostCommandInterface* commands, int wantPanels) {
+// Fetches the services of interface version 3, those never called included.
+void fetchCodePageServices(HostGlobalFunc global, int wantPanels) {
   HostServices& s = hostServices;
-  s.globalFunction = global;
-  s.commandInterface = commands;
   s.stateQuery = fetch<HostStateQuery*>(global, HOST_SERVICE_STATE_QUERY);
   s.hostDisplayInfo = fetch<void*>(global, HOST_SERVICE_DISPLAY_INFO);
   s.messages = fetch<HostMessages*>(global, HOST_SERVICE_MESSAGES);
@@ -25,6 +24,31 @@ int acquireHostServices(HostGlobalFunc global, HostCommandInterface* commands, i
     s.xpanel = fetch<HostXPanel*>(global, HOST_SERVICE_XPANEL);
   }
   s.dynamicMonitor = fetch<HostMonitorService*>(global, HOST_SERVICE_DYNAMIC_MONITOR);
+}
+
+// Fetches the services of interface version 4 that the plug-in calls.
+// Their records begin with the older layouts, so the same types serve.
+void fetchUtf8Services(HostGlobalFunc global, int wantPanels) {
+  HostServices& s = hostServices;
+  s.stateQuery = fetch<HostStateQuery*>(global, HOST_SERVICE_STATE_QUERY_UTF8);
+  s.messages = fetch<HostMessages*>(global, HOST_SERVICE_MESSAGES_UTF8);
+  s.directoryInfo = fetch<HostDirectoryInfo>(global, HOST_SERVICE_DIRECTORY_INFO_UTF8);
+  if (wantPanels == 1) s.xpanel = fetch<HostXPanel*>(global, HOST_SERVICE_XPANEL_UTF8);
+  s.dynamicMonitor = fetch<HostMonitorService*>(global, HOST_SERVICE_DYNAMIC_MONITOR_UTF8);
+}
+
+}  // namespace
+
+int acquireHostServices(HostGlobalFunc global, HostCommandInterface* commands, int wantPanels,
+                        HostTextEncoding encoding) {
+  HostServices& s = hostServices;
+  s.globalFunction = global;
+  s.commandInterface = commands;
+  s.textEncoding = encoding;
+  if (encoding == kHostTextUtf8)
+    fetchUtf8Services(global, wantPanels);
+  else
+    fetchCodePageServices(global, wantPanels);
   s.saveCommand = commands->lookup(commands->data, HOST_COMMAND_SAVE);
   return s.saveCommand != 0;
 }
@@ -43,11 +67,14 @@ void releaseHostServices() {
 }
 
 void showHostError(const char* firstLine, const char* secondLine) {
-  if (hostServices.messages != nullptr) hostServices.messages->error(firstLine, secondLine);
+  std::string first, second;
+  if (hostServices.messages != nullptr)
+    hostServices.messages->error(textToHost(firstLine, &first), textToHost(secondLine, &second));
 }
 
 void showHostInfo(const char* text) {
-  if (hostServices.messages != nullptr) hostServices.messages->info(text, nullptr);
+  std::string converted;
+  if (hostServices.messages != nullptr) hostServices.messages->info(textToHost(text, &converted), nullptr);
 }
 
 void reportAndRelease(const char* firstLine, const char* secondLine) {

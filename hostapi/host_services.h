@@ -10,6 +10,7 @@
 #include <stdint.h>
 
 #include "hostapi/host_interface.h"
+#include "hostapi/host_text.h"
 
 struct HostServices {
   HostGlobalFunc globalFunction;            // kept after release
@@ -25,15 +26,21 @@ struct HostServices {
   HostMonitor* activeMonitor;               // the running 7z backup's monitor, else null
   int32_t saveCommand;                      // code of "SAVE"; 0 when none or released
   int32_t loadCommand;                      // code of "LOAD" once looked up; 0 when none or released
+  HostTextEncoding textEncoding;            // the running activation's; kept after release
 };
 
 // The process-wide record; zero when the plug-in is loaded.
 extern HostServices hostServices;
 
-// Stores `global` and `commands`, fetches every service of an activation
-// (the two panel services only when `wantPanels` is 1) and looks up "SAVE".
-// Returns 1 iff the host knows "SAVE"; the fetched services are not tested.
-int acquireHostServices(HostGlobalFunc global, HostCommandInterface* commands, int wantPanels);
+// Stores `global`, `commands` and `encoding`, fetches every service of an
+// activation (the panel services only when `wantPanels` is 1) and looks up
+// "SAVE". In the code page the services of interface version 3 are
+// fetched, with "Host Display Info", "Scene Objects 5" and
+// "LWPanelServices" that are never called; in UTF-8 only the services
+// called, each by its version-4 name. Returns 1 iff the host knows "SAVE";
+// the fetched services are not tested.
+int acquireHostServices(HostGlobalFunc global, HostCommandInterface* commands, int wantPanels,
+                        HostTextEncoding encoding);
 
 // Clears the per-activation services and the "SAVE" and "LOAD" codes.
 void releaseHostServices();

@@ -1,5 +1,7 @@
 #include "open/open_panel.h"
 
+#include <string>
+
 #include "hostapi/host_services.h"
 
 namespace {
@@ -32,11 +34,12 @@ int32_t valueBelow(HostXPanel* xpanel, HostPanel panel, uint32_t id, size_t coun
 bool chooseOnOpenPanel(const char* title, const std::vector<std::string>& labels, OpenPanelChoice* choice) {
   HostXPanel* xpanel = hostServices.xpanel;
   if (xpanel == nullptr || labels.empty()) return false;
+  std::vector<std::string> converted(labels.size() + 1);
   std::vector<const char*> choices;
-  for (const std::string& label : labels) choices.push_back(label.c_str());
+  for (size_t i = 0; i < labels.size(); ++i) choices.push_back(textToHost(labels[i].c_str(), &converted[i]));
   choices.push_back(nullptr);
   const uintptr_t hints[] = {
-      HOST_HINT_LABEL, 0, word(title), 0,
+      HOST_HINT_LABEL, 0, word(textToHost(title, &converted.back())), 0,
       HOST_HINT_STRING_LIST, kOpenBackupChoice, word(choices.data()), 0,
       HOST_HINT_STRING_LIST, kOpenBackupAction, word(kActions), 0,
       HOST_HINT_END,

@@ -4,7 +4,8 @@
 // through these plain functions: directory search, deletion, folders,
 // files (new ones staged until published), times and the processor count.
 // platform_posix.cc implements them here; platform_windows.cc implements
-// them on Win32; the build picks one. Paths are 8-bit strings in the system's code page.
+// them on Win32; the build picks one. Paths are UTF-8 (platform/text.h); the
+// Win32 calls take them in UTF-16.
 //
 // Results: functions that return int give 1 for success and 0 for failure.
 // Where a caller must tell failures apart, the error is a PlatformError.
@@ -27,9 +28,11 @@
 #if defined(_WIN32)
 #define PLATFORM_SEPARATOR '\\'
 #define PLATFORM_SEPARATOR_TEXT "\\"
+#define PLATFORM_MAX_NAME 768  // bytes of a found name in UTF-8 (255 UTF-16 units), terminator included
 #else
 #define PLATFORM_SEPARATOR '/'
 #define PLATFORM_SEPARATOR_TEXT "/"
+#define PLATFORM_MAX_NAME 260  // bytes of a found name (255 at most), terminator included
 #endif
 
 // Error codes, with the values of their Win32 counterparts.
@@ -50,8 +53,6 @@ enum PlatformError : int32_t {
 // File attributes, with their Win32 values.
 #define PLATFORM_ATTRIBUTE_DIRECTORY 0x10u
 #define PLATFORM_ATTRIBUTE_OFFLINE 0x1000u
-
-#define PLATFORM_MAX_NAME 260  // bytes of a found name, terminator included
 
 struct PlatformFindData {
   char name[PLATFORM_MAX_NAME];  // the entry's name, without folder

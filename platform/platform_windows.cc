@@ -50,13 +50,25 @@ bool isDotEntry(const char* name) { return strcmp(name, ".") == 0 || strcmp(name
 constexpr int kBusyTries = 10;
 constexpr DWORD kBusyDelayStepMs = 25;
 
+// Returns `path` (UTF-8) in UTF-16. A path that is no valid UTF-8 holds
+// code-page bytes the host boundary carried through, and is read in the
+// ANSI code page. "" when neither reads.
+std::wstring widePath(const char* path) {
+  UINT codePage = CP_UTF8;
+  int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, path, -1, nullptr, 0);
+  if (length == 0) length = MultiByteToWideChar(codePage = CP_ACP, 0, path, -1, nullptr, 0);
+  std::wstring wide(length > 0 ? length : 1, L'\0');
+  if (length == 0 || MultiByteToWideChar(codePage, 0, path, -1, &wide[0], length) == 0) return L"";
+  wide.resize(static_cast<size_t>(length) - 1);  // less the terminator
+  return wide;
+}
+
 // Returns `path` as a full wide path after \\?\ (or \\?\UNC\ for a share),
 // which no MAX_PATH limit applies to; "" when it cannot be made.
 std::wstring longPath(const char* path) {
-  int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-  std::wstring wide(length > 0 ? length : 1, L'\0');
-  if (length == 0 || MultiByteToWideChar(CP_ACP, 0, path, -1, &wide[0], length) == 0) return L"";
-  if (wide.compare(0, 4, L"\\\\?\\") == 0) return wide.c_str();
+  std::wstring wide = widePath(path);
+  if (wide.empty()) return L"";
+  if (wide.compare(0, 4, L"\\\\?\\") == 0) return wide;
   DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   std::wstring full(size > 0 ? size : 1, L'\0');
   size = size > 0 ? GetFullPathNameW(wide.c_str(), size, &full[0], nullptr) : 0;
@@ -106,11 +118,12 @@ PlatformError lastError(const std::wstring& path) {
 
 namespace {
 
-// Fills `data` with the found entry, its name in the ANSI code page.
-// Returns false for "." and "..", and for a name longer than a found name
-// holds in that code page (no name the plug-in makes).
+// Fills `data` with the found entry, its name in UTF-8. Returns false for
+// "." and "..", and for a name that is no valid UTF-16 (no name the
+// plug-in makes).
 bool describeEntry(const WIN32_FIND_DATAW& found, PlatformFindData* data) {
-  int length = WideCharToMultiByte(CP_ACP, 0, found.cFileName, -1, data->name, sizeof data->name, nullptr, nullptr);
+  int length = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, found.cFileName, -1, data->name,
+                                   sizeof data->name, nullptr, nullptr);
   data->attributes = found.dwFileAttributes;
   return length > 0 && !isDotEntry(data->name);
 }

@@ -1,5 +1,5 @@
-// The walks over a path's characters and the UTF-8 encoder, the same on
-// every platform; the character lengths and the code page come from
+// The walks over a path's characters and the UTF-8 decoder, the same on
+// every platform; the code page and the counting of names come from
 // text_posix.cc or text_windows.cc.
 #include "platform/text.h"
 
@@ -16,24 +16,34 @@ unsigned char orderKey(char c) {
   return isAsciiLetter(c) ? static_cast<unsigned char>(folded - 'a' + 'A') : folded;
 }
 
-// Appends code point `c` (at most 0x10FFFF) to `out` in UTF-8.
-void appendUtf8(char32_t c, std::string* out) {
-  if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
-    return;
+// Decodes the UTF-8 sequence at `text` into `*c` and returns its length,
+// or 0 when it is no valid sequence (overlong, a surrogate, above
+// U+10FFFF, or cut short).
+size_t decodeUtf8(const unsigned char* text, char32_t* c) {
+  unsigned char lead = text[0];
+  size_t length = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
+  if (length == 0) return 0;
+  static const unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  char32_t value = lead & kLeadMask[length];
+  for (size_t i = 1; i < length; ++i) {
+    if ((text[i] & 0xC0) != 0x80) return 0;
+    value = (value << 6) | (text[i] & 0x3F);
   }
-  int trailing = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-  static const unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
-  out->push_back(static_cast<char>(kLead[trailing] | (c >> (6 * trailing))));
-  for (int i = trailing - 1; i >= 0; --i) out->push_back(static_cast<char>(0x80 | ((c >> (6 * i)) & 0x3F)));
+  static const char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (value < kLeast[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+  *c = value;
+  return length;
 }
-
-bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 }  // namespace
 
 int platformIsSeparator(char c) { return c == '/' || c == '\\'; }
+
+size_t platformCharacterLength(const char* text) {
+  char32_t c = 0;
+  size_t length = decodeUtf8(reinterpret_cast<const unsigned char*>(text), &c);
+  return length > 0 ? length : 1;
+}
 
 size_t platformWholeCharacters(const char* text, size_t limit) {
   size_t kept = 0;
@@ -102,17 +112,26 @@ int platformIsAscii(const char* text) {
   return 1;
 }
 
+int platformToUtf16(const char* text, std::u16string* out) {
+  out->clear();
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  while (*p != '\0') {
+    char32_t c = 0;
+    size_t length = decodeUtf8(p, &c);
+    if (length == 0) return 0;
+    p += length;
+    if (c >= 0x10000) {
+      out->push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+      c = 0xDC00 + ((c - 0x10000) & 0x3FF);
+    }
+    out->push_back(static_cast<char16_t>(c));
+  }
+  return 1;
+}
+
 int platformToUtf8(const char* text, std::string* out) {
   std::u16string units;
   if (!platformToUtf16(text, &units)) return 0;
-  out->clear();
-  for (size_t i = 0; i < units.size(); ++i) {
-    char32_t c = units[i];
-    if (isHighSurrogate(units[i]) && i + 1 < units.size() && isLowSurrogate(units[i + 1]))
-      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
-    else if (isHighSurrogate(units[i]) || isLowSurrogate(units[i]))
-      return 0;
-    appendUtf8(c, out);
-  }
+  out->assign(text);
   return 1;
 }

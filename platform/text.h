@@ -1,14 +1,16 @@
-// Path text in the system's code page: walking a path by characters,
-// comparing names without regard to ASCII case, and converting a name to
-// UTF-16 and UTF-8 for the archives.
+// Path text: walking a path by characters, comparing names without regard
+// to ASCII case, converting names to UTF-16 for the archives and the file
+// system, and converting to and from the code page the host's older
+// interface speaks.
 //
-// Paths are 8-bit strings in the system's code page: UTF-8 on POSIX, the
-// ANSI code page on Win32. In a double-byte code page (932, 936, 949, 950)
-// the second byte of a character may be '\\' or an ASCII letter, so a path
-// is never scanned or case-folded byte by byte: every scan here steps from
-// character to character. In UTF-8 a byte below 0x80 is always a character
-// of its own. text_posix.cc and text_windows.cc hold what differs; the
-// build picks one.
+// Every text the plug-in holds is UTF-8, on every platform: the host
+// boundary converts what the host hands in and out (hostapi/host_text.h),
+// and the Win32 file calls convert to UTF-16. A byte below 0x80 is always a
+// character of its own in UTF-8, so the scans for separators and ASCII
+// letters may look at bytes; the walks still step by whole sequences so
+// that a cut never splits one. text_posix.cc and text_windows.cc hold what
+// differs (the code page, how a file system counts a name); the build
+// picks one.
 #ifndef QK_PLATFORM_TEXT_H_
 #define QK_PLATFORM_TEXT_H_
 
@@ -19,11 +21,14 @@
 // Returns 1 iff `c` is '/' or '\\', either of which separates a path's parts.
 int platformIsSeparator(char c);
 
-// Returns the bytes of the character that starts at `text`: 2 for a lead
-// byte of a double-byte code page followed by a byte other than '\0', else
-// 1 (also at the terminator). On POSIX always 1: the scans and the folding
-// look only at bytes below 0x80, which UTF-8 never uses inside a character.
+// Returns the bytes of the character that starts at `text`: the length of
+// a valid UTF-8 sequence, else 1 (a stray byte, and the terminator).
 size_t platformCharacterLength(const char* text);
+
+// Returns the length of the file name `name` as the file system counts it
+// against its limit of 255: UTF-16 units on Win32 (a name that is no valid
+// UTF-8 counts its bytes), bytes on POSIX.
+size_t platformNameLength(const char* name);
 
 // Returns the most bytes, at most `limit`, that a cut of `text` keeps
 // without splitting a character.
@@ -75,16 +80,30 @@ int platformEndsWithIgnoringCase(const char* text, const char* suffix);
 int platformIsAscii(const char* text);
 
 // Returns the middle dot that separates the parts of a text shown to the
-// user, in the system's code page: "·" (U+00B7) where the code page has
-// it, else the katakana middle dot "・" (U+30FB, code page 932), else "-".
+// user, in UTF-8, one the host's code page can spell too: "·" (U+00B7)
+// where the code page has it, else the katakana middle dot "・" (U+30FB,
+// code page 932), else "-".
 const char* platformMiddleDot();
 
-// Converts `text` from the system's code page to UTF-16. Returns 1, or 0
-// when some of its bytes are no valid character (`*out` then unspecified).
+// Converts the UTF-8 `text` to UTF-16. Returns 1, or 0 when some of its
+// bytes are no valid UTF-8 (overlong, a surrogate, above U+10FFFF, cut
+// short; `*out` then unspecified).
 int platformToUtf16(const char* text, std::u16string* out);
 
-// Converts `text` from the system's code page to UTF-8. Returns 1, or 0 as
+// Copies `text` to `*out` when it is valid UTF-8. Returns 1, or 0 as
 // platformToUtf16 does.
 int platformToUtf8(const char* text, std::string* out);
+
+// Converts `text` from the system's ANSI code page to UTF-8 (on POSIX,
+// where the code page is UTF-8, copies it). Returns 1, or 0 when some of
+// its bytes are no valid character of the code page (`*out` then
+// unspecified).
+int platformCodePageToUtf8(const char* text, std::string* out);
+
+// Converts the valid UTF-8 `utf8` to the system's ANSI code page (on POSIX
+// copies it). Returns 1, or 0 when the code page cannot spell some of its
+// characters: `*out` then holds '?' for each of them, as the host's bridge
+// spells them.
+int platformUtf8ToCodePage(const char* utf8, std::string* out);
 
 #endif  // QK_PLATFORM_TEXT_H_

@@ -1,40 +1,67 @@
-// Path text on Win32, where names are in the ANSI code page, single-byte
-// or double-byte.
+// Path text on Win32: names counted in UTF-16 units, and the ANSI code
+// page (single-byte or double-byte) of the host's older interface.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <string.h>
+
 #include "platform/text.h"
 
-size_t platformCharacterLength(const char* text) {
-  return IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(text[0])) && text[1] != '\0' ? 2 : 1;
+namespace {
+
+// Converts `text` from `codePage` to UTF-16 in `*out`. Returns 1, or 0 when
+// some of its bytes are no valid character (an empty text converts).
+int toWide(UINT codePage, const char* text, std::wstring* out) {
+  out->clear();
+  if (text[0] == '\0') return 1;
+  int units = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
+  if (units <= 0) return 0;
+  out->resize(static_cast<size_t>(units));
+  if (MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text, -1, &(*out)[0], units) <= 0) return 0;
+  out->resize(static_cast<size_t>(units) - 1);  // less the terminator
+  return 1;
+}
+
+// Converts `wide` to `codePage` in `*out`, '?' standing for what it cannot
+// spell. Returns 1, or 0 when some character was replaced.
+int fromWide(UINT codePage, const std::wstring& wide, std::string* out) {
+  out->clear();
+  if (wide.empty()) return 1;
+  BOOL substituted = FALSE;
+  BOOL* check = codePage == CP_UTF8 ? nullptr : &substituted;  // UTF-8 spells every character
+  DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  int bytes = WideCharToMultiByte(codePage, flags, wide.c_str(), -1, nullptr, 0, nullptr, check);
+  if (bytes <= 0) return 0;
+  out->resize(static_cast<size_t>(bytes));
+  WideCharToMultiByte(codePage, flags, wide.c_str(), -1, &(*out)[0], bytes, nullptr, check);
+  out->resize(static_cast<size_t>(bytes) - 1);  // less the terminator
+  return !substituted;
+}
+
+}  // namespace
+
+size_t platformNameLength(const char* name) {
+  std::u16string units;
+  return platformToUtf16(name, &units) ? units.size() : strlen(name);
 }
 
 const char* platformMiddleDot() {
-  static char dot[4];
-  if (dot[0] != '\0') return dot;
-  for (wchar_t candidate : {L'\u00B7', L'\u30FB'}) {
-    BOOL substituted = FALSE;
-    int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &candidate, 1, dot, sizeof dot - 1, nullptr,
-                                    &substituted);
-    if (bytes > 0 && !substituted) {
-      dot[bytes] = '\0';
-      return dot;
-    }
+  static std::string dot;
+  if (!dot.empty()) return dot.c_str();
+  for (const wchar_t* candidate : {L"\u00B7", L"\u30FB"}) {
+    std::string spelt;
+    if (fromWide(CP_ACP, candidate, &spelt) && fromWide(CP_UTF8, candidate, &dot)) return dot.c_str();
   }
-  dot[0] = '-';
-  dot[1] = '\0';
-  return dot;
+  dot = "-";
+  return dot.c_str();
 }
 
-int platformToUtf16(const char* text, std::u16string* out) {
-  out->clear();
-  if (text[0] == '\0') return 1;
-  int units = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
-  if (units <= 0) return 0;
-  out->resize(static_cast<size_t>(units));
-  wchar_t* wide = reinterpret_cast<wchar_t*>(&(*out)[0]);  // UTF-16 units, as char16_t
-  units = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, wide, units);
-  if (units <= 0) return 0;
-  out->resize(static_cast<size_t>(units) - 1);  // less the terminator
-  return 1;
+int platformCodePageToUtf8(const char* text, std::string* out) {
+  std::wstring wide;
+  return toWide(CP_ACP, text, &wide) && fromWide(CP_UTF8, wide, out);
+}
+
+int platformUtf8ToCodePage(const char* utf8, std::string* out) {
+  std::wstring wide;
+  return toWide(CP_UTF8, utf8, &wide) && fromWide(CP_ACP, wide, out);
 }

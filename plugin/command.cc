@@ -27,8 +27,10 @@ void loadProfiles() {
 
 }  // namespace
 
-void runCommand(HostGlobalFunc global, HostCommandInterface* commands, CommandKind kind) {
-  if (!acquireHostServices(global, commands, kind == kConfigureCommand || kind == kOpenCommand ? 1 : 0)) {
+void runCommand(HostGlobalFunc global, HostCommandInterface* commands, CommandKind kind,
+                HostTextEncoding encoding) {
+  int wantPanels = kind == kConfigureCommand || kind == kOpenCommand ? 1 : 0;
+  if (!acquireHostServices(global, commands, wantPanels, encoding)) {
     showHostError("Internal error (API init failed)", nullptr);
     releaseHostServices();  // leave no pointer of this host behind
     return;

@@ -2,6 +2,8 @@
 
 #include <stdint.h>
 
+#include <string>
+
 #include "hostapi/host_services.h"
 
 namespace {
@@ -24,7 +26,8 @@ void beginMonitor(const IArchiveProgress* /*p*/, UInt64 total, const char* text)
   state = MonitorState();
   state.total = total;
   while ((total >> state.shift) > UINT32_MAX) ++state.shift;
-  HostMonitor* monitor = service->create(kMonitorTitle, text);
+  std::string converted;
+  HostMonitor* monitor = service->create(kMonitorTitle, textToHost(text, &converted));
   hostServices.activeMonitor = monitor;
   if (monitor != nullptr) monitor->init(monitor->data, static_cast<uint32_t>(total >> state.shift));
 }

@@ -14,11 +14,15 @@ void* moduleStartup() { return reinterpret_cast<void*>(1); }
 void moduleShutdown(void* /*startupValue*/) { incrementalProfile().release(); }
 
 // One activation function per server, each passing its own CommandKind.
-// Refuses every interface version but 3 without touching anything.
+// Version 3 speaks the code page, version 4 UTF-8; every other version is
+// refused without touching anything. The plug-in cannot learn which code
+// page the host's language choice gives version 3, so it takes the
+// system's ANSI code page for it.
 template <CommandKind kind>
 int32_t activate(int32_t version, HostGlobalFunc global, void* local, void* /*serverData*/) {
-  if (version != HOST_ACTIVATION_VERSION) return 1;
-  runCommand(global, static_cast<HostCommandInterface*>(local), kind);
+  if (version != HOST_INTERFACE_CODE_PAGE && version != HOST_INTERFACE_UTF8) return 1;
+  HostTextEncoding encoding = version == HOST_INTERFACE_UTF8 ? kHostTextUtf8 : kHostTextCodePage;
+  runCommand(global, static_cast<HostCommandInterface*>(local), kind, encoding);
   return 0;
 }
 

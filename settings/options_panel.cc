@@ -1,6 +1,7 @@
 #include "settings/options_panel.h"
 
 #include <initializer_list>
+#include <string>
 
 #include "backups/save_profile.h"
 #include "hostapi/host_services.h"
@@ -45,8 +46,10 @@ int32_t integerValue(HostPanel panel, uint32_t id) {
   return value != nullptr ? *value : 0;
 }
 
-const char* textValue(HostPanel panel, uint32_t id) {
-  return static_cast<const char*>(hostServices.xpanel->formGet(panel, id));
+// A text value of the panel in UTF-8, kept in `*buffer`; null when the
+// host has none for `id`.
+const char* textValue(HostPanel panel, uint32_t id, std::string* buffer) {
+  return textFromHost(static_cast<const char*>(hostServices.xpanel->formGet(panel, id)), buffer);
 }
 
 void setInteger(HostPanel panel, uint32_t id, int32_t value) {
@@ -54,7 +57,8 @@ void setInteger(HostPanel panel, uint32_t id, int32_t value) {
 }
 
 void setText(HostPanel panel, uint32_t id, const char* text) {
-  hostServices.xpanel->formSet(panel, id, const_cast<char*>(text));
+  std::string converted;
+  hostServices.xpanel->formSet(panel, id, const_cast<char*>(textToHost(text, &converted)));
 }
 
 // Sets the values both tabs have, but for the hidden one, from `profile`.
@@ -91,9 +95,10 @@ void showProfiles(HostPanel panel) {
 // declined a question. `globalNameConfirmed` tells whether the question on
 // a global name was asked already, and is kept up to date.
 int acceptInput(HostPanel panel, int* globalNameConfirmed, AcceptedTexts* accepted) {
-  const char* incrementalText = textValue(panel, kIncrementalDirectory);
-  const char* bakText = textValue(panel, kBakDirectory);
-  const char* nameText = textValue(panel, kGlobalName);
+  std::string buffers[3];
+  const char* incrementalText = textValue(panel, kIncrementalDirectory, &buffers[0]);
+  const char* bakText = textValue(panel, kBakDirectory, &buffers[1]);
+  const char* nameText = textValue(panel, kGlobalName, &buffers[2]);
   int useGlobalName = integerValue(panel, kUseGlobalName) != 0;
   if (!useGlobalName) *globalNameConfirmed = 0;
 

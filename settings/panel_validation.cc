@@ -49,8 +49,7 @@ size_t trimTrailing(char* buffer, size_t length, const char* set) {
   return length;
 }
 
-// Removes the separators that end `buffer`, which holds `length` bytes,
-// stepping by characters: a double-byte character may end in '\\'.
+// Removes the separators that end `buffer`, which holds `length` bytes.
 // Returns the new length.
 size_t trimTrailingSeparators(char* buffer, size_t length) {
   while (platformEndsInSeparator(buffer, length)) --length;
@@ -112,9 +111,7 @@ const char* validateGlobalName(const char* text) {
 
 int hasIllegalNameChars(const char* text) {
   if (text == nullptr) return 0;
-  // Only characters of one byte can be among them: the second byte of a
-  // double-byte character may be '\\' or '|' and is no such character.
-  for (size_t i = 0; text[i] != '\0'; i += platformCharacterLength(text + i))
+  for (size_t i = 0; text[i] != '\0'; ++i)  // no byte of a UTF-8 sequence is ASCII
     if (strchr(kIllegalNameChars, text[i]) != nullptr) return 1;
   return 0;
 }

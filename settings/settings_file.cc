@@ -3,6 +3,8 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <string>
+
 #include "backups/save_profile.h"
 #include "hostapi/host_services.h"
 #include "platform/platform.h"
@@ -144,7 +146,9 @@ int readInteger(Reader* reader, uint32_t length, void* field) {
 }
 
 // A string payload must be read whole and hold a zero byte within its
-// length; only the characters before the first zero count.
+// length; only the characters before the first zero count. Its text is in
+// the system's code page, as every release has written it, and is held in
+// UTF-8; bytes that are no text of the code page are carried through.
 int readText(Reader* reader, uint32_t length, OwnedString* field) {
   if (length == 0) {
     field->assign(nullptr);
@@ -154,7 +158,8 @@ int readText(Reader* reader, uint32_t length, OwnedString* field) {
   if (length > sizeof payload || !readExactly(reader, payload, length) ||
       memchr(payload, '\0', length) == nullptr)
     return 0;
-  field->assign(payload);
+  std::string utf8;
+  field->assign(platformCodePageToUtf8(payload, &utf8) ? utf8.c_str() : payload);
   return 1;
 }
 
@@ -200,7 +205,17 @@ int writeField(PlatformFile* file, const StoredField& field) {
     encode32(value, chunk + kChunkHeadSize);
     return writeExactly(file, chunk, sizeof chunk);
   }
+  // A string chunk is in the code page, which every release reads. A text
+  // the code page cannot spell gets no chunk at all: a reader then keeps
+  // its default (for a folder, one below the object), never a '?' path.
+  // Bytes that are no UTF-8 were carried through from the code page, and
+  // go back as they are.
   const char* text = field.text->get();
+  std::string codePage;
+  if (text != nullptr && platformToUtf8(text, &codePage)) {
+    if (!platformUtf8ToCodePage(text, &codePage)) return 1;
+    text = codePage.c_str();
+  }
   size_t length = text != nullptr ? strlen(text) + 1 : 0;
   encode32(static_cast<uint32_t>(length), chunk + 4);
   return writeExactly(file, chunk, kChunkHeadSize) &&
@@ -209,7 +224,8 @@ int writeField(PlatformFile* file, const StoredField& field) {
 
 // Returns the host's folder of `kind`, or null when it names none.
 const char* hostFolder(const char* kind) {
-  const char* folder = hostServices.directoryInfo(kind);
+  static std::string converted;  // the folder handed out, until the next call
+  const char* folder = textFromHost(hostServices.directoryInfo(kind), &converted);
   return folder != nullptr && folder[0] != '\0' ? folder : nullptr;
 }
 

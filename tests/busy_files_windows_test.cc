@@ -225,7 +225,7 @@ TEST(BusyFileTest, BackupPathsAroundMaxPathArePrunedComparedAndOpened) {
     EXPECT_TRUE(world.host().messages().empty());
     EXPECT_EQ(listLongFolder(folder), std::vector<std::string>{backupName(kCopy, 2)});
     world.host().queuePanelSession({qkhost::PanelAction::setInteger(kOpenBackupChoice, 0), qkhost::PanelAction::ok()});
-    ASSERT_EQ(acquireHostServices(world.host().globalFunction(), world.host().commandInterface(), 1), 1);
+    ASSERT_EQ(acquireHostServices(world.host().globalFunction(), world.host().commandInterface(), 1, kHostTextCodePage), 1);
     runOpenFlow(&hostMonitorProgress);
     EXPECT_TRUE(world.host().messages().empty());
     EXPECT_EQ(world.host().loadCount(), 1);
@@ -262,7 +262,7 @@ TEST(BusyFileTest, PinningABackupHeldForAMomentWaitsAndOneHeldThroughoutFails) {
       });
     world.host().queuePanelSession({qkhost::PanelAction::setInteger(kOpenBackupAction, kActionPin),
                                     qkhost::PanelAction::ok()});
-    ASSERT_EQ(acquireHostServices(world.host().globalFunction(), world.host().commandInterface(), 1), 1);
+    ASSERT_EQ(acquireHostServices(world.host().globalFunction(), world.host().commandInterface(), 1, kHostTextCodePage), 1);
     runOpenFlow(&hostMonitorProgress);
     if (r.holdMs > 0) release.join(); else CloseHandle(held);
     EXPECT_EQ(listFolder(world.backupFolder()),

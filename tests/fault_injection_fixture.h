@@ -79,7 +79,7 @@ class World {
     host_.clearRecords();
     savesBefore_ = host_.saveCount();
     host_.setObjectBytes(state(saveNumber));
-    ASSERT_EQ(acquireHostServices(host_.globalFunction(), host_.commandInterface(), 0), 1);
+    ASSERT_EQ(acquireHostServices(host_.globalFunction(), host_.commandInterface(), 0, kHostTextCodePage), 1);
     runSaveFlow(kind, 1, &hostMonitorProgress);
   }
 
@@ -87,7 +87,8 @@ class World {
   // host holding state `saveNumber`.
   void activate(int saveNumber) {
     host_.setObjectBytes(state(saveNumber));
-    runCommand(host_.globalFunction(), host_.commandInterface(), case_.kind == BakSave ? kBakCommand : kIncrementalCommand);
+    runCommand(host_.globalFunction(), host_.commandInterface(), case_.kind == BakSave ? kBakCommand : kIncrementalCommand,
+               kHostTextCodePage);
   }
 
   // Gives the host a settings file in the world's folder that keeps 5 BAK

@@ -316,7 +316,7 @@ TEST(FaultInjectionTest, SettingsWriterKeepsThePreviousFileAtEveryPlatformCall) 
   host.setFolder(HOST_FOLDER_SETTINGS, folder.path());
   const std::string file = folder.path() + kSeparator + "qk_revkeeper.cfg";
   auto save = [&] {
-    EXPECT_EQ(acquireHostServices(host.globalFunction(), host.commandInterface(), 1), 1);
+    EXPECT_EQ(acquireHostServices(host.globalFunction(), host.commandInterface(), 1, kHostTextCodePage), 1);
     int result = saveSettings();
     releaseHostServices();
     return result;
@@ -373,7 +373,7 @@ TEST(FaultInjectionTest, OpeningABackupLosesNothingAtEveryPlatformCall) {
     world.host().setObjectPath(world.object());
     world.host().queuePanelSession({qkhost::PanelAction::ok()});
     plan->failCall(operation, call, kPlatformIoError);
-    EXPECT_EQ(acquireHostServices(world.host().globalFunction(), world.host().commandInterface(), 1), 1);
+    EXPECT_EQ(acquireHostServices(world.host().globalFunction(), world.host().commandInterface(), 1, kHostTextCodePage), 1);
     int loadsBefore = world.host().loadCount();
     runOpenFlow(&hostMonitorProgress);
     std::map<std::string, std::string> after = snapshotOf(world.folder());
@@ -432,7 +432,7 @@ TEST(FaultInjectionTest, PinningABackupLosesNothingAtEveryPlatformCall) {
     world.host().queuePanelSession({qkhost::PanelAction::setInteger(kOpenBackupAction, kActionPin),
                                     qkhost::PanelAction::ok()});
     plan->failCall(operation, call, kPlatformIoError);
-    EXPECT_EQ(acquireHostServices(world.host().globalFunction(), world.host().commandInterface(), 1), 1);
+    EXPECT_EQ(acquireHostServices(world.host().globalFunction(), world.host().commandInterface(), 1, kHostTextCodePage), 1);
     runOpenFlow(&hostMonitorProgress);
     const std::vector<qkhost::HostMessage>& shown = world.host().messages();
     EXPECT_EQ(listFolder(world.backupFolder()).size(), 1u);

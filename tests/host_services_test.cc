@@ -30,7 +30,7 @@ void expectPerActivationEntriesCleared() {
 
 TEST(HostServicesTest, AcquireFillsEveryFieldAndReleaseClearsThePerActivationOnes) {
   qkhost::StandInHost host;
-  ASSERT_EQ(acquireHostServices(host.globalFunction(), host.commandInterface(), 1), 1);
+  ASSERT_EQ(acquireHostServices(host.globalFunction(), host.commandInterface(), 1, kHostTextCodePage), 1);
   for (const Entry& e : perActivationEntries()) EXPECT_NE(e.value, nullptr) << e.name;
   EXPECT_NE(hostServices.dynamicMonitor, nullptr);
   EXPECT_NE(hostServices.saveCommand, 0);
@@ -47,7 +47,7 @@ TEST(HostServicesTest, AcquireFillsEveryFieldAndReleaseClearsThePerActivationOne
 
 TEST(HostServicesTest, SaveCommandsNeverFetchThePanelServices) {
   qkhost::StandInHost host;
-  ASSERT_EQ(acquireHostServices(host.globalFunction(), host.commandInterface(), 0), 1);
+  ASSERT_EQ(acquireHostServices(host.globalFunction(), host.commandInterface(), 0, kHostTextCodePage), 1);
   EXPECT_EQ(hostServices.panelServices, nullptr);
   EXPECT_EQ(hostServices.xpanel, nullptr);
   releaseHostServices();
@@ -56,17 +56,17 @@ TEST(HostServicesTest, SaveCommandsNeverFetchThePanelServices) {
 TEST(HostServicesTest, OnlyTheSaveLookupDecides) {
   qkhost::StandInHost host;
   host.removeService(HOST_SERVICE_STATE_QUERY);
-  EXPECT_EQ(acquireHostServices(host.globalFunction(), host.commandInterface(), 0), 1);
+  EXPECT_EQ(acquireHostServices(host.globalFunction(), host.commandInterface(), 0, kHostTextCodePage), 1);
   releaseHostServices();
   host.setSaveCommandAvailable(false);
-  EXPECT_EQ(acquireHostServices(host.globalFunction(), host.commandInterface(), 0), 0);
+  EXPECT_EQ(acquireHostServices(host.globalFunction(), host.commandInterface(), 0, kHostTextCodePage), 0);
   releaseHostServices();
 }
 
 TEST(HostServicesTest, EveryActivationEndsWithTheEntriesCleared) {
   qkhost::StandInHost host;
   for (CommandKind kind : {kIncrementalCommand, kConfigureCommand, kBakCommand}) {
-    runCommand(host.globalFunction(), host.commandInterface(), kind);
+    runCommand(host.globalFunction(), host.commandInterface(), kind, kHostTextCodePage);
     expectPerActivationEntriesCleared();
   }
 }

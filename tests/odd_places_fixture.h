@@ -50,7 +50,7 @@ class OddPlacesTest : public ::testing::Test {
   std::vector<std::string> save(const std::string& nextState = "next state", SaveKind kind = IncrementalSave) {
     host_.clearRecords();
     host_.setObjectBytes(nextState);
-    EXPECT_EQ(acquireHostServices(host_.globalFunction(), host_.commandInterface(), 0), 1);
+    EXPECT_EQ(acquireHostServices(host_.globalFunction(), host_.commandInterface(), 0, kHostTextCodePage), 1);
     runSaveFlow(kind, 1, &hostMonitorProgress);
     std::vector<std::string> shown;
     for (const qkhost::HostMessage& m : host_.messages())

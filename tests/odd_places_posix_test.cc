@@ -190,7 +190,7 @@ TEST_F(OddPlacesTest, LinksPlantedAtStagingNamesAreNeverFollowed) {
          }},
         {"settings/qk_revkeeper.cfg", "settings/qk_revkeeper.tmp", [&] {
            host().setFolder(HOST_FOLDER_SETTINGS, scratch() + "/settings");
-           ASSERT_EQ(acquireHostServices(host().globalFunction(), host().commandInterface(), 1), 1);
+           ASSERT_EQ(acquireHostServices(host().globalFunction(), host().commandInterface(), 1, kHostTextCodePage), 1);
            EXPECT_EQ(saveSettings(), 1);
            releaseHostServices();
          }},

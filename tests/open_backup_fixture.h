@@ -22,8 +22,6 @@ namespace qktest {
 namespace fs = std::filesystem;
 using qkhost::PanelAction;
 
-constexpr char kOpenServer[] = "QK_RevKeeperOpen";
-
 class OpenBackupTest : public PluginTest {
  protected:
   // A fresh plug-in whose two profiles use `format`, and an object

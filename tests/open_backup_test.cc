@@ -39,6 +39,32 @@ TEST_F(OpenBackupTest, EveryFormatOfBothKindsOpensTheObjectAsItStoodBeforeThatSa
   }
 }
 
+// LOAD's file name goes in the activation's encoding: counted in the code
+// page, with the length 0 that marks UTF-8 under interface 4.
+TEST_F(OpenBackupTest, LoadNamesTheFileInTheActivationsEncoding) {
+  struct Case {
+    int32_t version;
+    size_t length;  // of the argument, as the host is given it
+  } cases[] = {
+      {HOST_INTERFACE_CODE_PAGE, inScratch("Robot (backup 001).lwo").size() + 1},
+      {HOST_INTERFACE_UTF8, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("interface " + std::to_string(c.version));
+    makeBackups(4, sampleObject(), sampleObject() + "edited");
+    fs::remove_all(inScratch(".bak_save"));
+    host().queuePanelSession({PanelAction::setInteger(kOpenBackupChoice, 0), PanelAction::ok()});
+    activate(kOpenServer, c.version);
+    std::vector<std::string> load;
+    for (const qkhost::HostCall& call : host().calls())
+      if (call.operation == "execute") load = call.arguments;
+    ASSERT_EQ(load.size(), 6u);
+    EXPECT_EQ(load[3], inScratch("Robot (backup 001).lwo"));
+    EXPECT_EQ(load[4], std::to_string(c.length));
+    EXPECT_EQ(host().loadCount(), 1);
+  }
+}
+
 TEST_F(OpenBackupTest, EachRefusalAndFailureSaysSoAndWritesNothing) {
   struct Case {
     const char* what;

@@ -65,7 +65,7 @@ class OptionsPanelTest : public PluginTest {
  protected:
   void SetUp() override {
     PluginTest::SetUp();
-    ASSERT_EQ(acquireHostServices(host().globalFunction(), host().commandInterface(), 1), 1);
+    ASSERT_EQ(acquireHostServices(host().globalFunction(), host().commandInterface(), 1, kHostTextCodePage), 1);
   }
   void TearDown() override {
     releaseHostServices();

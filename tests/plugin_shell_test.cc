@@ -53,7 +53,7 @@ TEST_F(ShellTest, DescriptorAndServerTable) {
 
 TEST_F(ShellTest, OtherInterfaceVersionsAreRefusedWithoutAnyCall) {
   for (const char* server : {kIncrementalServer, kConfigureServer, kBakServer}) {
-    for (int32_t version : {2, 4, 0, -1}) {
+    for (int32_t version : {2, 5, 0, -1}) {
       host().clearRecords();
       EXPECT_EQ(activate(server, version), 1) << server << " version " << version;
       EXPECT_TRUE(host().calls().empty()) << server << " version " << version;
@@ -75,34 +75,38 @@ TEST_F(ShellTest, HostWithoutSaveGetsTheInternalError) {
 
 TEST_F(ShellTest, ServicesAreFetchedInOrderAndPanelsOnlyForConfiguration) {
   const std::vector<std::string> common = {
-      "global.fetch(LWM: State Query 3, 0)", "global.fetch(Host Display Info, 0)",
-      "global.fetch(Info Messages 2, 0)",    "global.fetch(Directory Info, 0)",
-      "global.fetch(Scene Objects 5, 0)",
+      "LWM: State Query 3", "Host Display Info", "Info Messages 2", "Directory Info", "Scene Objects 5",
   };
   std::vector<std::string> withPanels = common;
-  withPanels.push_back("global.fetch(LWPanelServices, 0)");
-  withPanels.push_back("global.fetch(LWXPanel, 0)");
-  withPanels.push_back("global.fetch(LWM: Dynamic Monitor, 0)");
+  withPanels.insert(withPanels.end(), {"LWPanelServices", "LWXPanel", "LWM: Dynamic Monitor"});
   std::vector<std::string> withoutPanels = common;
-  withoutPanels.push_back("global.fetch(LWM: Dynamic Monitor, 0)");
+  withoutPanels.push_back("LWM: Dynamic Monitor");
+  // Interface 4: only the services called, each by its newer name.
+  const std::vector<std::string> utf8 = {"LWM: State Query 5", "Info Messages 4", "Directory Info 2",
+                                         "LWM: Dynamic Monitor 2"};
+  const std::vector<std::string> utf8WithPanels = {"LWM: State Query 5", "Info Messages 4", "Directory Info 2",
+                                                   "LWXPanel 3", "LWM: Dynamic Monitor 2"};
 
   struct Case {
     const char* server;
+    int32_t highest;  // the host's highest interface version
     const std::vector<std::string>& fetches;
   } cases[] = {
-      {kIncrementalServer, withoutPanels},
-      {kBakServer, withoutPanels},
-      {kConfigureServer, withPanels},
+      {kIncrementalServer, 3, withoutPanels}, {kBakServer, 3, withoutPanels},
+      {kConfigureServer, 3, withPanels},      {kOpenServer, 3, withPanels},
+      {kIncrementalServer, 4, utf8},          {kBakServer, 4, utf8},
+      {kConfigureServer, 4, utf8WithPanels},  {kOpenServer, 4, utf8WithPanels},
   };
   host().setSaveCommandAvailable(false);  // acquisition only: nothing else runs
   for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.server) + " under interface " + std::to_string(c.highest));
     host().clearRecords();
+    host().setInterface(c.highest);
     activate(c.server);
-    std::vector<std::string> expected = c.fetches;
-    expected.push_back("command.lookup(SAVE)");
-    std::vector<std::string> log = host().callLog("global");
-    log.push_back(host().callLog("command").at(0));
-    EXPECT_EQ(log, expected) << c.server;
+    ASSERT_EQ(host().activations().size(), 1u) << "the highest version is accepted";
+    EXPECT_EQ(host().activations()[0].version, c.highest);
+    EXPECT_EQ(host().activations()[0].fetched, c.fetches);
+    EXPECT_EQ(host().callLog("command").at(0), "command.lookup(SAVE)");
   }
 }
 

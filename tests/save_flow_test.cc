@@ -489,7 +489,7 @@ class SaveFlowBufferTest : public PluginTest {
   void runIncrementalSave(const char* directory) {
     incrementalProfile().reset();
     incrementalProfile().directory.assign(directory);
-    ASSERT_EQ(acquireHostServices(host().globalFunction(), host().commandInterface(), 0), 1);
+    ASSERT_EQ(acquireHostServices(host().globalFunction(), host().commandInterface(), 0, kHostTextCodePage), 1);
     runSaveFlow(IncrementalSave, 1, &hostMonitorProgress);
     EXPECT_EQ(hostServices.messages, nullptr) << "released";
   }

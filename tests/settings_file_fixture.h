@@ -18,7 +18,7 @@ class SettingsFileTest : public PluginTest {
  protected:
   void SetUp() override {
     PluginTest::SetUp();
-    ASSERT_EQ(acquireHostServices(host().globalFunction(), host().commandInterface(), 0), 1);
+    ASSERT_EQ(acquireHostServices(host().globalFunction(), host().commandInterface(), 0, kHostTextCodePage), 1);
   }
   void TearDown() override {
     releaseHostServices();

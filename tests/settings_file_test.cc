@@ -280,6 +280,31 @@ TEST_F(SettingsFileTest, WhatASaveWritesALoadReadsBack) {
   EXPECT_EQ(describe(capture()), describe(odd));
 }
 
+// Folders and the global name are stored in the code page, which every
+// release reads; one the code page cannot spell gets no chunk, so that a
+// reader keeps its default rather than a path of '?' marks.
+TEST_F(SettingsFileTest, TextsAreStoredInTheCodePageOrNotAtAll) {
+  for (const char* text : {"Würfel", "Кубик", "能力", "𝒳"}) {
+    SCOPED_TRACE(text);
+    Profiles written = resetOf(beforeLoad());
+    written.incremental.directory = text;
+    written.globalName = text;
+    apply(written);
+    ASSERT_EQ(saveSettings(), 1);
+    const std::string file = readFile(settingsDir() + "/qk_revkeeper.cfg");
+    const std::string spelt = codePageText(text);
+    EXPECT_EQ(file.find("PATH") != std::string::npos, !spelt.empty());
+    EXPECT_EQ(file.find("BGNM") != std::string::npos, !spelt.empty());
+    if (!spelt.empty()) {
+      EXPECT_NE(file.find(textChunk("PATH", spelt)), std::string::npos);
+    }
+    apply(beforeLoad());
+    ASSERT_EQ(loadSettings(), 1);
+    EXPECT_EQ(describe(held(incrementalProfile().directory)), describe(spelt.empty() ? ".incr_save" : text));
+    EXPECT_EQ(describe(held(bakProfile().globalName)), describe(spelt.empty() ? "old-name" : text));
+  }
+}
+
 // Bytes as "49 4E ..." for readable comparisons.
 std::string hex(const std::string& bytes) {
   static const char digits[] = "0123456789ABCDEF";

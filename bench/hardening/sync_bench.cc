@@ -62,7 +62,7 @@ double timeBackup(qkhost::StandInHost& host, const Format& format) {
   incrementalProfile().reset();
   incrementalProfile().nameFormat = format.nameFormat;
   incrementalProfile().compressionLevel = 0;
-  if (acquireHostServices(host.globalFunction(), host.commandInterface(), 0) != 1) exit(1);
+  if (acquireHostServices(host.globalFunction(), host.commandInterface(), 0, kHostTextCodePage) != 1) exit(1);
   double start = now();
   runSaveFlow(IncrementalSave, 1, &hostMonitorProgress);
   return now() - start;

@@ -12,14 +12,14 @@ namespace fs = std::filesystem;
 namespace qktest {
 
 std::string readFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(fs::u8path(path), std::ios::binary);
   std::ostringstream bytes;  // in blocks: a character at a time is slow in the sanitizer build
   if (file) bytes << file.rdbuf();
   return bytes.str();
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  std::ofstream file(fs::u8path(path), std::ios::binary | std::ios::trunc);
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   ASSERT_TRUE(file.good()) << "cannot write " << path;
 }
@@ -33,16 +33,17 @@ std::string sampleObject(const std::string& name) {
 std::vector<std::string> listFolder(const std::string& folder) {
   std::vector<std::string> names;
   std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error)) names.push_back(entry.path().filename().string());
+  for (const auto& entry : fs::directory_iterator(fs::u8path(folder), error))
+    names.push_back(entry.path().filename().u8string());
   std::sort(names.begin(), names.end());
   return names;
 }
 
 std::map<std::string, std::string> snapshotOf(const std::string& folder, const std::string& except) {
   std::map<std::string, std::string> files;
-  for (const fs::directory_entry& e : fs::recursive_directory_iterator(folder))
-    if (e.is_regular_file() && !e.is_symlink() && e.path().parent_path() != fs::path(except))
-      files[e.path().string()] = readFile(e.path().string());
+  for (const fs::directory_entry& e : fs::recursive_directory_iterator(fs::u8path(folder)))
+    if (e.is_regular_file() && !e.is_symlink() && e.path().parent_path() != fs::u8path(except))
+      files[e.path().u8string()] = readFile(e.path().u8string());
   return files;
 }
 
@@ -77,7 +78,7 @@ void PluginTest::expectNoProtocolErrors() const {
   EXPECT_EQ(host_->protocolErrors(), std::vector<std::string>{}) << "the plug-in broke the host's protocol";
 }
 
-int32_t PluginTest::activate(const std::string& server, int32_t version) {
+int32_t PluginTest::activate(const std::string& server, std::optional<int32_t> version) {
   std::optional<int32_t> result = host_->activate(*module_, server, version);
   EXPECT_TRUE(result.has_value()) << "no server " << server;
   return result.value_or(-1);

@@ -11,6 +11,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,11 @@
 
 namespace qktest {
 
-// Names of the three servers.
+// Names of the four servers.
 inline constexpr char kIncrementalServer[] = "QK_RevKeeper";
 inline constexpr char kConfigureServer[] = "QK_RevKeeperCfg";
 inline constexpr char kBakServer[] = "QK_BakKeeper";
+inline constexpr char kOpenServer[] = "QK_RevKeeperOpen";
 
 // Returns the bytes of the named file, or "" when it cannot be read.
 std::string readFile(const std::string& path);
@@ -47,8 +49,10 @@ class PluginTest : public ::testing::Test {
   // fresh host whose settings folder is settingsDir().
   void reload();
 
-  // Activates `server` with `version`; fails the test if it does not exist.
-  int32_t activate(const std::string& server, int32_t version = HOST_ACTIVATION_VERSION);
+  // Activates `server` with `version` alone, or when none is given as the
+  // host does (its highest version first, then lower ones); fails the test
+  // if it does not exist.
+  int32_t activate(const std::string& server, std::optional<int32_t> version = std::nullopt);
 
   // Writes an object file `name` in the scratch folder with `bytes` and
   // makes it the host's current object (bytes in memory too).

@@ -55,13 +55,10 @@ uint64_t creationTime(const std::string& path);
 // which starts with its drive.
 std::string absoluteFolder(const std::string& path);
 
-// Returns the name written `utf8` in the system's code page, as a host
-// passes it: itself on POSIX, in the ANSI code page on Windows, where ""
-// stands for a name that code page cannot spell.
-std::string systemName(const std::string& utf8);
-
-// Returns the name `text`, in the system's code page, in UTF-8.
-std::string utf8Name(const std::string& text);
+// Returns the UTF-8 `utf8` in the system's ANSI code page, as a host of
+// interface 3 hands it over and the settings file stores it: itself on
+// POSIX; "" when the code page cannot spell it.
+std::string codePageText(const std::string& utf8);
 
 // Whether the file system here makes files without a name (the staged
 // files of platform/staged_file.h): Linux does, Win32 never.

@@ -43,8 +43,7 @@ uint64_t creationTime(const std::string& path) {
   return kUnixEpoch + static_cast<uint64_t>(status.stx_btime.tv_sec) * 10000000 + status.stx_btime.tv_nsec / 100;
 }
 
-std::string systemName(const std::string& utf8) { return utf8; }
-std::string utf8Name(const std::string& text) { return text; }
+std::string codePageText(const std::string& utf8) { return utf8; }
 
 std::string absoluteFolder(const std::string& path) { return "/" + path; }
 

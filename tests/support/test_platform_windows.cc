@@ -29,6 +29,14 @@ Function wineFunction(const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
 }
 
+// The UTF-8 `path` in UTF-16.
+std::wstring widePath(const std::string& path) {
+  int units = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(units > 0 ? units : 1), L'\0');
+  if (units > 0) MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, &wide[0], units);
+  return wide.c_str();
+}
+
 std::string readAll(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
@@ -92,9 +100,8 @@ CommandResult runCommand(const std::string& command) {
 
 std::string commandPath(const std::string& path) {
   auto toUnix = wineFunction<UnixName>("wine_get_unix_file_name");
-  WCHAR wide[MAX_PATH * 2];
-  if (toUnix == nullptr || MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH * 2) == 0) return path;
-  char* unix = toUnix(wide);
+  if (toUnix == nullptr) return path;
+  char* unix = toUnix(widePath(path).c_str());
   if (unix == nullptr) return path;
   std::string converted = unix;
   HeapFree(GetProcessHeap(), 0, unix);
@@ -109,7 +116,8 @@ constexpr DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
 // returns false when it cannot be opened or `use` fails.
 template <typename Use>
 bool withFile(const std::string& path, DWORD access, DWORD share, Use use) {
-  HANDLE file = CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(widePath(path).c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bool done = use(file);
   CloseHandle(file);
@@ -144,26 +152,14 @@ std::string readSharedFile(const std::string& path) {
 
 std::string absoluteFolder(const std::string& path) { return path; }
 
-namespace {
-
-// Converts `text` from code page `from` to `to` through UTF-16; returns ""
-// when `to` cannot spell a character of it.
-std::string convertText(const std::string& text, UINT from, UINT to) {
-  WCHAR wide[MAX_PATH * 2];
+std::string codePageText(const std::string& utf8) {
+  std::wstring wide = widePath(utf8);
   char narrow[MAX_PATH * 4];
   BOOL lossy = FALSE;
-  int units = MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, text.c_str(), -1, wide, MAX_PATH * 2);
-  const bool utf8 = to == CP_UTF8;  // takes no flags and spells everything
-  int bytes = units == 0 ? 0
-                         : WideCharToMultiByte(to, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, narrow, sizeof narrow,
-                                               nullptr, utf8 ? nullptr : &lossy);
-  return bytes == 0 || lossy ? "" : narrow;
+  int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, narrow, sizeof narrow, nullptr,
+                                  &lossy);
+  return bytes > 0 && !lossy ? narrow : "";
 }
-
-}  // namespace
-
-std::string systemName(const std::string& utf8) { return convertText(utf8, CP_UTF8, CP_ACP); }
-std::string utf8Name(const std::string& text) { return convertText(text, CP_ACP, CP_UTF8); }
 
 const bool kUnnamedFiles = false;
 
