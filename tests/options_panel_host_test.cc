@@ -185,6 +185,14 @@ TEST_F(OptionsPanelHostTest, SettingsStoredUnderOneInterfaceOpenUnderTheOther) {
       {HOST_INTERFACE_UTF8, HOST_INTERFACE_CODE_PAGE, "Würfel", "Château"},
       {HOST_INTERFACE_UTF8, HOST_INTERFACE_UTF8, "Настройки", "Кубик"},
   };
+  // The panel holds its texts in the activation's encoding: the code page's spelling under interface 3.
+  auto spelt = [](const char* utf8, int32_t version) {
+    std::string text = utf8;
+    if (version == HOST_INTERFACE_CODE_PAGE) {
+      EXPECT_EQ(platformUtf8ToCodePage(utf8, &text), 1) << utf8;
+    }
+    return text;
+  };
   for (const Case& c : cases) {
     const std::string row = std::to_string(c.stored) + " to " + std::to_string(c.opened) + " " + c.folder;
     const bool codePageNeeded = c.stored == HOST_INTERFACE_CODE_PAGE || c.opened == HOST_INTERFACE_CODE_PAGE;
@@ -193,21 +201,16 @@ TEST_F(OptionsPanelHostTest, SettingsStoredUnderOneInterfaceOpenUnderTheOther) {
       continue;
     }
     reload();
-    host().queuePanelSession({PanelAction::setText(kIncrementalDirectory, c.folder),
-                              PanelAction::setInteger(kUseGlobalName, 1), PanelAction::setText(kGlobalName, c.name),
-                              PanelAction::ok()});
+    host().queuePanelSession({PanelAction::setText(kIncrementalDirectory, spelt(c.folder, c.stored)),
+                              PanelAction::setInteger(kUseGlobalName, 1),
+                              PanelAction::setText(kGlobalName, spelt(c.name, c.stored)), PanelAction::ok()});
     host().queueAnswer(true);  // the global name's question
     activate(kConfigureServer, c.stored);
     reload();
     host().queuePanelSession({PanelAction::cancel()});
     activate(kConfigureServer, c.opened);
     const qkhost::StandInPanel& panel = *host().panels().at(0);
-    // Interface 3 is handed the code page's spelling.
-    std::string folder = c.folder, name = c.name;
-    if (c.opened == HOST_INTERFACE_CODE_PAGE) {
-      ASSERT_EQ(platformUtf8ToCodePage(c.folder, &folder), 1) << row;
-      ASSERT_EQ(platformUtf8ToCodePage(c.name, &name), 1) << row;
-    }
+    const std::string folder = spelt(c.folder, c.opened), name = spelt(c.name, c.opened);
     EXPECT_EQ(panel.text(kIncrementalDirectory), folder) << row;
     EXPECT_EQ(panel.text(kGlobalName), name) << row;
   }
