@@ -279,8 +279,6 @@ TEST_F(SettingsFileTest, LoadTakesWhatTheFileHoldsAndStopsAtTheFirstFault) {
       {"string chunk changed by an older release", kHeader + textChunk("PATH", "Cube") +
            twinChunk("PATH", zeroEnded("W?rfel"), "Würfel"), 1, Reset,
        [](Profiles& p) { p.incremental.directory = "Cube"; }},
-      {"string chunk changed to none", kHeader + chunk("BGNM", "") +
-           twinChunk("BGNM", zeroEnded("Kub"), "Куб"), 1, Reset, [](Profiles& p) { p.globalName.reset(); }},
       {"twin of no string chunk", kHeader + twinChunk("BPAT", std::nullopt, "Настройки"), 1, Reset,
        [](Profiles& p) { p.bak.directory = "Настройки"; }},
       {"twin of no string chunk, but one written since", kHeader + textChunk("BPAT", "bak") +
