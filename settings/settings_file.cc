@@ -41,6 +41,24 @@
 // win, and skips tags it does not know (up to 0x100000 bytes each, within
 // the file). Not stored: each profile's directoryMode, which is derived
 // from its directory after every read past the header, and isBak.
+//
+// String chunks hold their text in the system's code page, which every
+// release reads. A text the code page cannot spell gets no string chunk at
+// all, so that an older release keeps its default (for a folder, one below
+// the object) rather than a path of '?'. Every text held that is valid
+// UTF-8 but not plain ASCII also gets a twin chunk, right after its string
+// chunk (or where that would be), which an older release skips:
+//   UTF8         tag
+//     4 bytes    the tag of the string chunk it twins: PATH, BPAT or BGNM
+//     4 bytes    n: the length of the string chunk's payload written beside
+//                it, 0xFFFFFFFF when none was written
+//     n bytes    that payload, as written
+//     rest       the text in UTF-8 and its terminating zero
+// The reader takes the twin's text only when the string chunk of its tag
+// that it read last (or its absence) is exactly the one the twin records.
+// An older release that rewrote the file wrote no twins; one that carried
+// a twin over beside a changed string chunk leaves a record that no longer
+// matches, and the string chunk wins. A twin of another tag is skipped.
 
 namespace {
 
@@ -56,6 +74,11 @@ constexpr uint32_t kMaxSkippedLength = 0x100000;
 // The longest string chunk read: 259 characters (the most the options
 // panel stores) and the terminating zero.
 constexpr uint32_t kMaxTextLength = 260;
+constexpr char kTwinTag[] = "UTF8";
+constexpr uint32_t kNoChunk = 0xFFFFFFFF;  // a twin's record of no string chunk
+// The longest twin chunk read: its tag, its record and 259 characters of up
+// to four bytes each with the terminating zero.
+constexpr uint32_t kMaxTwinLength = 8 + kMaxTextLength + 4 * (kMaxTextLength - 1) + 1;
 
 // One field of the profiles that the file stores.
 struct StoredField {
@@ -117,11 +140,23 @@ void encode32(uint32_t value, unsigned char* bytes) {
   for (int i = 0; i < 4; ++i) bytes[i] = static_cast<unsigned char>(value >> (8 * i));
 }
 
+// What the reader found for one string field: the payload of the last
+// string chunk of its tag, and the last twin of it.
+struct TextFound {
+  bool read = false;        // a string chunk was read
+  std::string payload;      // its payload, as read
+  bool twinned = false;     // a twin was read
+  std::string twinRecord;   // the payload the twin records
+  bool twinRecordsNone = false;  // the twin records that no string chunk was written
+  std::string twinText;     // the twin's text, UTF-8
+};
+
 // An open settings file being read, and whether the file system failed.
 struct Reader {
   PlatformFile* file;
   uint64_t size;      // the file's length when the read began
   bool failed;        // a read or a seek failed: the file could not be read
+  TextFound texts[kStoredFieldCount];  // by the index of the field in storedFields()
 };
 
 // Returns 1 iff all `size` bytes were read.
@@ -148,19 +183,54 @@ int readInteger(Reader* reader, uint32_t length, void* field) {
 // A string payload must be read whole and hold a zero byte within its
 // length; only the characters before the first zero count. Its text is in
 // the system's code page, as every release has written it, and is held in
-// UTF-8; bytes that are no text of the code page are carried through.
-int readText(Reader* reader, uint32_t length, OwnedString* field) {
-  if (length == 0) {
-    field->assign(nullptr);
-    return 1;
-  }
+// UTF-8; bytes that are no text of the code page are carried through. The
+// payload is kept in `found`, for the twins to be matched against.
+int readText(Reader* reader, uint32_t length, OwnedString* field, TextFound* found) {
   char payload[kMaxTextLength];
-  if (length > sizeof payload || !readExactly(reader, payload, length) ||
-      memchr(payload, '\0', length) == nullptr)
+  if (length > sizeof payload ||
+      (length > 0 && (!readExactly(reader, payload, length) || memchr(payload, '\0', length) == nullptr)))
     return 0;
+  found->read = true;
+  found->payload.assign(payload, length);
   std::string utf8;
-  field->assign(platformCodePageToUtf8(payload, &utf8) ? utf8.c_str() : payload);
+  if (length == 0)
+    field->assign(nullptr);
+  else
+    field->assign(platformCodePageToUtf8(payload, &utf8) ? utf8.c_str() : payload);
   return 1;
+}
+
+// Reads a twin chunk (see the layout) into the TextFound of its tag; a twin
+// of a tag that is no string field is passed over. Its record must lie
+// within it, and its text hold a zero and be valid UTF-8.
+int readTwin(Reader* reader, uint32_t length) {
+  char payload[kMaxTwinLength];
+  if (length < 8 || length > sizeof payload || !readExactly(reader, payload, length)) return 0;
+  uint32_t recorded = decode32(reinterpret_cast<unsigned char*>(payload) + 4);
+  uint32_t recordLength = recorded == kNoChunk ? 0 : recorded;
+  if (recordLength >= length - 8) return 0;
+  const char* text = payload + 8 + recordLength;
+  std::string utf8;
+  if (memchr(text, '\0', length - 8 - recordLength) == nullptr || !platformToUtf8(text, &utf8)) return 0;
+  const StoredField* field = findField(reinterpret_cast<unsigned char*>(payload));
+  if (field == nullptr || field->text == nullptr) return 1;
+  TextFound& found = reader->texts[field - storedFields()];
+  found.twinned = true;
+  found.twinRecordsNone = recorded == kNoChunk;
+  found.twinRecord.assign(payload + 8, recordLength);
+  found.twinText = utf8;
+  return 1;
+}
+
+// Gives each string field its twin's text where the twin records exactly
+// the string chunk read for it (or that none was written, and none was read).
+void applyTwins(const Reader& reader) {
+  const StoredField* fields = storedFields();
+  for (size_t i = 0; i < kStoredFieldCount; ++i) {
+    const TextFound& found = reader.texts[i];
+    bool matches = found.twinRecordsNone ? !found.read : found.read && found.payload == found.twinRecord;
+    if (found.twinned && matches) fields[i].text->assign(found.twinText.c_str());
+  }
 }
 
 int skipChunk(Reader* reader, uint32_t length) {
@@ -173,10 +243,11 @@ int skipChunk(Reader* reader, uint32_t length) {
 // Reads the payload of the chunk whose head is `head`. Returns 1 on success.
 int readChunk(Reader* reader, const unsigned char* head) {
   uint32_t length = decode32(head + 4);
+  if (memcmp(head, kTwinTag, 4) == 0) return readTwin(reader, length);
   const StoredField* field = findField(head);
   if (field == nullptr) return skipChunk(reader, length);
   if (field->integer != nullptr) return readInteger(reader, length, field->integer);
-  return readText(reader, length, field->text);
+  return readText(reader, length, field->text, &reader->texts[field - storedFields()]);
 }
 
 // Reads the chunks from the file's position to its end. Returns 1 when
@@ -194,32 +265,46 @@ int readChunks(Reader* reader) {
   }
 }
 
-int writeField(PlatformFile* file, const StoredField& field) {
-  unsigned char chunk[kChunkHeadSize + 4];
-  memcpy(chunk, field.tag, 4);
-  if (field.integer != nullptr) {
-    uint32_t value;
-    memcpy(&value, field.integer, sizeof value);
-    if (field.onlyWhenSet && value == 0) return 1;
-    encode32(sizeof value, chunk + 4);
-    encode32(value, chunk + kChunkHeadSize);
-    return writeExactly(file, chunk, sizeof chunk);
-  }
-  // A string chunk is in the code page, which every release reads. A text
-  // the code page cannot spell gets no chunk at all: a reader then keeps
-  // its default (for a folder, one below the object), never a '?' path.
-  // Bytes that are no UTF-8 were carried through from the code page, and
-  // go back as they are.
+// Writes the chunk of `tag` (four letters) holding `payload`. Returns 1 iff
+// every write succeeded.
+int writeChunk(PlatformFile* file, const char* tag, const std::string& payload) {
+  unsigned char head[kChunkHeadSize];
+  memcpy(head, tag, 4);
+  encode32(static_cast<uint32_t>(payload.size()), head + 4);
+  return writeExactly(file, head, sizeof head) &&
+         (payload.empty() || writeExactly(file, payload.data(), payload.size()));
+}
+
+// Writes the string chunk of `field` in the code page, unless the code page
+// cannot spell its text, and then its twin when the text is valid UTF-8
+// but not plain ASCII (see the layout). Bytes that are no UTF-8 were
+// carried through from the code page, and go back as they are, untwinned.
+int writeText(PlatformFile* file, const StoredField& field) {
   const char* text = field.text->get();
   std::string codePage;
-  if (text != nullptr && platformToUtf8(text, &codePage)) {
-    if (!platformUtf8ToCodePage(text, &codePage)) return 1;
-    text = codePage.c_str();
-  }
-  size_t length = text != nullptr ? strlen(text) + 1 : 0;
-  encode32(static_cast<uint32_t>(length), chunk + 4);
-  return writeExactly(file, chunk, kChunkHeadSize) &&
-         (length == 0 || writeExactly(file, text, length));
+  bool isUtf8 = text != nullptr && platformToUtf8(text, &codePage);
+  bool spelt = !isUtf8 || platformUtf8ToCodePage(text, &codePage);
+  std::string payload;  // the string chunk's, none for a null text
+  if (isUtf8) payload.assign(codePage.c_str(), codePage.size() + 1);
+  else if (text != nullptr) payload.assign(text, strlen(text) + 1);
+  if (spelt && !writeChunk(file, field.tag, payload)) return 0;
+  if (!isUtf8 || platformIsAscii(text)) return 1;
+  unsigned char recorded[4];
+  encode32(spelt ? static_cast<uint32_t>(payload.size()) : kNoChunk, recorded);
+  std::string twin = std::string(field.tag, 4) + std::string(reinterpret_cast<char*>(recorded), 4);
+  if (spelt) twin += payload;
+  twin.append(text, strlen(text) + 1);
+  return writeChunk(file, kTwinTag, twin);
+}
+
+int writeField(PlatformFile* file, const StoredField& field) {
+  if (field.text != nullptr) return writeText(file, field);
+  uint32_t value;
+  memcpy(&value, field.integer, sizeof value);
+  if (field.onlyWhenSet && value == 0) return 1;
+  unsigned char payload[4];
+  encode32(value, payload);
+  return writeChunk(file, field.tag, std::string(reinterpret_cast<char*>(payload), sizeof payload));
 }
 
 // Returns the host's folder of `kind`, or null when it names none.
@@ -309,7 +394,7 @@ bool somethingAt(const char* path) {
 // seek of the file fails, also sets `*error` to kPlatformIoError (it is
 // left alone otherwise).
 int readSettings(PlatformFile* file, PlatformError* error) {
-  Reader reader = {file, 0, false};
+  Reader reader = {file, 0, false, {}};
   if (!platformSeek(file, 0, kPlatformSeekEnd, &reader.size) ||
       !platformSeek(file, 0, kPlatformSeekSet, nullptr)) {
     *error = kPlatformIoError;
@@ -327,6 +412,7 @@ int readSettings(PlatformFile* file, PlatformError* error) {
   incremental.reset();
   bak.reset();
   int complete = readChunks(&reader);
+  applyTwins(reader);
   if (reader.failed) *error = kPlatformIoError;
   // A file written by hand or by an older panel may hold any number.
   keepValuesInRange(incremental);

@@ -8,7 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "hostapi/host_interface.h"
+#include "platform/text.h"
+#include "settings/panel_layout.h"
 #include "tests/support/plugin_fixture.h"
+#include "tests/support/test_platform.h"
 
 namespace qktest {
 namespace {
@@ -166,6 +170,50 @@ TEST_F(OptionsPanelHostTest, TheFirstActivationLoadsTheSettingsBeforeThePanelOpe
   EXPECT_EQ(panel.text(0x8019), "shared");
   EXPECT_EQ(panel.text(0x8009), "");
   EXPECT_EQ(panel.integer(0x8006), 0);
+}
+
+// The settings file does not depend on the interface that wrote it: a
+// folder and a global name stored under one version open under the other
+// as they were, wherever the code page spells them (always on Linux;
+// Cyrillic is beyond code page 1252, and interface 3 cannot hand it over).
+TEST_F(OptionsPanelHostTest, SettingsStoredUnderOneInterfaceOpenUnderTheOther) {
+  struct Case {
+    int32_t stored, opened;  // interface versions
+    const char *folder, *name;
+  } cases[] = {
+      {HOST_INTERFACE_CODE_PAGE, HOST_INTERFACE_UTF8, "Würfel", "Château"},
+      {HOST_INTERFACE_UTF8, HOST_INTERFACE_CODE_PAGE, "Würfel", "Château"},
+      {HOST_INTERFACE_UTF8, HOST_INTERFACE_UTF8, "Настройки", "Кубик"},
+  };
+  // The panel holds its texts in the activation's encoding: the code page's spelling under interface 3.
+  auto spelt = [](const char* utf8, int32_t version) {
+    std::string text = utf8;
+    if (version == HOST_INTERFACE_CODE_PAGE) {
+      EXPECT_EQ(platformUtf8ToCodePage(utf8, &text), 1) << utf8;
+    }
+    return text;
+  };
+  for (const Case& c : cases) {
+    const std::string row = std::to_string(c.stored) + " to " + std::to_string(c.opened) + " " + c.folder;
+    const bool codePageNeeded = c.stored == HOST_INTERFACE_CODE_PAGE || c.opened == HOST_INTERFACE_CODE_PAGE;
+    if (codePageNeeded && !(codePageSpells(c.folder) && codePageSpells(c.name))) {
+      printf("skipped %s: the code page cannot spell it\n", row.c_str());
+      continue;
+    }
+    reload();
+    host().queuePanelSession({PanelAction::setText(kIncrementalDirectory, spelt(c.folder, c.stored)),
+                              PanelAction::setInteger(kUseGlobalName, 1),
+                              PanelAction::setText(kGlobalName, spelt(c.name, c.stored)), PanelAction::ok()});
+    host().queueAnswer(true);  // the global name's question
+    activate(kConfigureServer, c.stored);
+    reload();
+    host().queuePanelSession({PanelAction::cancel()});
+    activate(kConfigureServer, c.opened);
+    const qkhost::StandInPanel& panel = *host().panels().at(0);
+    const std::string folder = spelt(c.folder, c.opened), name = spelt(c.name, c.opened);
+    EXPECT_EQ(panel.text(kIncrementalDirectory), folder) << row;
+    EXPECT_EQ(panel.text(kGlobalName), name) << row;
+  }
 }
 
 TEST_F(OptionsPanelHostTest, EachTabsOptionalValueOpensAsStoredAndIsStoredWithItsTab) {

@@ -16,6 +16,7 @@
 
 #include "backups/save_profile.h"
 #include "hostapi/host_services.h"
+#include "platform/text.h"
 #include "settings/settings_file.h"
 #include "tests/settings_file_fixture.h"
 #include "tests/support/plugin_fixture.h"
@@ -43,6 +44,21 @@ std::string chunk(const std::string& tag, const std::string& payload) {
 std::string intChunk(const std::string& tag, uint32_t value) { return chunk(tag, le32(value)); }
 std::string textChunk(const std::string& tag, const std::string& text) {
   return chunk(tag, text + std::string(1, '\0'));
+}
+
+// A twin chunk of the string chunk `tag`: it records `record` (the string
+// chunk's payload, terminator included) or, when none, that no string chunk
+// was written, and holds `utf8`.
+std::string twinChunk(const std::string& tag, const std::optional<std::string>& record, const std::string& utf8) {
+  const std::string recorded = record ? le32(static_cast<uint32_t>(record->size())) + *record : le32(0xFFFFFFFF);
+  return chunk("UTF8", tag + recorded + utf8 + std::string(1, '\0'));
+}
+std::string zeroEnded(const std::string& text) { return text + std::string(1, '\0'); }
+
+// The UTF-8 text the code page's `bytes` spell (bytes of none carried through).
+std::string codePageText(const std::string& bytes) {
+  std::string utf8;
+  return platformCodePageToUtf8(bytes.c_str(), &utf8) ? utf8 : bytes;
 }
 
 // The file a save writes from the values in force after the first activation.
@@ -255,6 +271,27 @@ TEST_F(SettingsFileTest, LoadTakesWhatTheFileHoldsAndStopsAtTheFirstFault) {
        [](Profiles& p) { p.incremental.directory = std::string(259, 'a'); }},
       {"zero inside a string", kHeader + chunk("BGNM", std::string("ab\0cd\0", 6)), 1, Reset,
        [](Profiles& p) { p.globalName = "ab"; }},
+      {"twin recording its string chunk", kHeader + textChunk("PATH", "W?rfel") +
+           twinChunk("PATH", zeroEnded("W?rfel"), "Würfel"), 1, Reset,
+       [](Profiles& p) { p.incremental.directory = "Würfel"; }},
+      {"twin before its string chunk", kHeader + twinChunk("BGNM", zeroEnded("Kub"), "Куб") +
+           textChunk("BGNM", "Kub"), 1, Reset, [](Profiles& p) { p.globalName = "Куб"; }},
+      {"string chunk changed by an older release", kHeader + textChunk("PATH", "Cube") +
+           twinChunk("PATH", zeroEnded("W?rfel"), "Würfel"), 1, Reset,
+       [](Profiles& p) { p.incremental.directory = "Cube"; }},
+      {"twin of no string chunk", kHeader + twinChunk("BPAT", std::nullopt, "Настройки"), 1, Reset,
+       [](Profiles& p) { p.bak.directory = "Настройки"; }},
+      {"twin of no string chunk, but one written since", kHeader + textChunk("BPAT", "bak") +
+           twinChunk("BPAT", std::nullopt, "Настройки"), 1, Reset, [](Profiles& p) { p.bak.directory = "bak"; }},
+      {"twin of an integer", kHeader + twinChunk("NDIG", std::nullopt, "6") + intChunk("BDIG", 2), 1, Reset,
+       [](Profiles& p) { p.bak.digits = 2; }},
+      {"twin whose record passes its end", kHeader + chunk("UTF8", "PATH" + le32(50) + zeroEnded("ab")), 0, Reset,
+       nullptr},
+      {"twin without a zero", kHeader + chunk("UTF8", "PATH" + le32(0xFFFFFFFF) + "ab"), 0, Reset, nullptr},
+      {"twin that is no UTF-8", kHeader + twinChunk("PATH", std::nullopt, "\xC3("), 0, Reset, nullptr},
+      {"older release: untwinned, beside a twin", kHeader + textChunk("PATH", "\xC3\xA9t\xC3\xA9") +
+           textChunk("BPAT", "bak") + twinChunk("BPAT", zeroEnded("bak"), "Bäk"), 1, Reset,
+       [](Profiles& p) { p.incremental.directory = codePageText("\xC3\xA9t\xC3\xA9"); p.bak.directory = "Bäk"; }},
   };
   for (const Case& c : cases) {
     std::error_code ignored;
@@ -315,6 +352,47 @@ std::string hex(const std::string& bytes) {
     text += digits[b & 15];
   }
   return text;
+}
+
+// Each text is written in the code page where it can spell it, with a UTF-8
+// twin when it is not plain ASCII, and reads back as it was. Under Linux the
+// code page is UTF-8 and spells every text: these rows prove the twins'
+// bytes; under Windows with code page 1252 the Cyrillic and the character
+// beyond the BMP get no string chunk, and their rows prove the round trip.
+TEST_F(SettingsFileTest, ATextBeyondAsciiGetsATwinAndReadsBack) {
+  const std::string beforeName = kDefaultsFile.substr(0, kDefaultsFile.find("BGNM"));
+  struct Case {
+    const char* name;
+    std::optional<std::string> text;  // the global name
+    bool utf8;                        // false: bytes carried through from the code page
+  } cases[] = {
+      {"ASCII", "robot", true},
+      {"empty", "", true},
+      {"none", std::nullopt, true},
+      {"accented Latin", "Würfel", true},
+      {"Cyrillic", "Настройки", true},
+      {"beyond the BMP", "𝒳", true},
+      {"bytes that are no UTF-8", "\xFC" "ber", false},
+  };
+  for (const Case& c : cases) {
+    std::string expected = beforeName;
+    std::string codePage;
+    const bool spelt = !c.text || !c.utf8 || platformUtf8ToCodePage(c.text->c_str(), &codePage);
+    if (!c.text) expected += head("BGNM", 0);
+    else if (spelt) expected += textChunk("BGNM", c.utf8 ? codePage : *c.text);
+    if (c.text && c.utf8 && platformIsAscii(c.text->c_str()) == 0)
+      expected += twinChunk("BGNM", spelt ? std::optional<std::string>(zeroEnded(codePage)) : std::nullopt, *c.text);
+    incrementalProfile().reset();
+    bakProfile().reset();
+    bakProfile().globalName.assign(c.text ? c.text->c_str() : nullptr);
+    ASSERT_EQ(saveSettings(), 1) << c.name;
+    EXPECT_EQ(hex(readFile(settingsFile())), hex(expected)) << c.name;
+    bakProfile().globalName.assign("old-name");
+    ASSERT_EQ(loadSettings(), 1) << c.name;
+    // Bytes carried through read as whatever the code page makes of them.
+    const std::optional<std::string> back = c.text && !c.utf8 ? codePageText(*c.text) : c.text;
+    EXPECT_EQ(describe(held(bakProfile().globalName)), describe(back)) << c.name;
+  }
 }
 
 using SettingsFileThroughPluginTest = PluginTest;
