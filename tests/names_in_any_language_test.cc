@@ -161,7 +161,7 @@ TEST_F(NamesInAnyLanguageTest, BackUpAndReadBackUnderTheirNames) {
     // Interface 3 hands over only what the code page spells; the settings
     // file, which names the relative and the absolute folder, keeps the
     // rest in its UTF-8 twins.
-    const bool spelt = codePageSpells(n.stem) && (n.twin == nullptr || codePageSpells(n.twin));
+    const bool spelt = !codePageText(n.stem).empty() && (n.twin == nullptr || !codePageText(n.twin).empty());
     for (int32_t version : {HOST_INTERFACE_CODE_PAGE, HOST_INTERFACE_UTF8}) {
       for (const FolderCase& f : kFolders) {
         if (!spelt && version == HOST_INTERFACE_CODE_PAGE) {
