@@ -46,8 +46,8 @@ namespace {
 
 constexpr char kFileName[] = "qk_revkeeper.cfg";
 
-constexpr size_t kPathSize = 260;          // one Windows path, terminator included
-constexpr size_t kMaxFolderLength = 240;   // leaves room for a separator and kFileName
+constexpr size_t kPathSize = PLATFORM_UTF8_SIZE(259);  // one Windows path, terminator included
+constexpr size_t kMaxFolderLength = 240;  // units; leaves room for a separator and kFileName
 constexpr unsigned char kMagic[4] = {'I', 'N', 'S', 'V'};
 constexpr uint32_t kVersion = 1;
 constexpr size_t kHeaderSize = 8;
@@ -237,11 +237,13 @@ bool isRootedFolder(const char* folder) {
 
 // Appends `part` to the `*length` characters of `path`, after the platform's separator unless
 // `*length` is 0 or they end in a separator. Returns false, leaving `path`
-// alone, when the result would pass kMaxFolderLength characters.
+// alone, when the result would pass kMaxFolderLength characters as the file
+// system counts them.
 bool appendPart(char* path, size_t* length, const char* part) {
   size_t partLength = strlen(part);
   size_t separator = *length > 0 && !platformEndsInSeparator(path, *length) ? 1 : 0;
-  if (*length + separator + partLength > kMaxFolderLength) return false;
+  path[*length] = '\0';
+  if (platformPathLength(path) + separator + platformPathLength(part) > kMaxFolderLength) return false;
   if (separator) path[(*length)++] = PLATFORM_SEPARATOR;
   memcpy(path + *length, part, partLength + 1);
   *length += partLength;

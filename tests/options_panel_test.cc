@@ -13,6 +13,7 @@
 
 #include "backups/save_profile.h"
 #include "hostapi/host_services.h"
+#include "platform/text.h"
 #include "settings/options_panel.h"
 #include "settings/panel_layout.h"
 #include "settings/panel_validation.h"
@@ -106,6 +107,9 @@ TEST_F(OptionsPanelTest, DirectoriesAreCheckedBeforeAnythingIsStored) {
   fs::create_directories(scratch() + "/net");
   writeFile(file, "x");
   const std::string longText(300, 'd');
+  std::string ideographs;  // 300 of three bytes each, one UTF-16 unit each
+  while (ideographs.size() < 900) ideographs += "\xE8\x83\xBD";
+  const size_t keptBytes = platformPathLength(ideographs.c_str()) == 300 ? 3 * 259 : 3 * 86;
 
   struct Stored {
     std::string directory;
@@ -135,6 +139,9 @@ TEST_F(OptionsPanelTest, DirectoriesAreCheckedBeforeAnythingIsStored) {
        Stored{".incr_save", 1}, Stored{"\\backups", 1}},
       {"300 characters", {PanelAction::setText(kIncrementalDirectory, "  " + longText)}, {}, {},
        Stored{longText.substr(0, 259), 1}, Stored{".bak_save", 1}},
+      {"300 ideographs, cut to 259 characters as the file system counts them",
+       {PanelAction::setText(kIncrementalDirectory, ideographs)}, {}, {}, Stored{ideographs.substr(0, keptBytes), 1},
+       Stored{".bak_save", 1}},
       {"absolute, accepted", {PanelAction::setText(kIncrementalDirectory, folder + "/\\ ")}, {true},
        {kAskIncremental}, Stored{folder, 2}, Stored{".bak_save", 1}},
       {"absolute, declined", {PanelAction::setText(kIncrementalDirectory, folder)}, {false},

@@ -16,6 +16,7 @@
 
 #include "backups/save_profile.h"
 #include "hostapi/host_services.h"
+#include "platform/text.h"
 #include "settings/settings_file.h"
 #include "tests/settings_file_fixture.h"
 #include "tests/support/plugin_fixture.h"
@@ -131,6 +132,9 @@ Profiles resetOf(Profiles p) {
 
 TEST_F(SettingsFileTest, PathComesFromTheSettingsFolderOrElseTheContentFolder) {
   const std::string longest = "/" + std::string(239, 'f');
+  // 240 characters as Windows counts them (UTF-16 units), 242 bytes as POSIX does.
+  const std::string longestUnits = "/\xE8\xB3\x87" + std::string(238, 'f');
+  const bool inUnits = platformPathLength(longestUnits.c_str()) == 240;
   struct Case {
     const char* name;
     std::optional<std::string> settings, content;
@@ -150,6 +154,8 @@ TEST_F(SettingsFileTest, PathComesFromTheSettingsFolderOrElseTheContentFolder) {
        {"Settings", "Content"}},
       {"relative without content", "cfg", std::nullopt, "cfg|qk_revkeeper.cfg", {"Settings", "Content"}},
       {"relative over 240 with content", "cfg", longest, std::nullopt, {"Settings", "Content"}},
+      {"240 units in more bytes", longestUnits, "/c",
+       inUnits ? std::optional<std::string>(longestUnits + "|qk_revkeeper.cfg") : std::nullopt, {"Settings"}},
   };
   for (const Case& c : cases) {
     host().setFolder(HOST_FOLDER_SETTINGS, c.settings);
