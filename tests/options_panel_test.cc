@@ -107,9 +107,9 @@ TEST_F(OptionsPanelTest, DirectoriesAreCheckedBeforeAnythingIsStored) {
   fs::create_directories(scratch() + "/net");
   writeFile(file, "x");
   const std::string longText(300, 'd');
-  std::string ideographs;  // 300 of three bytes each, one UTF-16 unit each
-  while (ideographs.size() < 900) ideographs += "\xE8\x83\xBD";
-  const size_t keptBytes = platformPathLength(ideographs.c_str()) == 300 ? 3 * 259 : 3 * 86;
+  std::string signs;  // 300 section signs of two bytes each, one UTF-16 unit each, in every code page
+  while (signs.size() < 600) signs += "\xC2\xA7";
+  const size_t keptBytes = platformPathLength(signs.c_str()) == 300 ? 2 * 259 : 2 * 129;
 
   struct Stored {
     std::string directory;
@@ -139,8 +139,8 @@ TEST_F(OptionsPanelTest, DirectoriesAreCheckedBeforeAnythingIsStored) {
        Stored{".incr_save", 1}, Stored{"\\backups", 1}},
       {"300 characters", {PanelAction::setText(kIncrementalDirectory, "  " + longText)}, {}, {},
        Stored{longText.substr(0, 259), 1}, Stored{".bak_save", 1}},
-      {"300 ideographs, cut to 259 characters as the file system counts them",
-       {PanelAction::setText(kIncrementalDirectory, ideographs)}, {}, {}, Stored{ideographs.substr(0, keptBytes), 1},
+      {"300 section signs, cut to 259 characters as the file system counts them",
+       {PanelAction::setText(kIncrementalDirectory, codePageText(signs))}, {}, {}, Stored{signs.substr(0, keptBytes), 1},
        Stored{".bak_save", 1}},
       {"absolute, accepted", {PanelAction::setText(kIncrementalDirectory, folder + "/\\ ")}, {true},
        {kAskIncremental}, Stored{folder, 2}, Stored{".bak_save", 1}},

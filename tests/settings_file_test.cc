@@ -132,8 +132,9 @@ Profiles resetOf(Profiles p) {
 
 TEST_F(SettingsFileTest, PathComesFromTheSettingsFolderOrElseTheContentFolder) {
   const std::string longest = "/" + std::string(239, 'f');
-  // 240 characters as Windows counts them (UTF-16 units), 242 bytes as POSIX does.
-  const std::string longestUnits = "/\xE8\xB3\x87" + std::string(238, 'f');
+  // 240 characters as Windows counts them (UTF-16 units), 241 bytes as POSIX
+  // does; every code page of interface 3 spells the section sign.
+  const std::string longestUnits = "/\xC2\xA7" + std::string(238, 'f');
   const bool inUnits = platformPathLength(longestUnits.c_str()) == 240;
   struct Case {
     const char* name;
