@@ -53,9 +53,10 @@ constexpr uint32_t kVersion = 1;
 constexpr size_t kHeaderSize = 8;
 constexpr size_t kChunkHeadSize = 8;
 constexpr uint32_t kMaxSkippedLength = 0x100000;
-// The longest string chunk read: 259 characters (the most the options
-// panel stores) and the terminating zero.
-constexpr uint32_t kMaxTextLength = 260;
+// The longest string chunk read: 259 characters as the file system counts
+// them (the most the options panel stores) in the code page or UTF-8, and
+// the terminating zero.
+constexpr uint32_t kMaxTextLength = PLATFORM_UTF8_SIZE(259);
 
 // One field of the profiles that the file stores.
 struct StoredField {

@@ -257,9 +257,10 @@ TEST_F(SettingsFileTest, LoadTakesWhatTheFileHoldsAndStopsAtTheFirstFault) {
        }},
       {"string without a zero", kHeader + chunk("BGNM", "robot"), 0, Reset, nullptr},
       {"string cut short", kHeader + head("PATH", 20) + std::string("abc\0", 4), 0, Reset, nullptr},
-      {"string of 261 bytes", kHeader + textChunk("PATH", std::string(260, 'a')), 0, Reset, nullptr},
-      {"string of 260 bytes", kHeader + textChunk("PATH", std::string(259, 'a')), 1, Reset,
-       [](Profiles& p) { p.incremental.directory = std::string(259, 'a'); }},
+      {"string of 779 bytes", kHeader + textChunk("PATH", std::string(778, 'a')), 0, Reset, nullptr},
+      {"string of 778 bytes: 259 characters of 3 bytes, the most the panel stores",
+       kHeader + textChunk("PATH", std::string(777, 'a')), 1, Reset,
+       [](Profiles& p) { p.incremental.directory = std::string(777, 'a'); }},
       {"zero inside a string", kHeader + chunk("BGNM", std::string("ab\0cd\0", 6)), 1, Reset,
        [](Profiles& p) { p.globalName = "ab"; }},
   };
