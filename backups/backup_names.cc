@@ -46,8 +46,8 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // Returns true iff snprintf's result `written` fits a buffer of `size`.
 bool fits(int written, size_t size) { return written >= 0 && static_cast<size_t>(written) < size; }
 
-// Returns true iff snprintf's result `written` fits the buffer `text` of
-// PLATFORM_UTF8_SIZE(units) bytes and the text counts at most `units`.
+// Returns true iff snprintf's result `written` fits the buffer `text` and
+// the text written counts at most `units` as the file system counts them.
 template <size_t kSize>
 bool fitsUnits(int written, const char (&text)[kSize], size_t units) {
   return fits(written, kSize) && platformPathLength(text) <= units;
