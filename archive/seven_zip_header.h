@@ -17,7 +17,7 @@
 #include "archive/lzma_streams.h"
 
 #define SEVEN_ZIP_SIGNATURE_HEADER_SIZE 32  // the packed stream starts here
-#define SEVEN_ZIP_MAX_NAME 519              // bytes of an entry name
+#define SEVEN_ZIP_MAX_NAME 777              // bytes of an entry name: 259 UTF-16 units in UTF-8
 
 // What the end header records of the archived file.
 typedef struct {

@@ -11,5 +11,5 @@ const char* backupFolderOf(const char* folder, const SaveProfile& profile, char 
   const char* directory = profileDirectory(profile);
   if (profile.directoryMode == AbsoluteFolder) return directory;
   if (profile.directoryMode != RelativeFolder) return folder;
-  return composeRelativeFolder(composed, sizeof composed, folder, directory) ? composed : nullptr;
+  return composeRelativeFolder(composed, kComposedFolderUnits, folder, directory) ? composed : nullptr;
 }

@@ -6,9 +6,12 @@
 #include <stddef.h>
 
 #include "backups/save_profile.h"
+#include "platform/text.h"
 
-// Bytes of a composed relative backup folder (two Windows paths).
-constexpr size_t kComposedFolderSize = 520;
+// Units of a composed relative backup folder, at most (two Windows paths,
+// less the terminator), and the bytes of a buffer for one.
+constexpr size_t kComposedFolderUnits = 519;
+constexpr size_t kComposedFolderSize = PLATFORM_UTF8_SIZE(kComposedFolderUnits);
 
 // Returns the profile's directory as entered, "" when it holds none.
 const char* profileDirectory(const SaveProfile& profile);

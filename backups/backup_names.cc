@@ -46,6 +46,13 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // Returns true iff snprintf's result `written` fits a buffer of `size`.
 bool fits(int written, size_t size) { return written >= 0 && static_cast<size_t>(written) < size; }
 
+// Returns true iff snprintf's result `written` fits the buffer `text` and
+// the text written counts at most `units` as the file system counts them.
+template <size_t kSize>
+bool fitsUnits(int written, const char (&text)[kSize], size_t units) {
+  return fits(written, kSize) && platformPathLength(text) <= units;
+}
+
 // Returns true iff `name` can stand for an object's name in a backup folder:
 // not empty, and none of its characters a control character or one of
 // kNotInFileName. Other characters the options panel refuses ("my+name")
@@ -67,8 +74,9 @@ NamingCause chooseName(const char* objectFileName, const SaveProfile& profile, c
   bool global = profile.isBak && bak != nullptr && bak->useGlobalName;
   const char* chosen = global ? bak->globalName.get() : objectFileName;
   if (global ? !isBareFileName(chosen) : chosen == nullptr) return kNamingRefused;
-  return fits(snprintf(name, sizeof name, global ? "%s.lwo" : "%s", chosen), sizeof name) ? kNamingOk
-                                                                                         : kNamingNameTooLong;
+  return fitsUnits(snprintf(name, sizeof name, global ? "%s.lwo" : "%s", chosen), name, BACKUP_BASE_UNITS)
+             ? kNamingOk
+             : kNamingNameTooLong;
 }
 
 // Reads the decimal digits at `digits`; a value above INT64_MAX (19 digits
@@ -157,7 +165,7 @@ NamingCause formSeries(const char* objectFileName, const SaveProfile& profile, B
 }
 
 bool joinBackupPath(char (&out)[BACKUP_PATH_SIZE], const char* folder, const char* name) {
-  return fits(snprintf(out, sizeof out, "%s%c%s", folder, PLATFORM_SEPARATOR, name), sizeof out);
+  return fitsUnits(snprintf(out, sizeof out, "%s%c%s", folder, PLATFORM_SEPARATOR, name), out, BACKUP_PATH_UNITS);
 }
 
 bool formBackupName(char (&out)[BACKUP_PATH_SIZE], const BackupSeries& s, int32_t digits, int32_t number) {
@@ -195,8 +203,9 @@ bool unpinnedNameOf(char (&out)[BACKUP_PATH_SIZE], const char* pinned) {
 
 NamingCause listSeries(const char* folder, const BackupSeries& s, SeriesListing* listing) {
   char path[BACKUP_PATH_SIZE];
-  if (!fits(snprintf(path, sizeof path, "%s%c%.*s*", folder, PLATFORM_SEPARATOR, STAGING_PREFIX_MAX, s.stem),
-            sizeof path))
+  int prefix = static_cast<int>(platformWholeUnits(s.stem, STAGING_PREFIX_MAX));
+  if (!fitsUnits(snprintf(path, sizeof path, "%s%c%.*s*", folder, PLATFORM_SEPARATOR, prefix, s.stem), path,
+                 BACKUP_PATH_UNITS))
     return kNamingNameTooLong;
   PlatformFindData entry;
   Search search(platformFindFirst(path, &entry, &listing->error), platformFindClose);

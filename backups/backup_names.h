@@ -22,19 +22,24 @@
 #include "backups/backup_list.h"
 #include "backups/save_profile.h"
 #include "platform/platform.h"
+#include "platform/text.h"
 
-// Bytes of the longest backup path, search pattern or deletion path,
-// terminator included (two Windows paths).
-#define BACKUP_PATH_SIZE 520
+// Units (as platformPathLength counts them) of the longest backup path,
+// search pattern or deletion path, terminator not included (two Windows
+// paths), and the bytes of a buffer for one.
+#define BACKUP_PATH_UNITS 519
+#define BACKUP_PATH_SIZE PLATFORM_UTF8_SIZE(BACKUP_PATH_UNITS)
 
-// Bytes of a series' base and stem, terminator included.
-#define BACKUP_BASE_SIZE 260
+// Units of a series' base and stem, at most, and the bytes of a buffer for
+// one.
+#define BACKUP_BASE_UNITS 259
+#define BACKUP_BASE_SIZE PLATFORM_UTF8_SIZE(BACKUP_BASE_UNITS)
 
 // Why no name could be formed, or no listing made.
 enum NamingCause {
   kNamingOk,
   kNamingRefused,        // the name format, the global BAK name's characters, the folder's listing
-  kNamingNameTooLong,    // a backup's name over 255 characters, or a path over BACKUP_PATH_SIZE
+  kNamingNameTooLong,    // a backup's name over 255 characters, or a path over BACKUP_PATH_UNITS
   kNamingNumbersUsedUp,  // a backup numbered 2147483647 or above leaves no next number
 };
 
@@ -56,17 +61,17 @@ struct BackupSeries {
 // in ".lwo") under `profile`. Returns kNamingRefused when the name format
 // is not 0..9, there is no object name, or a BAK profile's global name is
 // in use but is empty or holds a character no file name may;
-// kNamingNameTooLong when the base does not fit BACKUP_BASE_SIZE.
+// kNamingNameTooLong when the base passes BACKUP_BASE_UNITS.
 NamingCause formSeries(const char* objectFileName, const SaveProfile& profile, BackupSeries* series);
 
 // Writes the file name of backup `number`, padded to `digits` (a width
 // below 1 pads as 1), into `out`. Returns false when it does not fit or
-// has more than 255 characters (bytes on POSIX, characters of the code
-// page on Win32), so that no file system takes it.
+// has more than 255 characters (bytes on POSIX, UTF-16 units on Win32), so
+// that no file system takes it.
 bool formBackupName(char (&out)[BACKUP_PATH_SIZE], const BackupSeries& series, int32_t digits, int32_t number);
 
 // Writes `folder`, the platform's separator and `name` into `out`. Returns
-// true iff the whole path fits.
+// true iff the whole path fits BACKUP_PATH_UNITS.
 bool joinBackupPath(char (&out)[BACKUP_PATH_SIZE], const char* folder, const char* name);
 
 // What pruning never touches: the new backup, and the object's own file
@@ -93,7 +98,7 @@ struct SeriesListing {
 // folders and offline files are never backups. Returns kNamingRefused when
 // the search cannot start for any reason but an empty result (setting
 // `listing->error`), and kNamingNameTooLong when the pattern or a kept
-// backup's path does not fit BACKUP_PATH_SIZE. A listing cut short by an
+// backup's path passes BACKUP_PATH_UNITS. A listing cut short by an
 // error counts as far as it got, except with spared files (pruning): there
 // it is refused, since a part of the folder can make a newer backup look
 // like the oldest.
@@ -103,7 +108,7 @@ NamingCause listSeries(const char* folder, const BackupSeries& series, SeriesLis
 // `objectFileName` in `folder` that a save with `profile` would recognise
 // (never a staging file), and to `pinned` (unless it is null) the pinned
 // ones. Returns false when formSeries refuses, the folder cannot be listed
-// or a backup's path would not fit BACKUP_PATH_SIZE.
+// or a backup's path would pass BACKUP_PATH_UNITS.
 bool findBackups(const char* folder, const char* objectFileName, const SaveProfile& profile, BackupList* list,
                  BackupList* pinned);
 

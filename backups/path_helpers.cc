@@ -10,18 +10,17 @@
 
 namespace {
 
-constexpr size_t kRelativeBufferSize = 512;
+constexpr size_t kRelativeUnits = 511;
 
 char folderBuffer[PATH_BUFFER_SIZE];
 char fileNameBuffer[PATH_BUFFER_SIZE];
 
 // Returns the position just after the last separator of `path` when it is
-// past the first character and `path` fits a path buffer; 0 otherwise.
+// past the first character and `path` fits PATH_UNITS_MAX (and so the
+// buffers); 0 otherwise.
 size_t splitPoint(const char* path) {
-  if (path == nullptr) return 0;
-  size_t n = strlen(path);
-  if (n >= PATH_BUFFER_SIZE) return 0;
-  n = platformAfterLastSeparator(path, n);
+  if (path == nullptr || platformPathLength(path) > PATH_UNITS_MAX) return 0;
+  size_t n = platformAfterLastSeparator(path, strlen(path));
   return n > 1 ? n : 0;
 }
 
@@ -47,16 +46,17 @@ int isDirectory(const char* path) {
   return path != nullptr && platformPathStatus(path, &directory) && directory;
 }
 
-int composeRelativeFolder(char* out, size_t size, const char* base, const char* relative) {
+int composeRelativeFolder(char* out, size_t units, const char* base, const char* relative) {
+  size_t size = PLATFORM_UTF8_SIZE(units);
   int written = snprintf(out, size, "%s%c%s", base, PLATFORM_SEPARATOR, relative);
-  if (written < 0 || static_cast<size_t>(written) >= size) return 0;
+  if (written < 0 || static_cast<size_t>(written) >= size || platformPathLength(out) > units) return 0;
   platformNativeSeparators(out + strlen(base) + 1);
   return 1;
 }
 
 int createRelativeFolders(const char* base, const char* relative) {
-  char path[kRelativeBufferSize];
-  if (!composeRelativeFolder(path, sizeof path, base, relative)) return 0;
+  char path[PLATFORM_UTF8_SIZE(kRelativeUnits)];
+  if (!composeRelativeFolder(path, kRelativeUnits, base, relative)) return 0;
   for (char* level = path + strlen(base) + 1; *level != '\0';) {
     char* end = level + platformFirstSeparator(level);
     char kept = *end;

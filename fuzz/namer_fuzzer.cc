@@ -150,18 +150,18 @@ Expected expect(const Input& in, const std::string& folder, const qkfuzz::Folder
   if (name) series = qkfuzz::seriesOf(in.format, in.bak, *name);
   if (!series) return e;
   int32_t highest = 0;
-  bool pathTooLong = folder.size() + 1 + qkfuzz::searchPatternLength(*series) >= BACKUP_PATH_SIZE;
+  bool pathTooLong = folder.size() + 1 + qkfuzz::searchPatternLength(*series) > BACKUP_PATH_UNITS;
   for (const std::string& file : before.files) {
     std::optional<int32_t> number = qkfuzz::backupNumber(*series, file);
     if (!number) continue;
     highest = std::max(highest, *number);
     e.backups.push_back({file, *number});
-    if (in.maxFiles != 0 && folder.size() + 1 + file.size() >= BACKUP_PATH_SIZE) pathTooLong = true;
+    if (in.maxFiles != 0 && folder.size() + 1 + file.size() > BACKUP_PATH_UNITS) pathTooLong = true;
   }
   if (pathTooLong || highest == INT32_MAX) return e;
   const int64_t width = std::max<int32_t>(in.digits, 1);
   const int64_t nameLength = qkfuzz::backupFileNameLength(*series, width, highest + 1);
-  if (nameLength > 255 || static_cast<int64_t>(folder.size()) + 1 + nameLength >= BACKUP_PATH_SIZE) return e;
+  if (nameLength > 255 || static_cast<int64_t>(folder.size()) + 1 + nameLength > BACKUP_PATH_UNITS) return e;
   e.result = folder + "/" + qkfuzz::backupFileName(*series, width, highest + 1);
   return e;
 }

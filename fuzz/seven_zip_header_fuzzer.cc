@@ -6,7 +6,7 @@
 //   8   4  the file's CRC-32        36  5  the LZMA properties
 //   12  8  creation time            41  2  what the stream takes at most, in bytes
 //   20  8  last-write time          43  1  bit 0: that limit applies; bit 1: seeks fail
-//   44  -  the name, up to a zero byte, at most 519 characters
+//   44  -  the name, up to a zero byte, at most SEVEN_ZIP_MAX_NAME bytes
 // The three header steps run as the archive writer runs them, stopping at
 // the first failure. Each must succeed exactly when the stream took every
 // byte it was given (and, for the start header, could seek). When all

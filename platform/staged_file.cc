@@ -14,7 +14,7 @@ const char kEnd[] = ".part";
 constexpr size_t kMarkLength = sizeof kMark - 1;
 constexpr size_t kRandomLength = 8;
 constexpr size_t kEndLength = sizeof kEnd - 1;
-static_assert(STAGING_PREFIX_MAX + kMarkLength + kRandomLength + kEndLength == 255, "a name is 255 bytes at most");
+static_assert(STAGING_PREFIX_MAX + kMarkLength + kRandomLength + kEndLength == 255, "a name is 255 units at most");
 const char kAlphabet[] = "0123456789abcdefghijklmnopqrstuvwxyz";
 constexpr uint64_t kAlphabetSize = sizeof kAlphabet - 1;
 // Names tried before giving up; each is taken only by a rare coincidence.
@@ -23,7 +23,7 @@ constexpr int kAttempts = 16;
 constexpr uint64_t kAbandonedAge = 5ull * 60 * 10000000;
 
 size_t prefixLength(const char* prefix) {
-  return platformWholeCharacters(prefix, STAGING_PREFIX_MAX);
+  return platformWholeUnits(prefix, STAGING_PREFIX_MAX);
 }
 
 // Writes kRandomLength letters and digits to `out`, different on each call

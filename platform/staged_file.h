@@ -6,7 +6,8 @@
 // leaves nothing that counts. Where the file system allows, the file has
 // no name at all until it is published. Elsewhere it has a staging name
 // unique to this save: a prefix (the start of the backups' names), ".qk",
-// eight random letters and digits, and ".part", at most 255 bytes. Such a
+// eight random letters and digits, and ".part", at most 255 characters as
+// the file system counts them (platformNameLength). Such a
 // name never ends in a digit nor in ".lwo", ".zip" or ".7z", so no backup
 // name format takes it for a backup.
 #ifndef QK_PLATFORM_STAGED_FILE_H_
@@ -16,7 +17,8 @@
 
 #include "platform/platform.h"
 
-// The most bytes of a prefix a staging name keeps; the rest is cut off.
+// The most of a prefix a staging name keeps, counted as platformNameLength
+// counts; the rest is cut off.
 #define STAGING_PREFIX_MAX 239
 
 // Creates a staged file for writing, to be published in `folder`: unnamed

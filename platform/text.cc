@@ -45,6 +45,8 @@ size_t platformCharacterLength(const char* text) {
   return length > 0 ? length : 1;
 }
 
+size_t platformNameLength(const char* name) { return platformPathLength(name); }
+
 size_t platformWholeCharacters(const char* text, size_t limit) {
   size_t kept = 0;
   while (text[kept] != '\0') {

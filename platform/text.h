@@ -25,10 +25,24 @@ int platformIsSeparator(char c);
 // a valid UTF-8 sequence, else 1 (a stray byte, and the terminator).
 size_t platformCharacterLength(const char* text);
 
+// Bytes of a buffer that holds, in UTF-8 with its terminator, a text of
+// `units` as platformPathLength counts them: 3 bytes a UTF-16 unit at most
+// (a character of 4 bytes is a pair of units).
+#define PLATFORM_UTF8_SIZE(units) (3 * (units) + 1)
+
+// Returns the length of the path `path` as the file system counts it
+// against its limits: UTF-16 units on Win32 (a path that is no valid UTF-8
+// counts its bytes), bytes on POSIX.
+size_t platformPathLength(const char* path);
+
 // Returns the length of the file name `name` as the file system counts it
-// against its limit of 255: UTF-16 units on Win32 (a name that is no valid
-// UTF-8 counts its bytes), bytes on POSIX.
+// against its limit of 255, as platformPathLength counts a path.
 size_t platformNameLength(const char* name);
+
+// Returns the most bytes of `text` that a cut keeps without splitting a
+// character while they count at most `units` as platformPathLength counts
+// them.
+size_t platformWholeUnits(const char* text, size_t units);
 
 // Returns the most bytes, at most `limit`, that a cut of `text` keeps
 // without splitting a character.

@@ -3,7 +3,9 @@
 
 #include <string.h>
 
-size_t platformNameLength(const char* name) { return strlen(name); }
+size_t platformPathLength(const char* path) { return strlen(path); }
+
+size_t platformWholeUnits(const char* text, size_t units) { return platformWholeCharacters(text, units); }
 
 const char* platformMiddleDot() { return "\xC2\xB7"; }
 

@@ -40,9 +40,20 @@ int fromWide(UINT codePage, const std::wstring& wide, std::string* out) {
 
 }  // namespace
 
-size_t platformNameLength(const char* name) {
+size_t platformPathLength(const char* path) {
   std::u16string units;
-  return platformToUtf16(name, &units) ? units.size() : strlen(name);
+  return platformToUtf16(path, &units) ? units.size() : strlen(path);
+}
+
+size_t platformWholeUnits(const char* text, size_t units) {
+  size_t kept = 0, counted = 0;
+  while (text[kept] != '\0') {
+    size_t bytes = platformCharacterLength(text + kept);
+    counted += bytes == 4 ? 2 : 1;  // a stray byte counts as one, as in a path that is no UTF-8
+    if (counted > units) break;
+    kept += bytes;
+  }
+  return kept;
 }
 
 const char* platformMiddleDot() {

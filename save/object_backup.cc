@@ -99,7 +99,8 @@ bool syncBackupFolders(const char* backupFolder, const char* top) {
 
 bool backUpObject(const char* name, const SaveProfile& profile, const BackupTexts& texts,
                   const IArchiveProgress* progress, BackupPlan* plan, DigestState* reading) {
-  if (strlen(name) >= PATH_BUFFER_SIZE) return fail(name, withCause(texts.makeBackup, "path too long").c_str());
+  if (platformPathLength(name) > PATH_UNITS_MAX)
+    return fail(name, withCause(texts.makeBackup, "path too long").c_str());
   const char* folder = folderOfPath(name);
   const char* file = fileNameOfPath(name);
   if (folder == nullptr || file == nullptr) return true;

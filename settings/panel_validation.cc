@@ -10,7 +10,8 @@
 
 namespace {
 
-constexpr size_t kTextSize = 260;  // 259 characters and the terminator
+constexpr size_t kTextUnits = 259;  // as the file system counts them
+constexpr size_t kTextSize = PLATFORM_UTF8_SIZE(kTextUnits);
 
 char incrementalDirectoryText[kTextSize];
 char bakDirectoryText[kTextSize];
@@ -58,10 +59,11 @@ size_t trimTrailingSeparators(char* buffer, size_t length) {
 }
 
 // Copies `text` without its leading and trailing spaces into `buffer`, cut
-// to at most 259 bytes of whole characters first. Returns the length copied.
+// to at most 259 units of whole characters first (platformWholeUnits).
+// Returns the length copied.
 size_t copyTrimmed(char* buffer, const char* text) {
   text = skipSpaces(text);
-  size_t length = platformWholeCharacters(text, kTextSize - 1);
+  size_t length = platformWholeUnits(text, kTextUnits);
   memcpy(buffer, text, length);
   return trimTrailing(buffer, length, " ");
 }

@@ -64,21 +64,23 @@ namespace {
 
 constexpr char kFileName[] = "qk_revkeeper.cfg";
 
-constexpr size_t kPathSize = 260;          // one Windows path, terminator included
-constexpr size_t kMaxFolderLength = 240;   // leaves room for a separator and kFileName
+constexpr size_t kPathSize = PLATFORM_UTF8_SIZE(259);  // one Windows path, terminator included
+constexpr size_t kMaxFolderLength = 240;  // units; leaves room for a separator and kFileName
 constexpr unsigned char kMagic[4] = {'I', 'N', 'S', 'V'};
 constexpr uint32_t kVersion = 1;
 constexpr size_t kHeaderSize = 8;
 constexpr size_t kChunkHeadSize = 8;
 constexpr uint32_t kMaxSkippedLength = 0x100000;
-// The longest string chunk read: 259 characters (the most the options
-// panel stores) and the terminating zero.
-constexpr uint32_t kMaxTextLength = 260;
+// The longest string chunk read: 259 characters as the file system counts
+// them (the most the options panel stores) in the code page or UTF-8, and
+// the terminating zero.
+constexpr uint32_t kMaxTextLength = PLATFORM_UTF8_SIZE(259);
 constexpr char kTwinTag[] = "UTF8";
 constexpr uint32_t kNoChunk = 0xFFFFFFFF;  // a twin's record of no string chunk
-// The longest twin chunk read: its tag, its record and 259 characters of up
-// to four bytes each with the terminating zero.
-constexpr uint32_t kMaxTwinLength = 8 + kMaxTextLength + 4 * (kMaxTextLength - 1) + 1;
+// The longest twin chunk read: its tag, its record's length, the
+// code-page text it records and its UTF-8 text, each text at most
+// kMaxTextLength bytes.
+constexpr uint32_t kMaxTwinLength = 8 + 2 * kMaxTextLength;
 
 // One field of the profiles that the file stores.
 struct StoredField {
@@ -322,11 +324,13 @@ bool isRootedFolder(const char* folder) {
 
 // Appends `part` to the `*length` characters of `path`, after the platform's separator unless
 // `*length` is 0 or they end in a separator. Returns false, leaving `path`
-// alone, when the result would pass kMaxFolderLength characters.
+// alone, when the result would pass kMaxFolderLength characters as the file
+// system counts them.
 bool appendPart(char* path, size_t* length, const char* part) {
   size_t partLength = strlen(part);
   size_t separator = *length > 0 && !platformEndsInSeparator(path, *length) ? 1 : 0;
-  if (*length + separator + partLength > kMaxFolderLength) return false;
+  path[*length] = '\0';
+  if (platformPathLength(path) + separator + platformPathLength(part) > kMaxFolderLength) return false;
   if (separator) path[(*length)++] = PLATFORM_SEPARATOR;
   memcpy(path + *length, part, partLength + 1);
   *length += partLength;

@@ -39,7 +39,7 @@ TEST_F(BackupNamerTest, GlobalNameLengthLimitIs255) {
 TEST_F(BackupNamerTest, PathsThatDoNotFitFailBeforeAnyDeletion) {
   // A real folder whose path leaves no room for the result.
   std::string deep = "backups";
-  while (scratch_.size() + deep.size() < BACKUP_PATH_SIZE) deep += "/" + std::string(100, 'd');
+  while (scratch_.size() + deep.size() <= BACKUP_PATH_UNITS) deep += "/" + std::string(100, 'd');
   std::string folder = makeFolder({"Robot_001.lwo"}, deep);
   EXPECT_EQ(name(folder, "Robot.lwo", {0, 3, 1, false}), nullptr);
   EXPECT_EQ(listFolder(folder), std::vector<std::string>{"Robot_001.lwo"});

@@ -50,7 +50,10 @@ TEST_F(BackupNamerTest, WorkedExamples) {
 }
 
 TEST_F(BackupNamerTest, EdgeCases) {
-  const std::vector<Case> cases = {
+  std::string ideographs;  // 100 characters, 300 bytes
+  while (ideographs.size() < 300) ideographs += "\xE3\x83\xA2";
+  const std::string ideographBackup = ideographs + ".bak1.lwo";
+  std::vector<Case> cases = {
       {"empty folder", kIncrementalDefaults, "Robot.lwo", {}, "Robot_001.lwo", {}},
       {"no matching entry", kIncrementalDefaults, "Robot.lwo", {"Other_005.lwo"}, "Robot_001.lwo",
        {"Other_005.lwo"}},
@@ -80,6 +83,9 @@ TEST_F(BackupNamerTest, EdgeCases) {
       {"'[' in the base is no wildcard", {0, 3, 1, false}, "[ab].lwo", {"[ab]_003.lwo", "a_009.lwo"},
        "[ab]_004.lwo", {"a_009.lwo"}},
   };
+  if (kCountsUnits)  // 109 units, 309 bytes
+    cases.push_back({"global name past 259 bytes, within 259 units", {3, 1, 1, true, true, ideographs.c_str()},
+                     "Robot.lwo", {}, ideographBackup.c_str(), {}});
   runCases(cases);
 }
 

@@ -106,6 +106,9 @@ TEST_F(OptionsPanelTest, DirectoriesAreCheckedBeforeAnythingIsStored) {
   fs::create_directories(scratch() + "/net");
   writeFile(file, "x");
   const std::string longText(300, 'd');
+  std::string signs;  // 300 section signs of two bytes each, one UTF-16 unit each, in every code page
+  while (signs.size() < 600) signs += "\xC2\xA7";
+  const size_t keptBytes = kCountsUnits ? 2 * 259 : 2 * 129;
 
   struct Stored {
     std::string directory;
@@ -135,6 +138,9 @@ TEST_F(OptionsPanelTest, DirectoriesAreCheckedBeforeAnythingIsStored) {
        Stored{".incr_save", 1}, Stored{"\\backups", 1}},
       {"300 characters", {PanelAction::setText(kIncrementalDirectory, "  " + longText)}, {}, {},
        Stored{longText.substr(0, 259), 1}, Stored{".bak_save", 1}},
+      {"300 section signs, cut to 259 characters as the file system counts them",
+       {PanelAction::setText(kIncrementalDirectory, codePageText(signs))}, {}, {}, Stored{signs.substr(0, keptBytes), 1},
+       Stored{".bak_save", 1}},
       {"absolute, accepted", {PanelAction::setText(kIncrementalDirectory, folder + "/\\ ")}, {true},
        {kAskIncremental}, Stored{folder, 2}, Stored{".bak_save", 1}},
       {"absolute, declined", {PanelAction::setText(kIncrementalDirectory, folder)}, {false},

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 std::string orNull(const char* text) { return text != nullptr ? "\"" + std::string(text) + "\"" : "null"; }
 
 TEST(PathHelpersTest, FolderAndFileNameSplitAtTheLastSeparatorOfEitherKind) {
-  const std::string longestFolder = "/" + std::string(PATH_BUFFER_SIZE - 8, 'f');
+  const std::string longestFolder = "/" + std::string(PATH_UNITS_MAX - 7, 'f');
   const std::string longest = longestFolder + "/a.lwo";  // 259 characters: the most that fits
   struct {
     std::string path;
@@ -110,14 +110,17 @@ TEST_F(FolderTest, TooLongForTheBufferCreatesNothing) {
 }
 
 TEST(PathHelpersTest, ComposeRelativeFolder) {
-  char out[16];
-  EXPECT_EQ(composeRelativeFolder(out, sizeof out, "/base", "a\\b/c"), 1);
+  char out[PLATFORM_UTF8_SIZE(15)];
+  EXPECT_EQ(composeRelativeFolder(out, 15, "/base", "a\\b/c"), 1);
   // The relative folder's levels are joined with the platform's separator, whichever was typed.
   EXPECT_STREQ(out, qktest::kSeparator == "/" ? "/base/a/b/c" : "/base\\a\\b\\c");
-  EXPECT_EQ(composeRelativeFolder(out, sizeof out, "C:\\x", "bak"), 1);
+  EXPECT_EQ(composeRelativeFolder(out, 15, "C:\\x", "bak"), 1);
   EXPECT_EQ(std::string(out), "C:\\x" + qktest::kSeparator + "bak") << "the base keeps its own separators";
-  EXPECT_EQ(composeRelativeFolder(out, sizeof out, "/base", "0123456789"), 0);  // 16 with the terminator
-  EXPECT_EQ(composeRelativeFolder(out, sizeof out, "/base", "012345678"), 1);
+  EXPECT_EQ(composeRelativeFolder(out, 15, "/base", "0123456789"), 0);  // 16 units
+  EXPECT_EQ(composeRelativeFolder(out, 15, "/base", "012345678"), 1);
+  // Five ideographs: 11 units as Windows counts them, 21 bytes as POSIX does.
+  const char* ideographs = "\xE8\xB3\x87\xE8\xB3\x87\xE8\xB3\x87\xE8\xB3\x87\xE8\xB3\x87";
+  EXPECT_EQ(composeRelativeFolder(out, 15, "/base", ideographs), qktest::kCountsUnits ? 1 : 0);
 }
 
 }  // namespace

@@ -456,17 +456,50 @@ TEST_F(SaveFlowTest, ANameWithoutAFolderIsSavedWithoutBackupOrMessage) {
   fs::current_path(previous);
 }
 
+// An object path is counted as the file system counts it: in bytes on
+// POSIX, in UTF-16 units on Windows, where names whose UTF-8 passes 259
+// bytes still make one path.
 TEST_F(SaveFlowTest, AnObjectPathTooLongForOnePathSavesNothing) {
-  std::string folder = std::string(249 - scratch().size(), 'f');
-  std::string object = openObject(folder + "/Robot.lwo", "long");  // 260 characters with the scratch folder
-  ASSERT_EQ(object.size(), 260u);
-  edit();
-  activate(kIncrementalServer);
-  EXPECT_EQ(shownMessages(), std::vector<std::string>{"error: " + object +
-                                                      " | Failed to make incremental save (path too long), "
-                                                      "object not saved"});
-  EXPECT_EQ(host().saveCount(), 0);
-  EXPECT_EQ(listFolder(at(folder)), std::vector<std::string>{"Robot.lwo"});
+  auto repeat = [](const std::string& text, size_t times) {
+    std::string repeated;
+    while (times-- > 0) repeated += text;
+    return repeated;
+  };
+  const size_t room = 259 - scratch().size() - 2 - 4;  // less two separators and ".lwo"
+  struct {
+    const char* label;
+    std::string folder;
+    std::string stem;
+    bool savedInUnits;  // where the file system counts UTF-16 units; never where it counts these bytes
+  } cases[] = {
+      {"260 ASCII characters", std::string(room - 4, 'f'), "Robot", false},
+      {"259 units, more bytes", "\xE8\xB3\x87" + std::string(room - 61, 'f'), repeat("\xE8\x83\xBD", 60), true},
+      {"a 100-character Japanese name in a Japanese-named folder", "\xE8\xB3\x87\xE6\x96\x99",
+       repeat("\xE3\x83\xA2", 100), true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    host().clearRecords();
+    const std::string folder = inScratch(c.folder);
+    const std::string object = folder + kSeparator + c.stem + ".lwo";
+    fs::create_directory(fs::u8path(folder));
+    if (kCountsUnits || c.stem.size() + 4 <= 255) writeFile(object, "long");  // else no file system takes it
+    host().setObjectPath(object);
+    host().setObjectBytes("edited");
+    const int saves = host().saveCount();
+    activate(kIncrementalServer);
+    if (kCountsUnits && c.savedInUnits) {
+      EXPECT_TRUE(shownMessages().empty());
+      EXPECT_EQ(readFile(folder + kSeparator + ".incr_save" + kSeparator + c.stem + "_001.lwo"), "long");
+      EXPECT_EQ(host().saveCount(), saves + 1);
+      continue;
+    }
+    EXPECT_EQ(shownMessages(), std::vector<std::string>{"error: " + object +
+                                                        " | Failed to make incremental save (path too long), "
+                                                        "object not saved"});
+    EXPECT_EQ(host().saveCount(), saves);
+    EXPECT_FALSE(fs::exists(fs::u8path(folder + kSeparator + ".incr_save")));
+  }
 }
 
 // --- First use ----------------------------------------------------------------------

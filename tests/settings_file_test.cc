@@ -147,6 +147,9 @@ Profiles resetOf(Profiles p) {
 
 TEST_F(SettingsFileTest, PathComesFromTheSettingsFolderOrElseTheContentFolder) {
   const std::string longest = "/" + std::string(239, 'f');
+  // 240 characters as Windows counts them (UTF-16 units), 241 bytes as POSIX
+  // does; every code page of interface 3 spells the section sign.
+  const std::string longestUnits = "/\xC2\xA7" + std::string(238, 'f');
   struct Case {
     const char* name;
     std::optional<std::string> settings, content;
@@ -166,6 +169,8 @@ TEST_F(SettingsFileTest, PathComesFromTheSettingsFolderOrElseTheContentFolder) {
        {"Settings", "Content"}},
       {"relative without content", "cfg", std::nullopt, "cfg|qk_revkeeper.cfg", {"Settings", "Content"}},
       {"relative over 240 with content", "cfg", longest, std::nullopt, {"Settings", "Content"}},
+      {"240 units in more bytes", longestUnits, "/c",
+       kCountsUnits ? std::optional<std::string>(longestUnits + "|qk_revkeeper.cfg") : std::nullopt, {"Settings"}},
   };
   for (const Case& c : cases) {
     host().setFolder(HOST_FOLDER_SETTINGS, c.settings);
@@ -266,9 +271,10 @@ TEST_F(SettingsFileTest, LoadTakesWhatTheFileHoldsAndStopsAtTheFirstFault) {
        }},
       {"string without a zero", kHeader + chunk("BGNM", "robot"), 0, Reset, nullptr},
       {"string cut short", kHeader + head("PATH", 20) + std::string("abc\0", 4), 0, Reset, nullptr},
-      {"string of 261 bytes", kHeader + textChunk("PATH", std::string(260, 'a')), 0, Reset, nullptr},
-      {"string of 260 bytes", kHeader + textChunk("PATH", std::string(259, 'a')), 1, Reset,
-       [](Profiles& p) { p.incremental.directory = std::string(259, 'a'); }},
+      {"string of 779 bytes", kHeader + textChunk("PATH", std::string(778, 'a')), 0, Reset, nullptr},
+      {"string of 778 bytes: 259 characters of 3 bytes, the most the panel stores",
+       kHeader + textChunk("PATH", std::string(777, 'a')), 1, Reset,
+       [](Profiles& p) { p.incremental.directory = std::string(777, 'a'); }},
       {"zero inside a string", kHeader + chunk("BGNM", std::string("ab\0cd\0", 6)), 1, Reset,
        [](Profiles& p) { p.globalName = "ab"; }},
       {"twin recording its string chunk", kHeader + textChunk("PATH", "W?rfel") +

@@ -26,6 +26,10 @@ struct CommandResult {
 // The separator the plug-in puts between a folder and a name here.
 inline const std::string kSeparator = PLATFORM_SEPARATOR_TEXT;
 
+// True where the file system counts names and paths in UTF-16 units
+// (Windows), false where it counts bytes (POSIX).
+inline const bool kCountsUnits = kSeparator == "\\";
+
 // Runs `command`, a /bin/sh command line, and returns what it did.
 CommandResult runCommand(const std::string& command);
 
