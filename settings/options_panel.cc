@@ -35,9 +35,9 @@ constexpr ProfileIds kBakIds = {
 
 // The texts accepted when OK was pressed, in the validation buffers.
 struct AcceptedTexts {
-  const char* incrementalDirectory;
-  const char* bakDirectory;
-  const char* globalName;  // null when no global name is in use
+  const char* incrementalDirectory = nullptr;
+  const char* bakDirectory = nullptr;
+  const char* globalName = nullptr;  // null when no global name is in use
 };
 
 // An integer value of the panel; 0 when the host has none for `id`.
