@@ -56,7 +56,7 @@ std::string twinChunk(const std::string& tag, const std::optional<std::string>& 
 std::string zeroEnded(const std::string& text) { return text + std::string(1, '\0'); }
 
 // The UTF-8 text the code page's `bytes` spell (bytes of none carried through).
-std::string codePageText(const std::string& bytes) {
+std::string readAsCodePage(const std::string& bytes) {
   std::string utf8;
   return platformCodePageToUtf8(bytes.c_str(), &utf8) ? utf8 : bytes;
 }
@@ -82,6 +82,9 @@ struct Profiles {
   int32_t useGlobalName;
   std::optional<std::string> globalName;
 };
+
+// The values in force after the first activation, which kDefaultsFile holds.
+const Profiles kDefaults = {{0, 3, 0, ".incr_save", 0, 1}, {3, 1, 0, ".bak_save", 1, 1}, 0, "qkincr-lwo-bak"};
 
 std::optional<std::string> held(const OwnedString& s) {
   return s.get() ? std::optional<std::string>(s.get()) : std::nullopt;
@@ -297,7 +300,7 @@ TEST_F(SettingsFileTest, LoadTakesWhatTheFileHoldsAndStopsAtTheFirstFault) {
       {"twin that is no UTF-8", kHeader + twinChunk("PATH", std::nullopt, "\xC3("), 0, Reset, nullptr},
       {"older release: untwinned, beside a twin", kHeader + textChunk("PATH", "\xC3\xA9t\xC3\xA9") +
            textChunk("BPAT", "bak") + twinChunk("BPAT", zeroEnded("bak"), "Bäk"), 1, Reset,
-       [](Profiles& p) { p.incremental.directory = codePageText("\xC3\xA9t\xC3\xA9"); p.bak.directory = "Bäk"; }},
+       [](Profiles& p) { p.incremental.directory = readAsCodePage("\xC3\xA9t\xC3\xA9"); p.bak.directory = "Bäk"; }},
   };
   for (const Case& c : cases) {
     std::error_code ignored;
@@ -324,8 +327,9 @@ TEST_F(SettingsFileTest, WhatASaveWritesALoadReadsBack) {
 }
 
 // Folders and the global name are stored in the code page, which every
-// release reads; one the code page cannot spell gets no chunk, so that a
-// reader keeps its default rather than a path of '?' marks.
+// release reads, beside a UTF-8 twin, which only this release reads. A text
+// the code page cannot spell gets no code-page chunk, so that an older
+// release, skipping the twins, keeps its default rather than a path of '?'.
 TEST_F(SettingsFileTest, TextsAreStoredInTheCodePageOrNotAtAll) {
   for (const char* text : {"Würfel", "Кубик", "能力", "𝒳"}) {
     SCOPED_TRACE(text);
@@ -334,13 +338,23 @@ TEST_F(SettingsFileTest, TextsAreStoredInTheCodePageOrNotAtAll) {
     written.globalName = text;
     apply(written);
     ASSERT_EQ(saveSettings(), 1);
-    const std::string file = readFile(settingsDir() + "/qk_revkeeper.cfg");
     const std::string spelt = codePageText(text);
-    EXPECT_EQ(file.find("PATH") != std::string::npos, !spelt.empty());
-    EXPECT_EQ(file.find("BGNM") != std::string::npos, !spelt.empty());
-    if (!spelt.empty()) {
-      EXPECT_NE(file.find(textChunk("PATH", spelt)), std::string::npos);
+    std::string olderView = readFile(settingsFile());
+    for (const char* tag : {"PATH", "BGNM"}) {
+      const std::string twin = twinChunk(tag, spelt.empty() ? std::nullopt : std::optional(zeroEnded(spelt)), text);
+      const size_t at = olderView.find(twin);
+      ASSERT_NE(at, std::string::npos) << tag;
+      olderView.erase(at, twin.size());
+      EXPECT_EQ(olderView.find(spelt.empty() ? std::string(tag) : textChunk(tag, spelt)) != std::string::npos,
+                !spelt.empty())
+          << tag;
     }
+    apply(beforeLoad());
+    ASSERT_EQ(loadSettings(), 1);
+    EXPECT_EQ(describe(held(incrementalProfile().directory)), describe(text));
+    EXPECT_EQ(describe(held(bakProfile().globalName)), describe(text));
+
+    writeFile(settingsFile(), olderView);
     apply(beforeLoad());
     ASSERT_EQ(loadSettings(), 1);
     EXPECT_EQ(describe(held(incrementalProfile().directory)), describe(spelt.empty() ? ".incr_save" : text));
@@ -388,15 +402,14 @@ TEST_F(SettingsFileTest, ATextBeyondAsciiGetsATwinAndReadsBack) {
     else if (spelt) expected += textChunk("BGNM", c.utf8 ? codePage : *c.text);
     if (c.text && c.utf8 && platformIsAscii(c.text->c_str()) == 0)
       expected += twinChunk("BGNM", spelt ? std::optional<std::string>(zeroEnded(codePage)) : std::nullopt, *c.text);
-    incrementalProfile().reset();
-    bakProfile().reset();
+    apply(kDefaults);
     bakProfile().globalName.assign(c.text ? c.text->c_str() : nullptr);
     ASSERT_EQ(saveSettings(), 1) << c.name;
     EXPECT_EQ(hex(readFile(settingsFile())), hex(expected)) << c.name;
     bakProfile().globalName.assign("old-name");
     ASSERT_EQ(loadSettings(), 1) << c.name;
     // Bytes carried through read as whatever the code page makes of them.
-    const std::optional<std::string> back = c.text && !c.utf8 ? codePageText(*c.text) : c.text;
+    const std::optional<std::string> back = c.text && !c.utf8 ? readAsCodePage(*c.text) : c.text;
     EXPECT_EQ(describe(held(bakProfile().globalName)), describe(back)) << c.name;
   }
 }
@@ -436,8 +449,6 @@ std::string optionalValuesHeld() {
 }
 
 TEST_F(SettingsFileTest, OptionalValuesFollowTheTwelveChunksOnlyWhenSet) {
-  const Profiles defaults = {{0, 3, 0, ".incr_save", 0, 1}, {3, 1, 0, ".bak_save", 1, 1}, 0,
-                             "qkincr-lwo-bak"};
   struct Case {
     const char* name;
     std::map<std::string, int32_t> set;  // by tag; every other optional value 0
@@ -450,7 +461,7 @@ TEST_F(SettingsFileTest, OptionalValuesFollowTheTwelveChunksOnlyWhenSet) {
       {"BAK history at the ends", {{"BKHR", 1}, {"BKDY", 100000}, {"BKWK", 1}, {"BSIZ", 100000}}},
   };
   for (const Case& c : cases) {
-    apply(defaults);
+    apply(kDefaults);
     std::string tail;
     for (const OptionalValue& v : optionalValues()) {
       auto it = c.set.find(v.tag);
