@@ -43,9 +43,10 @@
 // from its directory after every read past the header, and isBak.
 //
 // String chunks hold their text in the system's code page, which every
-// release reads. A text the code page cannot spell gets no string chunk at
-// all, so that an older release keeps its default (for a folder, one below
-// the object) rather than a path of '?'. Every text held that is valid
+// release reads. A text the code page cannot spell, or spells in more than
+// the 259 bytes an older release reads, gets no string chunk at all, so
+// that an older release keeps its default (for a folder, one below the
+// object) rather than a path of '?' or a file it takes for damaged. Every text held that is valid
 // UTF-8 but not plain ASCII also gets a twin chunk, right after its string
 // chunk (or where that would be), which an older release skips:
 //   UTF8         tag
@@ -75,6 +76,9 @@ constexpr uint32_t kMaxSkippedLength = 0x100000;
 // them (the most the options panel stores) in the code page or UTF-8, and
 // the terminating zero.
 constexpr uint32_t kMaxTextLength = PLATFORM_UTF8_SIZE(259);
+// The longest string chunk payload an older release reads, terminator
+// included; it takes a longer one for damage and reads no further.
+constexpr size_t kOlderReleasesTextLength = 260;
 constexpr char kTwinTag[] = "UTF8";
 constexpr uint32_t kNoChunk = 0xFFFFFFFF;  // a twin's record of no string chunk
 // The longest twin chunk read: its tag, its record's length, the
@@ -278,14 +282,14 @@ int writeChunk(PlatformFile* file, const char* tag, const std::string& payload) 
 }
 
 // Writes the string chunk of `field` in the code page, unless the code page
-// cannot spell its text, and then its twin when the text is valid UTF-8
-// but not plain ASCII (see the layout). Bytes that are no UTF-8 were
+// cannot spell its text within kOlderReleasesTextLength, and then its twin
+// when the text is valid UTF-8 but not plain ASCII (see the layout). Bytes that are no UTF-8 were
 // carried through from the code page, and go back as they are, untwinned.
 int writeText(PlatformFile* file, const StoredField& field) {
   const char* text = field.text->get();
   std::string codePage;
   bool isUtf8 = text != nullptr && platformToUtf8(text, &codePage);
-  bool spelt = !isUtf8 || platformUtf8ToCodePage(text, &codePage);
+  bool spelt = !isUtf8 || (platformUtf8ToCodePage(text, &codePage) && codePage.size() < kOlderReleasesTextLength);
   std::string payload;  // the string chunk's, none for a null text
   if (isUtf8) payload.assign(codePage.c_str(), codePage.size() + 1);
   else if (text != nullptr) payload.assign(text, strlen(text) + 1);
