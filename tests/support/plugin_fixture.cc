@@ -1,6 +1,7 @@
 #include "tests/support/plugin_fixture.h"
 
 #include <stdlib.h>
+#include <string.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -47,6 +48,18 @@ std::map<std::string, std::string> snapshotOf(const std::string& folder, const s
   return files;
 }
 
+namespace {
+
+// The highest interface version the tests' hosts speak: 3 when the
+// environment's QK_TEST_INTERFACE says so, to run the suite as a host of
+// that generation; else 4, as today's host.
+int32_t suiteInterface() {
+  const char* chosen = getenv("QK_TEST_INTERFACE");
+  return chosen != nullptr && strcmp(chosen, "3") == 0 ? HOST_INTERFACE_CODE_PAGE : HOST_INTERFACE_UTF8;
+}
+
+}  // namespace
+
 void PluginTest::SetUp() {
   scratchFolder_ = std::make_unique<ScratchFolder>();
   scratch_ = scratchFolder_->path();
@@ -65,6 +78,7 @@ void PluginTest::reload() {
   module_.reset();  // shutdown and unload before the next load
   expectNoProtocolErrors();
   host_ = std::make_unique<qkhost::StandInHost>();
+  host_->setInterface(suiteInterface());
   host_->setFolder(HOST_FOLDER_SETTINGS, settingsDir());
   std::string copy = inScratch("QK_RevKeeper." + std::to_string(++loads_) + ".p");
   fs::copy_file(QK_PLUGIN_PATH, copy, fs::copy_options::overwrite_existing);
