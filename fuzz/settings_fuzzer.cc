@@ -21,6 +21,7 @@
 #include "fuzz/profile_snapshot.h"
 #include "fuzz/scratch_folder.h"
 #include "host/stand_in_host.h"
+#include "hostapi/host_text.h"
 #include "plugin/command.h"
 
 namespace {
@@ -79,7 +80,7 @@ void check(bool holds, const char* what, const std::string& detail) {
 }
 
 void activate(qkhost::StandInHost& host, CommandKind kind) {
-  runCommand(host.globalFunction(), host.commandInterface(), kind);
+  runCommand(host.globalFunction(), host.commandInterface(), kind, kHostTextUtf8);  // as today's host
 }
 
 // Runs one save command and checks that it saved or said it did not.
