@@ -140,6 +140,7 @@ class StandInHost {
 
   // The highest interface version the host speaks (3 or 4; default 4).
   void setInterface(int32_t highest) { interface_ = highest; }
+  int32_t highestInterface() const { return interface_; }
 
   // Activates the server `serverName` of `module`, as the host does for a
   // command: with `version` alone when given, else with the highest

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/text.h"
+
 namespace fs = std::filesystem;
 
 namespace qktest {
@@ -105,6 +107,17 @@ std::string PluginTest::openObject(const std::string& name, const std::string& b
   host_->setObjectPath(path);
   host_->setObjectBytes(bytes);
   return path;
+}
+
+bool PluginTest::hostCanHand(const std::string& text) const {
+  return host_->highestInterface() >= HOST_INTERFACE_UTF8 || !codePageText(text).empty();
+}
+
+std::string PluginTest::handedText(const std::string& text) const {
+  const std::vector<qkhost::Activation>& activations = host_->activations();
+  std::string utf8;
+  bool inCodePage = !activations.empty() && activations.back().version == HOST_INTERFACE_CODE_PAGE;
+  return inCodePage && platformCodePageToUtf8(text.c_str(), &utf8) ? utf8 : text;
 }
 
 std::vector<std::string> PluginTest::shownMessages() const {

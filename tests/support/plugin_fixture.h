@@ -62,6 +62,14 @@ class PluginTest : public ::testing::Test {
   // or "question: title | first | second".
   std::vector<std::string> shownMessages() const;
 
+  // Whether the host can hand the UTF-8 `text` to the plug-in as it is: any
+  // text through interface 4; through interface 3 only one the code page
+  // spells (a host of that generation has no other).
+  bool hostCanHand(const std::string& text) const;
+  // Returns `text`, as the last activation handed it to the host, in UTF-8:
+  // decoded from the code page when that activation was of interface 3.
+  std::string handedText(const std::string& text) const;
+
   const std::string& scratch() const { return scratch_; }
   std::string settingsDir() const { return inScratch("settings"); }
   // The path of `name` in the scratch folder.
