@@ -19,7 +19,7 @@ int32_t executeWithText(int32_t code, const char* text) {
   argument.string.type = HOST_DYNAMIC_STRING;
   argument.string.text = textToHost(text, &converted);
   bool counted = text != nullptr && hostServices.textEncoding != kHostTextUtf8;
-  argument.string.length = counted ? static_cast<int32_t>(strlen(text) + 1) : 0;
+  argument.string.length = counted ? static_cast<int32_t>(strlen(argument.string.text) + 1) : 0;
   HostDynamicValue result = {};
   return commands->execute(commands->data, code, 1, &argument, 0, &result);
 }

@@ -40,29 +40,34 @@ TEST_F(OpenBackupTest, EveryFormatOfBothKindsOpensTheObjectAsItStoodBeforeThatSa
 }
 
 // LOAD's file name goes in the activation's encoding: counted in the code
-// page, with the length 0 that marks UTF-8 under interface 4.
+// page, with the length 0 that marks UTF-8 under interface 4. The section
+// sign is one byte in code page 1252 and two in UTF-8 (and every code page
+// of interface 3 spells it).
 TEST_F(OpenBackupTest, LoadNamesTheFileInTheActivationsEncoding) {
+  const std::string object = openObject("Robot\xC2\xA7.lwo", "first");
+  host().setObjectBytes("second");
+  activate(kIncrementalServer);
+  const std::string opened = inScratch("Robot\xC2\xA7 (backup 001).lwo");
   struct Case {
     int32_t version;
-    size_t length;  // of the argument, as the host is given it
-  } cases[] = {
-      {HOST_INTERFACE_CODE_PAGE, inScratch("Robot (backup 001).lwo").size() + 1},
-      {HOST_INTERFACE_UTF8, 0},
-  };
+    bool counted;  // the argument's length counts its bytes, terminator included; else it is 0
+  } cases[] = {{HOST_INTERFACE_CODE_PAGE, true}, {HOST_INTERFACE_UTF8, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE("interface " + std::to_string(c.version));
-    makeBackups(4, sampleObject(), sampleObject() + "edited");
-    fs::remove_all(inScratch(".bak_save"));
+    fs::remove(fs::u8path(opened));
+    host().clearRecords();
+    host().setObjectPath(object);
     host().queuePanelSession({PanelAction::setInteger(kOpenBackupChoice, 0), PanelAction::ok()});
     activate(kOpenServer, c.version);
     std::vector<std::string> load;
     for (const qkhost::HostCall& call : host().calls())
       if (call.operation == "execute") load = call.arguments;
     ASSERT_EQ(load.size(), 6u);
-    EXPECT_EQ(load[3], inScratch("Robot (backup 001).lwo"));
-    EXPECT_EQ(load[4], std::to_string(c.length));
-    EXPECT_EQ(host().loadCount(), 1);
+    EXPECT_EQ(handedText(load[3]), opened);
+    EXPECT_EQ(load[4], c.counted ? std::to_string(load[3].size() + 1) : "0");
+    EXPECT_EQ(readFile(opened), "first");
   }
+  EXPECT_EQ(host().loadCount(), 2);
 }
 
 TEST_F(OpenBackupTest, EachRefusalAndFailureSaysSoAndWritesNothing) {
