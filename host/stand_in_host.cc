@@ -102,9 +102,10 @@ void monitorDone(void* /*data*/) {
 
 StandInPanel* panelOf(HostPanel panel) { return static_cast<StandInPanel*>(panel); }
 
+template <bool kUtf8>
 HostPanel panelCreate(int32_t type, const HostPanelControl* controls) {
   host().record(HOST_SERVICE_XPANEL, "create", {std::to_string(type)});
-  return host().createPanel(type, controls);
+  return host().createPanel(type, controls, kUtf8);
 }
 
 void panelDestroy(HostPanel panel) {
@@ -148,10 +149,15 @@ HostMessages messagesRecord = {messageInfo, messageError, nullptr, messageOkCanc
 struct { HostMessages older; HostReservedSlot askName; } messagesUtf8Record = {messagesRecord, nullptr};
 HostMonitorService monitorRecord = {monitorCreate, monitorDestroy};
 HostMonitorService monitorUtf8Record = monitorRecord;
-HostXPanel xpanelRecord = {nullptr,  nullptr,  panelCreate, panelDestroy, panelDescribe,
-                           panelHint, nullptr, nullptr,     panelGet,     panelSet,
+HostXPanel xpanelRecord = {nullptr,  nullptr,  panelCreate<false>, panelDestroy, panelDescribe,
+                           panelHint, nullptr, nullptr,            panelGet,     panelSet,
                            nullptr,  nullptr,  panelPost};
-struct { HostXPanel older; HostReservedSlot viewRebuild; } xpanelUtf8Record = {xpanelRecord, nullptr};
+// A panel created through the newer record speaks UTF-8.
+HostXPanel withUtf8Panels(HostXPanel record) {
+  record.create = panelCreate<true>;
+  return record;
+}
+struct { HostXPanel older; HostReservedSlot viewRebuild; } xpanelUtf8Record = {withUtf8Panels(xpanelRecord), nullptr};
 // Services fetched but never called: distinct, non-null, and empty.
 struct UncalledService { void* slots[8]; };
 UncalledService displayInfoRecord, sceneObjectsRecord, panelServicesRecord;
@@ -403,8 +409,8 @@ void StandInHost::destroyMonitor(HostMonitor* monitor) {
   }
 }
 
-StandInPanel* StandInHost::createPanel(int32_t type, const HostPanelControl* controls) {
-  panels_.push_back(std::make_unique<StandInPanel>(type, controls));
+StandInPanel* StandInHost::createPanel(int32_t type, const HostPanelControl* controls, bool utf8) {
+  panels_.push_back(std::make_unique<StandInPanel>(type, controls, utf8));
   return panels_.back().get();
 }
 

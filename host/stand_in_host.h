@@ -205,7 +205,7 @@ class StandInHost {
   // Records a step of `amount`; returns 1 when the user pressed abort.
   int32_t stepMonitor(uint32_t amount);
   void destroyMonitor(HostMonitor* monitor);
-  StandInPanel* createPanel(int32_t type, const HostPanelControl* controls);
+  StandInPanel* createPanel(int32_t type, const HostPanelControl* controls, bool utf8);
   int32_t showPanel(StandInPanel* panel);
 
  private:

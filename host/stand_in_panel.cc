@@ -7,11 +7,19 @@
 #include <ostream>
 #include <sstream>
 
+#include "host/host_platform.h"
+
 namespace qkhost {
 
-StandInPanel::StandInPanel(int32_t type, const HostPanelControl* controls) : type_(type) {
+StandInPanel::StandInPanel(int32_t type, const HostPanelControl* controls, bool utf8)
+    : type_(type), utf8_(utf8) {
   for (const HostPanelControl* c = controls; c != nullptr && c->id != 0; ++c)
-    controls_.push_back({c->id, c->label ? c->label : "", c->controlType ? c->controlType : ""});
+    controls_.push_back({c->id, fromPlugin(c->label), c->controlType ? c->controlType : ""});
+}
+
+std::string StandInPanel::fromPlugin(const char* text) const {
+  if (text == nullptr) return "";
+  return utf8_ ? text : utf8FromCodePage(text);
 }
 
 void StandInPanel::describe(const HostPanelData* data) {
@@ -41,17 +49,7 @@ std::optional<PanelHint> readHint(const uintptr_t*& word) {
   return hint;
 }
 
-std::vector<std::string> choiceList(uintptr_t word) {
-  std::vector<std::string> choices;
-  for (auto list = reinterpret_cast<const char* const*>(word); list && *list; ++list)
-    choices.push_back(*list);
-  return choices;
-}
-
-std::string textOf(uintptr_t word) {
-  const char* text = reinterpret_cast<const char*>(word);
-  return text ? text : "";
-}
+const char* textOf(uintptr_t word) { return reinterpret_cast<const char*>(word); }
 
 }  // namespace
 
@@ -71,13 +69,15 @@ bool StandInPanel::applyHint(const PanelHint& hint) {
   auto target = [argument] { return static_cast<uint32_t>(argument[0]); };  // most tags' first word
   switch (hint.tag) {
     case HOST_HINT_LABEL:
-      (target() == 0 ? label_ : labels_[target()]) = textOf(argument[1]);
+      (target() == 0 ? label_ : labels_[target()]) = fromPlugin(textOf(argument[1]));
       return true;
     case HOST_HINT_CHANGE_NOTIFY:
       changeNotify_ = reinterpret_cast<HostPanelChangeFunc>(argument[0]);
       return true;
     case HOST_HINT_STRING_LIST:
-      choices_[target()] = choiceList(argument[1]);
+      choices_[target()].clear();
+      for (auto list = reinterpret_cast<const char* const*>(argument[1]); list && *list; ++list)
+        choices_[target()].push_back(fromPlugin(*list));
       return true;
     case HOST_HINT_MIN:
       limits_[target()].minimum = static_cast<int32_t>(argument[1]);
@@ -121,7 +121,9 @@ void* StandInPanel::get(uint32_t id) {
   if (d->type == "string") {
     auto it = texts_.find(id);
     if (it == texts_.end() || !it->second) return nullptr;
-    return const_cast<char*>(it->second->c_str());
+    std::string& handed = handedOut_[id];
+    handed = utf8_ ? *it->second : codePageText(*it->second);
+    return handed.data();
   }
   return &integers_[id];
 }
@@ -131,7 +133,7 @@ void StandInPanel::set(uint32_t id, void* value) {
   if (d == nullptr) return;
   if (d->type == "string") {
     const char* text = static_cast<const char*>(value);
-    texts_[id] = text ? std::optional<std::string>(text) : std::nullopt;
+    texts_[id] = text ? std::optional<std::string>(fromPlugin(text)) : std::nullopt;
   } else if (value != nullptr) {
     integers_[id] = *static_cast<const int32_t*>(value);
   }

@@ -10,6 +10,11 @@
 // notification. As in the real host, limits and hard limits are shown but
 // not enforced on a plain "integer" field (the host enforces them only in a
 // slider's edit field): the plug-in must check what is typed.
+//
+// A panel of the newer service speaks UTF-8 with the plug-in; one of the
+// older service the code page (host_platform.h). Either holds its texts
+// (labels, choices, values) in UTF-8, as the person reads and types them,
+// and converts each text the plug-in hands over or reads.
 #ifndef QK_HOST_STAND_IN_PANEL_H_
 #define QK_HOST_STAND_IN_PANEL_H_
 
@@ -80,7 +85,8 @@ struct PanelHint {
 
 class StandInPanel {
  public:
-  StandInPanel(int32_t type, const HostPanelControl* controls);
+  // `utf8`: whether the panel speaks UTF-8 with the plug-in, else the code page.
+  StandInPanel(int32_t type, const HostPanelControl* controls, bool utf8 = true);
 
   // Slot 5: takes the data description.
   void describe(const HostPanelData* data);
@@ -90,7 +96,8 @@ class StandInPanel {
   // tag 0x3D000999 at word 12" (the tag's position in the list); empty
   // when every tag was known.
   [[nodiscard]] std::vector<std::string> applyHints(uint32_t id, const uintptr_t* hints);
-  // Slot 9: a pointer to the integer, or the text (null when none).
+  // Slot 9: a pointer to the integer, or the text (null when none), valid
+  // until the next call for the same id.
   void* get(uint32_t id);
   // Slot 10: an integer value is read through `value` as an int32_t*, a
   // string value is the text itself.
@@ -157,7 +164,11 @@ class StandInPanel {
                      std::set<uint32_t>& shown) const;
   void renderControl(std::ostream& out, const PanelControl& c) const;
 
+  // A text the plug-in handed over, in UTF-8; "" for null.
+  std::string fromPlugin(const char* text) const;
+
   int32_t type_;
+  bool utf8_;
   bool destroyed_ = false;
   int timesShown_ = 0;
   std::string label_;
@@ -165,6 +176,7 @@ class StandInPanel {
   std::vector<PanelDatum> data_;
   std::map<uint32_t, int32_t> integers_;
   std::map<uint32_t, std::optional<std::string>> texts_;
+  std::map<uint32_t, std::string> handedOut_;  // each text value as slot 9 last handed it out
   std::map<uint32_t, std::vector<std::string>> choices_;
   std::map<uint32_t, PanelLimit> limits_;
   std::map<uint32_t, std::vector<uint32_t>> groups_;

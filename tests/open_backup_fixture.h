@@ -64,10 +64,8 @@ class OpenBackupTest : public PluginTest {
     activate(kOpenServer);
     std::vector<std::string> heads;
     if (host().panels().empty()) return heads;
-    for (const std::string& handed : host().panels().back()->choices().at(kOpenBackupChoice)) {
-      const std::string label = handedText(handed);
+    for (const std::string& label : host().panels().back()->choices().at(kOpenBackupChoice))
       heads.push_back(label.substr(0, label.find(std::string(" ") + platformMiddleDot())));
-    }
     std::sort(heads.begin(), heads.end());
     return heads;
   }

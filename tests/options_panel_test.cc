@@ -139,7 +139,7 @@ TEST_F(OptionsPanelTest, DirectoriesAreCheckedBeforeAnythingIsStored) {
       {"300 characters", {PanelAction::setText(kIncrementalDirectory, "  " + longText)}, {}, {},
        Stored{longText.substr(0, 259), 1}, Stored{".bak_save", 1}},
       {"300 section signs, cut to 259 characters as the file system counts them",
-       {PanelAction::setText(kIncrementalDirectory, codePageText(signs))}, {}, {}, Stored{signs.substr(0, keptBytes), 1},
+       {PanelAction::setText(kIncrementalDirectory, signs)}, {}, {}, Stored{signs.substr(0, keptBytes), 1},
        Stored{".bak_save", 1}},
       {"absolute, accepted", {PanelAction::setText(kIncrementalDirectory, folder + "/\\ ")}, {true},
        {kAskIncremental}, Stored{folder, 2}, Stored{".bak_save", 1}},
