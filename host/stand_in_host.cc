@@ -33,19 +33,36 @@ const char* stateObject() {
   return host().stateObject(kUtf8);
 }
 
+// Each callback that shows a text takes it in the encoding of its
+// generation, records it as it came and shows it in UTF-8: `shown` returns
+// the text so, kept in `*kept` when converted. Null stays null.
+template <bool kUtf8>
+const char* shown(const char* textIn, std::string* kept) {
+  if (kUtf8 || textIn == nullptr) return textIn;
+  *kept = utf8FromCodePage(textIn);
+  return kept->c_str();
+}
+
+template <bool kUtf8>
 void messageInfo(const char* textLine, const char* unused) {
   host().record(HOST_SERVICE_MESSAGES, "info", {text(textLine), text(unused)});
-  host().showInfo(textLine);
+  std::string line;
+  host().showInfo(shown<kUtf8>(textLine, &line));
 }
 
+template <bool kUtf8>
 void messageError(const char* first, const char* second) {
   host().record(HOST_SERVICE_MESSAGES, "error", {text(first), text(second)});
-  host().showError(first, second);
+  std::string firstLine, secondLine;
+  host().showError(shown<kUtf8>(first, &firstLine), shown<kUtf8>(second, &secondLine));
 }
 
+template <bool kUtf8>
 int32_t messageOkCancel(const char* title, const char* first, const char* second) {
   host().record(HOST_SERVICE_MESSAGES, "okCancel", {text(title), text(first), text(second)});
-  return host().askQuestion(title, first, second);
+  std::string titleLine, firstLine, secondLine;
+  return host().askQuestion(shown<kUtf8>(title, &titleLine), shown<kUtf8>(first, &firstLine),
+                            shown<kUtf8>(second, &secondLine));
 }
 
 template <bool kUtf8>
@@ -75,9 +92,11 @@ int32_t commandExecute(void* /*data*/, int32_t code, int32_t count,
   return host().executeCommand(code, count, arguments);
 }
 
+template <bool kUtf8>
 HostMonitor* monitorCreate(const char* title, const char* textLine) {
   host().record(HOST_SERVICE_DYNAMIC_MONITOR, "create", {text(title), text(textLine)});
-  return host().createMonitor(title, textLine);
+  std::string titleLine, line;
+  return host().createMonitor(shown<kUtf8>(title, &titleLine), shown<kUtf8>(textLine, &line));
 }
 
 void monitorDestroy(HostMonitor* monitor) {
@@ -145,10 +164,11 @@ int32_t panelPost(HostPanel panel) {
 // layout.
 HostStateQuery stateQueryRecord = {nullptr, nullptr, nullptr, nullptr, nullptr, stateObject<false>};
 HostStateQuery stateQueryUtf8Record = {nullptr, nullptr, nullptr, nullptr, nullptr, stateObject<true>};
-HostMessages messagesRecord = {messageInfo, messageError, nullptr, messageOkCancel};
-struct { HostMessages older; HostReservedSlot askName; } messagesUtf8Record = {messagesRecord, nullptr};
-HostMonitorService monitorRecord = {monitorCreate, monitorDestroy};
-HostMonitorService monitorUtf8Record = monitorRecord;
+HostMessages messagesRecord = {messageInfo<false>, messageError<false>, nullptr, messageOkCancel<false>};
+struct { HostMessages older; HostReservedSlot askName; } messagesUtf8Record = {
+    {messageInfo<true>, messageError<true>, nullptr, messageOkCancel<true>}, nullptr};
+HostMonitorService monitorRecord = {monitorCreate<false>, monitorDestroy};
+HostMonitorService monitorUtf8Record = {monitorCreate<true>, monitorDestroy};
 HostXPanel xpanelRecord = {nullptr,  nullptr,  panelCreate<false>, panelDestroy, panelDescribe,
                            panelHint, nullptr, nullptr,            panelGet,     panelSet,
                            nullptr,  nullptr,  panelPost};

@@ -10,7 +10,9 @@
 // The host holds every text in UTF-8. It answers the service names of both
 // generations (host_interface.h): those of interface version 3 spell the
 // texts it hands out in the code page (host_platform.h), those of version 4
-// in UTF-8. What the plug-in hands in is recorded as given.
+// in UTF-8. What the plug-in hands in is recorded in calls() as given, and
+// shown (messages, questions, monitors, panels) in UTF-8, converted from
+// the encoding of the service it came through.
 //
 // The host's services are C callbacks without a context argument, so one
 // StandInHost at a time is the process's current host: the one most
