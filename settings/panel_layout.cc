@@ -87,6 +87,10 @@ const HostPanelData kPanelData[] = {
     {0, nullptr, nullptr},
 };
 
+// The limits of a history value: 0 to kMaxHistoryValue, both clamped.
+#define HISTORY_VALUE_HINTS(id) \
+  HOST_HINT_MIN, id, 0, HOST_HINT_MAX, id, kMaxHistoryValue, HOST_HINT_HARD_LIMITS, id, kClamped, kClamped
+
 const uintptr_t kPanelHints[] = {
     HOST_HINT_LABEL, 0, word("Incremental Save Options"), 0,
     HOST_HINT_CHANGE_NOTIFY, word(onPanelChange),
@@ -106,22 +110,14 @@ const uintptr_t kPanelHints[] = {
     HOST_HINT_HARD_LIMITS, kIncrementalMaxFiles, kClamped, kOpen,
     HOST_HINT_MIN, kBakMaxFiles, 1,
     HOST_HINT_HARD_LIMITS, kBakMaxFiles, kClamped, kOpen,
-    HOST_HINT_MIN, kIncrementalKeepHours, 0, HOST_HINT_MAX, kIncrementalKeepHours, kMaxHistoryValue,
-        HOST_HINT_HARD_LIMITS, kIncrementalKeepHours, kClamped, kClamped,
-    HOST_HINT_MIN, kIncrementalKeepDays, 0, HOST_HINT_MAX, kIncrementalKeepDays, kMaxHistoryValue,
-        HOST_HINT_HARD_LIMITS, kIncrementalKeepDays, kClamped, kClamped,
-    HOST_HINT_MIN, kIncrementalKeepWeeks, 0, HOST_HINT_MAX, kIncrementalKeepWeeks, kMaxHistoryValue,
-        HOST_HINT_HARD_LIMITS, kIncrementalKeepWeeks, kClamped, kClamped,
-    HOST_HINT_MIN, kIncrementalMaxTotalMB, 0, HOST_HINT_MAX, kIncrementalMaxTotalMB, kMaxHistoryValue,
-        HOST_HINT_HARD_LIMITS, kIncrementalMaxTotalMB, kClamped, kClamped,
-    HOST_HINT_MIN, kBakKeepHours, 0, HOST_HINT_MAX, kBakKeepHours, kMaxHistoryValue,
-        HOST_HINT_HARD_LIMITS, kBakKeepHours, kClamped, kClamped,
-    HOST_HINT_MIN, kBakKeepDays, 0, HOST_HINT_MAX, kBakKeepDays, kMaxHistoryValue,
-        HOST_HINT_HARD_LIMITS, kBakKeepDays, kClamped, kClamped,
-    HOST_HINT_MIN, kBakKeepWeeks, 0, HOST_HINT_MAX, kBakKeepWeeks, kMaxHistoryValue,
-        HOST_HINT_HARD_LIMITS, kBakKeepWeeks, kClamped, kClamped,
-    HOST_HINT_MIN, kBakMaxTotalMB, 0, HOST_HINT_MAX, kBakMaxTotalMB, kMaxHistoryValue,
-        HOST_HINT_HARD_LIMITS, kBakMaxTotalMB, kClamped, kClamped,
+    HISTORY_VALUE_HINTS(kIncrementalKeepHours),
+    HISTORY_VALUE_HINTS(kIncrementalKeepDays),
+    HISTORY_VALUE_HINTS(kIncrementalKeepWeeks),
+    HISTORY_VALUE_HINTS(kIncrementalMaxTotalMB),
+    HISTORY_VALUE_HINTS(kBakKeepHours),
+    HISTORY_VALUE_HINTS(kBakKeepDays),
+    HISTORY_VALUE_HINTS(kBakKeepWeeks),
+    HISTORY_VALUE_HINTS(kBakMaxTotalMB),
 
     HOST_HINT_GROUP, kIncrementalFormatGroup,
         kIncrementalFormat, kIncrementalDigits, kIncrementalCompression, 0,
@@ -152,3 +148,4 @@ const uintptr_t kPanelHints[] = {
     HOST_HINT_ENABLE, kUseGlobalName, 0, 0, 0, kGlobalName, 0,
     HOST_HINT_END,
 };
+#undef HISTORY_VALUE_HINTS

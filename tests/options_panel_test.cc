@@ -61,6 +61,15 @@ std::string history() {
 
 std::string held(const OwnedString& s) { return s.get() ? '"' + std::string(s.get()) + '"' : "none"; }
 
+// A panel opened on the profiles `prepare` leaves, then confirmed.
+struct OpenAndConfirm {
+  const char* name;
+  void (*prepare)();
+  PanelSession edits;
+  std::vector<std::pair<uint32_t, int32_t>> opened;  // values when the panel opens
+  const char* stored;                                 // what the test's reading gives after OK
+};
+
 class OptionsPanelTest : public PluginTest {
  protected:
   void SetUp() override {
@@ -83,6 +92,23 @@ class OptionsPanelTest : public PluginTest {
     bakProfile().globalName.assign("qkincr-lwo-bak");
     std::error_code ignored;
     fs::remove(settingsFile(), ignored);
+  }
+
+  // Opens the panel on the defaults as `c.prepare` changes them and
+  // cancels, checking the values it opened with; then confirms `c.edits`
+  // with OK, which must refuse no edit, and checks `reading()` against
+  // `c.stored`.
+  void openAndConfirm(const OpenAndConfirm& c, std::string (*reading)()) {
+    useDefaults();
+    c.prepare();
+    ASSERT_EQ(runPanel({{PanelAction::cancel()}}), 0) << c.name;
+    for (const auto& [id, value] : c.opened)
+      EXPECT_EQ(panel().integer(id), value) << c.name << ", id 0x" << std::hex << id;
+    PanelSession confirm = c.edits;
+    confirm.push_back(PanelAction::ok());
+    ASSERT_EQ(runPanel({confirm}), 1) << c.name;
+    EXPECT_EQ(panel().refusals(), std::vector<std::string>{}) << c.name;
+    EXPECT_EQ(reading(), c.stored) << c.name;
   }
 
   // Runs the panel with one scripted session per showing and queued answers.
@@ -239,13 +265,7 @@ TEST_F(OptionsPanelTest, GlobalNameIsCheckedAndConfirmedOnce) {
 }
 
 TEST_F(OptionsPanelTest, ValuesOpenAsTheProfilesHoldThemAndOkStoresThem) {
-  struct Case {
-    const char* name;
-    void (*prepare)();
-    PanelSession edits;
-    std::vector<std::pair<uint32_t, int32_t>> opened;  // values when the panel opens
-    const char* stored;                                 // numbers() after OK
-  } cases[] = {
+  const OpenAndConfirm cases[] = {  // stored: numbers()
       {"defaults", [] {}, {},
        {{kIncrementalLimit, 0}, {kIncrementalMaxFiles, 10}, {kIncrementalCompressed, 0},
         {kBakMaxFiles, 1}, {kBakCompressed, 0}, {kBakFormat, 3}, {kIncrementalDigits, 3}},
@@ -280,30 +300,15 @@ TEST_F(OptionsPanelTest, ValuesOpenAsTheProfilesHoldThemAndOkStoresThem) {
         PanelAction::setInteger(kIncrementalFormat, 2)},
        {}, "incremental 2/3/1/0, bak 3/1/0/1/0"},
   };
-  for (const Case& c : cases) {
-    useDefaults();
-    c.prepare();
-    ASSERT_EQ(runPanel({{PanelAction::cancel()}}), 0) << c.name;
-    for (const auto& [id, value] : c.opened)
-      EXPECT_EQ(panel().integer(id), value) << c.name << ", id 0x" << std::hex << id;
-    PanelSession confirm = c.edits;
-    confirm.push_back(PanelAction::ok());
-    ASSERT_EQ(runPanel({confirm}), 1) << c.name;
-    EXPECT_EQ(panel().refusals(), std::vector<std::string>{}) << c.name;
+  for (const OpenAndConfirm& c : cases) {
+    openAndConfirm(c, numbers);
     EXPECT_EQ(shownMessages(), std::vector<std::string>{}) << c.name;
-    EXPECT_EQ(numbers(), c.stored) << c.name;
   }
 }
 
 TEST_F(OptionsPanelTest, HistoryValuesOpenAsStoredAndOkStoresThemInRange) {
   using A = PanelAction;
-  struct Case {
-    const char* name;
-    void (*prepare)();
-    PanelSession edits;
-    std::vector<std::pair<uint32_t, int32_t>> opened;  // values when the panel opens
-    const char* stored;                                 // history() after OK
-  } cases[] = {
+  const OpenAndConfirm cases[] = {  // stored: history()
       {"each opens as its profile holds it", [] {
          SaveProfile& i = incrementalProfile();
          i.keepHours = 24;
@@ -336,18 +341,7 @@ TEST_F(OptionsPanelTest, HistoryValuesOpenAsStoredAndOkStoresThemInRange) {
        {A::setInteger(kIncrementalKeepHours, 0), A::setInteger(kBakMaxTotalMB, 0)},
        {{kIncrementalKeepHours, 5}, {kBakMaxTotalMB, 9}}, "i 0/0/0/0, b 0/0/0/0"},
   };
-  for (const Case& c : cases) {
-    useDefaults();
-    c.prepare();
-    ASSERT_EQ(runPanel({{A::cancel()}}), 0) << c.name;
-    for (const auto& [id, value] : c.opened)
-      EXPECT_EQ(panel().integer(id), value) << c.name << ", id 0x" << std::hex << id;
-    PanelSession confirm = c.edits;
-    confirm.push_back(A::ok());
-    ASSERT_EQ(runPanel({confirm}), 1) << c.name;
-    EXPECT_EQ(panel().refusals(), std::vector<std::string>{}) << c.name;
-    EXPECT_EQ(history(), c.stored) << c.name;
-  }
+  for (const OpenAndConfirm& c : cases) openAndConfirm(c, history);
 }
 
 TEST_F(OptionsPanelTest, CompressionLevelIsEnabledOnlyForArchiveFormats) {
