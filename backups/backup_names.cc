@@ -198,7 +198,9 @@ bool unpinnedNameOf(char (&out)[BACKUP_PATH_SIZE], const char* pinned) {
   size_t stem = length - extension - mark;
   memcpy(out, pinned, stem);
   memcpy(out + stem, pinned + length - extension, extension + 1);
-  return true;
+  // "Robot_031.lwo (pinned)" carries the mark where no pin puts it.
+  char again[BACKUP_PATH_SIZE];
+  return formPinnedName(again, out) && strcmp(again, pinned) == 0;
 }
 
 NamingCause listSeries(const char* folder, const BackupSeries& s, SeriesListing* listing) {

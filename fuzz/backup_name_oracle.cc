@@ -23,6 +23,10 @@ bool allDigits(const std::string& text) {
   return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+bool endsWithFolded(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() && foldAscii(text.substr(text.size() - suffix.size())) == suffix;
+}
+
 int32_t saturatedValue(const std::string& digits) {
   int64_t value = 0;
   for (char c : digits) value = std::min<int64_t>(value * 10 + (c - '0'), INT32_MAX);
@@ -71,6 +75,22 @@ std::optional<int32_t> backupNumber(const BackupSeries& s, const std::string& fo
   if (s.token.empty() && !s.base.empty() && s.base.back() == s.separator && allDigits(middle))
     return saturatedValue(middle);
   return std::nullopt;
+}
+
+std::optional<int32_t> pinnedBackupNumber(const BackupSeries& s, const std::string& found) {
+  const std::string mark = " (pinned)";
+  size_t extension = 0;
+  for (const std::string candidate : {".lwo", ".zip", ".7z"})
+    if (endsWithFolded(found, candidate)) extension = candidate.size();
+  if (found.size() < mark.size() + extension + 1) return std::nullopt;
+  const size_t markAt = found.size() - extension - mark.size();
+  if (found.compare(markAt, mark.size(), mark) != 0) return std::nullopt;
+  const std::string unpinned = found.substr(0, markAt) + found.substr(found.size() - extension);
+  // The mark goes at the end only of a name with none of those extensions.
+  if (extension == 0)
+    for (const std::string candidate : {".lwo", ".zip", ".7z"})
+      if (endsWithFolded(unpinned, candidate)) return std::nullopt;
+  return backupNumber(s, unpinned);
 }
 
 std::string backupFileName(const BackupSeries& s, int64_t width, int32_t number) {

@@ -38,6 +38,12 @@ std::optional<BackupSeries> seriesOf(int32_t format, bool isBak, const std::stri
 // 2147483647 read as 2147483647), or nullopt when it is none.
 std::optional<int32_t> backupNumber(const BackupSeries& series, const std::string& found);
 
+// Returns the number of the backup whose pinned name `found` is, or
+// nullopt when it is none. A pin puts " (pinned)" before a name's last
+// ".lwo", ".zip" or ".7z" (in any case), else at its end; a listing counts
+// the number, and pruning never takes the file.
+std::optional<int32_t> pinnedBackupNumber(const BackupSeries& series, const std::string& found);
+
 // Returns the file name of backup `number`, zero-padded to `width` digits.
 std::string backupFileName(const BackupSeries& series, int64_t width, int32_t number);
 

@@ -10,7 +10,8 @@
 //   4. and on: names in the backup folder; "/name" makes a folder
 // Checked on every call, against the rules as backup_name_oracle states
 // them: the result or its absence is the one the rules give; nothing is
-// deleted by a failing call, nor any folder or unrecognised file ever;
+// deleted by a failing call, nor any folder, pinned or unrecognised file
+// ever;
 // pruning leaves one fewer than the limit and takes the lowest numbers;
 // the result names no file that is left. Then the result is created and
 // the namer called again (no limit), so every name it forms must be
@@ -153,7 +154,10 @@ Expected expect(const Input& in, const std::string& folder, const qkfuzz::Folder
   bool pathTooLong = folder.size() + 1 + qkfuzz::searchPatternLength(*series) > BACKUP_PATH_UNITS;
   for (const std::string& file : before.files) {
     std::optional<int32_t> number = qkfuzz::backupNumber(*series, file);
-    if (!number) continue;
+    if (!number) {  // a pinned backup keeps its number from being taken again
+      highest = std::max(highest, qkfuzz::pinnedBackupNumber(*series, file).value_or(0));
+      continue;
+    }
     highest = std::max(highest, *number);
     e.backups.push_back({file, *number});
     if (in.maxFiles != 0 && folder.size() + 1 + file.size() > BACKUP_PATH_UNITS) pathTooLong = true;

@@ -189,6 +189,9 @@ TEST_F(BackupNamerTest, PinnedNamesAreRecognisedByNoFormat) {
     ASSERT_TRUE(unpinnedNameOf(unpinned, pinned)) << label << ": " << pinned;
     EXPECT_EQ(std::string(unpinned), backup) << label;
     EXPECT_FALSE(unpinnedNameOf(unpinned, backup.c_str())) << label;
+    if (std::string(pinned) != backup + PINNED_MARK) {  // the mark where no pin puts it
+      EXPECT_FALSE(unpinnedNameOf(unpinned, (backup + PINNED_MARK).c_str())) << label;
+    }
     for (const ProfileSetup& saver : setups) {
       std::string folder = makeFolder({pinned});
       ASSERT_NE(name(folder, "Robot.lwo", saver), nullptr) << label << ", saved by format " << saver.format;
