@@ -10,7 +10,8 @@
 # races inside the LZMA SDK that are harmless); and in the Windows build
 # under wine; then the release and Windows suites once more with every
 # activation as a host of interface 3 makes it; then the names table under
-# four code pages, and that the plug-in file and its package are
+# four code pages, and the Windows suite as a host of interface 3 under the
+# Japanese one; and that the plug-in file and its package are
 # reproducible. Then runs each fuzz target for 30 seconds on its corpus.
 # Each stage says how long it took.
 set -euo pipefail
@@ -93,6 +94,14 @@ interface3_suites() (
   windows_tests -E FourGibibytes
 )
 
+# The Windows suite once more as a host of interface 3 in a double-byte
+# code page, Japanese (932), whose second bytes can look like ASCII; the
+# locale is the one scripts/code_pages.sh compiles.
+interface3_japanese() (
+  export QK_TEST_INTERFACE=3 LOCPATH=$PWD/build/windows/locales LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+  windows_tests -E FourGibibytes
+)
+
 trap 'scripts/wine.sh --stop' EXIT  # no wine server left behind
 total=$SECONDS
 stage "folders without an include cycle" scripts/check_folder_cycles.sh
@@ -102,6 +111,7 @@ stage "tsan build and 7z tests" tsan_suite
 stage "windows build and tests under wine" windows_suite
 stage "release and windows tests as a host of interface 3" interface3_suites
 stage "windows names under four code pages" scripts/code_pages.sh
+stage "windows tests as a host of interface 3 under code page 932" interface3_japanese
 stage "windows package, built twice" scripts/check_package.sh
 stage "fuzzing" scripts/fuzz.sh 30
 echo "== all stages: $((SECONDS - total)) s"

@@ -6,7 +6,7 @@
 set -eu
 objdump=$1
 file=$2
-headers=$("$objdump" -p "$file")
+headers=$(LC_ALL=C "$objdump" -p "$file")  # the headings it parses are English
 exports=$(printf '%s\n' "$headers" | sed -n '/^Export Address Table --/,/^$/p' | grep -c '+base\[' || true)
 names=$(printf '%s\n' "$headers" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/s/^[[:space:]]*\[ *[0-9]*\] //p')
 imports=$(printf '%s\n' "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p' | sort -u | tr '\n' ' ')
