@@ -23,6 +23,9 @@ bool allDigits(const std::string& text) {
   return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// The extensions a pinned mark goes before; any other name takes it at its end.
+const char* const kPinnableExtensions[] = {".lwo", ".zip", ".7z"};
+
 bool endsWithFolded(const std::string& text, const std::string& suffix) {
   return text.size() >= suffix.size() && foldAscii(text.substr(text.size() - suffix.size())) == suffix;
 }
@@ -80,7 +83,7 @@ std::optional<int32_t> backupNumber(const BackupSeries& s, const std::string& fo
 std::optional<int32_t> pinnedBackupNumber(const BackupSeries& s, const std::string& found) {
   const std::string mark = " (pinned)";
   size_t extension = 0;
-  for (const std::string candidate : {".lwo", ".zip", ".7z"})
+  for (const std::string candidate : kPinnableExtensions)
     if (endsWithFolded(found, candidate)) extension = candidate.size();
   if (found.size() < mark.size() + extension + 1) return std::nullopt;
   const size_t markAt = found.size() - extension - mark.size();
@@ -88,7 +91,7 @@ std::optional<int32_t> pinnedBackupNumber(const BackupSeries& s, const std::stri
   const std::string unpinned = found.substr(0, markAt) + found.substr(found.size() - extension);
   // The mark goes at the end only of a name with none of those extensions.
   if (extension == 0)
-    for (const std::string candidate : {".lwo", ".zip", ".7z"})
+    for (const char* candidate : kPinnableExtensions)
       if (endsWithFolded(unpinned, candidate)) return std::nullopt;
   return backupNumber(s, unpinned);
 }

@@ -37,18 +37,20 @@
 // Absent, each is 0 (the reset's value: off), as in a file of an older
 // release; read, a keep rule or cap is brought within 0..kMaxHistoryValue.
 // They come after every chunk an older release knows, and such a reader
-// skips tags it does not know, so it still reads the rest of the file. The reader takes chunks in any order, lets the last of a tag
-// win, and skips tags it does not know (up to 0x100000 bytes each, within
-// the file). Not stored: each profile's directoryMode, which is derived
+// skips tags it does not know, so it still reads the rest of the file.
+// The reader takes chunks in any order, lets the last of a tag win, and
+// skips tags it does not know (up to 0x100000 bytes each, within the
+// file). Not stored: each profile's directoryMode, which is derived
 // from its directory after every read past the header, and isBak.
 //
 // String chunks hold their text in the system's code page, which every
 // release reads. A text the code page cannot spell, or spells in more than
 // the 259 bytes an older release reads, gets no string chunk at all, so
 // that an older release keeps its default (for a folder, one below the
-// object) rather than a path of '?' or a file it takes for damaged. Every text held that is valid
-// UTF-8 but not plain ASCII also gets a twin chunk, right after its string
-// chunk (or where that would be), which an older release skips:
+// object) rather than a path of '?' or a file it takes for damaged. Every
+// text held that is valid UTF-8 but not plain ASCII also gets a twin
+// chunk, right after its string chunk (or where that would be), which an
+// older release skips:
 //   UTF8         tag
 //     4 bytes    the tag of the string chunk it twins: PATH, BPAT or BGNM
 //     4 bytes    n: the length of the string chunk's payload written beside
@@ -283,8 +285,9 @@ int writeChunk(PlatformFile* file, const char* tag, const std::string& payload) 
 
 // Writes the string chunk of `field` in the code page, unless the code page
 // cannot spell its text within kOlderReleasesTextLength, and then its twin
-// when the text is valid UTF-8 but not plain ASCII (see the layout). Bytes that are no UTF-8 were
-// carried through from the code page, and go back as they are, untwinned.
+// when the text is valid UTF-8 but not plain ASCII (see the layout). Bytes
+// that are no UTF-8 were carried through from the code page, and go back
+// as they are, untwinned.
 int writeText(PlatformFile* file, const StoredField& field) {
   const char* text = field.text->get();
   std::string codePage;
